@@ -1,0 +1,1 @@
+// Keeps the resource object library non-empty while no .qrc file exists.

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Linkora and runs every test with CTest.
+#
+# Two builds are made: one with AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan/), whose findings fail the run, and the ordinary one (build/),
+# whose CTest summary closes the output. LINKORA_SKIP_SANITIZERS=1 skips the
+# first one for quick local runs.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+bash scripts/install-deps.sh
+
+jobs="$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+
+if [ "${LINKORA_SKIP_SANITIZERS:-0}" != "1" ]; then
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLINKORA_SANITIZE=ON >/dev/null
+    cmake --build build-asan -j "$jobs"
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1" \
+    LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+        ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 300
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300

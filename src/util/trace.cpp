@@ -1,0 +1,72 @@
+#include "trace.h"
+
+namespace Trace {
+
+QString functionName(const char *prettyFunction)
+{
+    const QString signature = QString::fromLatin1(prettyFunction);
+
+    // The parameter list is the first '(' outside template brackets, except
+    // the one that belongs to "operator()".
+    int depth = 0;
+    int open = -1;
+    for (int i = 0; i < signature.size(); ++i) {
+        const QChar c = signature.at(i);
+        if (c == QLatin1Char('<')) {
+            if (!signature.mid(0, i).endsWith(QLatin1String("operator")))
+                ++depth;
+        } else if (c == QLatin1Char('>')) {
+            if (depth > 0)
+                --depth;
+        } else if (c == QLatin1Char('(') && depth == 0) {
+            if (signature.mid(0, i).endsWith(QLatin1String("operator")))
+                continue;
+            open = i;
+            break;
+        }
+    }
+    QString name = open < 0 ? signature : signature.left(open);
+
+    // Drop the return type: the name starts after the last space outside brackets.
+    depth = 0;
+    int start = 0;
+    for (int i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c == QLatin1Char('<'))
+            ++depth;
+        else if (c == QLatin1Char('>') && depth > 0)
+            --depth;
+        else if (c == QLatin1Char(' ') && depth == 0 && !name.mid(0, i).endsWith(QLatin1String("operator")))
+            start = i + 1;
+    }
+    name = name.mid(start);
+    while (name.startsWith(QLatin1Char('*')) || name.startsWith(QLatin1Char('&')))
+        name.remove(0, 1);
+    return name;
+}
+
+QString sourcePath(const char *file)
+{
+    QString path = QString::fromLatin1(file);
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot > slash)
+        path.truncate(dot);
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return path;
+}
+
+QString header(const char *kind, const char *prettyFunction, const char *file, int line)
+{
+    return QString::fromLatin1(kind)
+        + QStringLiteral("%1@%2:%3:").arg(functionName(prettyFunction), sourcePath(file)).arg(line);
+}
+
+QDebug start(QDebug stream, const QString &header)
+{
+    stream.noquote() << QLatin1Char('"') + header + QLatin1Char('"');
+    stream.quote();
+    return stream;
+}
+
+} // namespace Trace

@@ -1,0 +1,34 @@
+#ifndef TRACE_H
+#define TRACE_H
+
+#include <QDebug>
+#include <QString>
+
+// Trace lines: every component writes through Qt's debug stream with a header
+// naming the function, the source file and the line, e.g.
+//   "[TRACE]: Application::initUI@src\application:42:" 750
+// The header is written in double quotes with its backslashes as they are;
+// the items that follow keep Qt's usual formatting.
+namespace Trace {
+
+// "void Foo::bar(int) const" -> "Foo::bar"; lambdas give their enclosing function.
+QString functionName(const char *prettyFunction);
+// "src/util/tracelog.cpp" -> "src\util\tracelog"
+QString sourcePath(const char *file);
+// "%1@%2:%3:" prefixed by the kind, e.g. "[TRACE]: "
+QString header(const char *kind, const char *prettyFunction, const char *file, int line);
+// Streams the header quoted but unescaped and returns the stream in quoting mode.
+QDebug start(QDebug stream, const QString &header);
+
+} // namespace Trace
+
+#define TRACE Trace::start(qDebug(), Trace::header("[TRACE]: ", Q_FUNC_INFO, __FILE__, __LINE__))
+#define TRACE_WARNING Trace::start(qDebug(), Trace::header("[WARNING]: ", Q_FUNC_INFO, __FILE__, __LINE__))
+#define TRACE_ERROR Trace::start(qDebug(), Trace::header("[ERROR]: ", Q_FUNC_INFO, __FILE__, __LINE__))
+// A handler that exists but does nothing yet; the header is the whole message.
+#define TRACE_NOTIMPL qWarning().noquote() << Trace::header("NOTIMPL: ", Q_FUNC_INFO, __FILE__, __LINE__)
+
+// Passwords never reach the log.
+#define TRACE_PASSWORD_MASK QStringLiteral("********")
+
+#endif // TRACE_H
