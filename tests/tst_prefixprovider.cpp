@@ -175,52 +175,31 @@ void TestPrefixProvider::prefixOfNumber_data()
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("prefix");
 
-    QTest::newRow("plus") << "+442071234567"
-                          << "44";
-    QTest::newRow("double zero") << "00442071234567"
-                                 << "44";
-    QTest::newRow("plus and zeros") << "+00442071234567"
-                                    << "44";
-    QTest::newRow("surrounding spaces") << "  +4420  "
-                                        << "44";
-    QTest::newRow("dashes anywhere") << "4-4-20"
-                                     << "44";
-    QTest::newRow("three characters") << "442"
-                                      << "44";
-    QTest::newRow("prefix alone") << "44"
-                                  << "44";
-    QTest::newRow("Canada area code") << "12045551234"
-                                      << "1204";
-    QTest::newRow("Canada last area code") << "1-905-555-1234"
-                                           << "1905";
-    QTest::newRow("US area code") << "12125551234"
-                                  << "1";
-    QTest::newRow("Alaska") << "+19075551234"
-                            << "1907";
-    QTest::newRow("Caribbean") << "12425551234"
-                               << "1242";
-    QTest::newRow("Russia") << "74951234567"
-                            << "7";
-    QTest::newRow("longer beats shorter") << "77011234567"
-                                          << "77";
-    QTest::newRow("four digit prefix") << "67231234"
-                                       << "6723";
-    QTest::newRow("space inside stops the longer match") << "1 204 555"
-                                                         << "1";
-    QTest::newRow("no country") << "4"
-                                << "";
-    QTest::newRow("letters") << "abc44"
-                             << "";
-    QTest::newRow("letter after plus") << "+a44"
-                                       << "";
-    QTest::newRow("second plus") << "++44"
-                                 << "";
-    QTest::newRow("zeros only") << "000"
-                                << "";
-    QTest::newRow("dash only") << "-"
-                               << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    // clang-format off
+    QTest::newRow("plus")                                << "+442071234567"   << "44";
+    QTest::newRow("double zero")                         << "00442071234567"  << "44";
+    QTest::newRow("plus and zeros")                      << "+00442071234567" << "44";
+    QTest::newRow("surrounding spaces")                  << "  +4420  "       << "44";
+    QTest::newRow("dashes anywhere")                     << "4-4-20"          << "44";
+    QTest::newRow("three characters")                    << "442"             << "44";
+    QTest::newRow("prefix alone")                        << "44"              << "44";
+    QTest::newRow("Canada area code")                    << "12045551234"     << "1204";
+    QTest::newRow("Canada last area code")               << "1-905-555-1234"  << "1905";
+    QTest::newRow("US area code")                        << "12125551234"     << "1";
+    QTest::newRow("Alaska")                              << "+19075551234"    << "1907";
+    QTest::newRow("Caribbean")                           << "12425551234"     << "1242";
+    QTest::newRow("Russia")                              << "74951234567"     << "7";
+    QTest::newRow("longer beats shorter")                << "77011234567"     << "77";
+    QTest::newRow("four digit prefix")                   << "67231234"        << "6723";
+    QTest::newRow("space inside stops the longer match") << "1 204 555"       << "1";
+    QTest::newRow("no country")                          << "4"               << "";
+    QTest::newRow("letters")                             << "abc44"           << "";
+    QTest::newRow("letter after plus")                   << "+a44"            << "";
+    QTest::newRow("second plus")                         << "++44"            << "";
+    QTest::newRow("zeros only")                          << "000"             << "";
+    QTest::newRow("dash only")                           << "-"               << "";
+    QTest::newRow("empty")                               << ""                << "";
+    // clang-format on
 }
 
 void TestPrefixProvider::prefixOfNumber()
@@ -276,12 +255,6 @@ void TestPrefixProvider::listItemsCarryTheirCountry()
     QCOMPARE(m_provider->countryNameForItem(item), QStringLiteral("United Kingdom"));
     QCOMPARE(m_provider->prefixesForItem(item), QStringList {QStringLiteral("44")});
     QVERIFY(sameImage(m_provider->flagForItem(item), m_provider->flagForCountryCode(QStringLiteral("GB"))));
-
-    // Every call hands out new items in table order.
-    const ItemList again = takeItems(*m_provider);
-    QCOMPARE(again.size(), items.size());
-    QVERIFY(again.at(uk).get() != item);
-    QCOMPARE(again.at(uk)->text(), item->text());
 }
 
 void TestPrefixProvider::foreignItemsGiveNothing()
