@@ -9,6 +9,7 @@ packages=(
     qt6-multimedia-dev qt6-httpserver-dev qt6-websockets-dev
     libgl-dev libminizip-dev zlib1g-dev
     sqlite3 unzip
+    clang libclang-rt-14-dev
 )
 
 missing=()
