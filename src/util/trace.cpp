@@ -4,7 +4,10 @@ namespace Trace {
 
 QString functionName(const char *prettyFunction)
 {
-    const QString signature = QString::fromLatin1(prettyFunction);
+    QString signature = QString::fromLatin1(prettyFunction);
+    // Clang spells the unnamed namespace with parentheses, which would be taken
+    // for the parameter list; use GCC's spelling.
+    signature.replace(QLatin1String("(anonymous namespace)"), QLatin1String("{anonymous}"));
 
     // The parameter list is the first '(' outside template brackets, except
     // the one that belongs to "operator()".

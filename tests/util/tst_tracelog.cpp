@@ -70,6 +70,8 @@ void TestTraceLog::functionNames_data()
                                      << "PrefixProvider::prefixesAt";
     QTest::newRow("constructor") << "DbStore::DbStore(QObject*)"
                                  << "DbStore::DbStore";
+    QTest::newRow("clang unnamed namespace") << "void (anonymous namespace)::Helper::run()"
+                                             << "{anonymous}::Helper::run";
     QTest::newRow("call operator") << "bool Matcher::operator()(const QString&) const"
                                    << "Matcher::operator()";
 }
