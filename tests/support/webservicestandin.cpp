@@ -1,0 +1,773 @@
+#include "webservicestandin.h"
+
+#include <QAbstractHttpServer>
+#include <QDateTime>
+#include <QHostAddress>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrlQuery>
+
+#include <optional>
+
+namespace {
+
+const QString kRoot = QStringLiteral("webservice-5.0");
+const QByteArray kJsonType = QByteArrayLiteral("application/json;charset=\"utf-8\"");
+const QByteArray kTextType = QByteArrayLiteral("text/plain;charset=utf-8");
+const QString kClassPrefix = QStringLiteral("com.dravomesh.phone.integration.");
+const QString kSipDomain = QStringLiteral("talk.linkora.test");
+
+// Application error texts the client knows.
+const QString kUserNotFound = QStringLiteral("User not found!");
+const QString kInvalidParameters = QStringLiteral("Invalid parameters.");
+const QString kNotOwner = QStringLiteral("The account does not belong to the user.");
+
+struct Route
+{
+    QByteArray method;
+    int segmentCount; // segments after the resource: 0 bare, 1 user form, 2 key form
+};
+
+// The resources the client sends to, with the record class of their answers.
+struct Resource
+{
+    QString name;
+    QString recordClass;
+    QList<Route> routes;
+};
+
+const QList<Resource> &resources()
+{
+    static const QList<Resource> table = {
+        {QStringLiteral("account"), QStringLiteral("Account"), {{"GET", 1}, {"PUT", 0}}},
+        {QStringLiteral("balance"), QStringLiteral("Balance"), {{"GET", 1}}},
+        {QStringLiteral("realTimeBalance"), QStringLiteral("Balance"), {{"GET", 1}}},
+        {QStringLiteral("contact"),
+         QStringLiteral("Contact"),
+         {{"GET", 1}, {"GET", 2}, {"PUT", 2}, {"POST", 2}, {"DELETE", 2}}},
+        {QStringLiteral("group"),
+         QStringLiteral("Group"),
+         {{"GET", 1}, {"PUT", 1}, {"POST", 2}, {"DELETE", 2}}},
+        {QStringLiteral("onlineNumber"), QStringLiteral("OnlineNumber"), {{"GET", 1}}},
+        {QStringLiteral("invite"), QStringLiteral("Invite"), {{"PUT", 1}}},
+        {QStringLiteral("sms"), QStringLiteral("SMS"), {{"PUT", 1}}},
+    };
+    return table;
+}
+
+const Resource *findResource(const QString &name)
+{
+    for (const Resource &resource : resources()) {
+        if (resource.name == name)
+            return &resource;
+    }
+    return nullptr;
+}
+
+// Base URLs the client is configured with but never sends to.
+bool isUnserved(const QString &resource)
+{
+    static const QStringList names = {QStringLiteral("callForward"), QStringLiteral("voiceMail"),
+                                      QStringLiteral("bugReport"), QStringLiteral("call")};
+    return names.contains(resource);
+}
+
+QByteArray methodName(QHttpServerRequest::Method method)
+{
+    switch (method) {
+    case QHttpServerRequest::Method::Get:
+        return "GET";
+    case QHttpServerRequest::Method::Put:
+        return "PUT";
+    case QHttpServerRequest::Method::Delete:
+        return "DELETE";
+    case QHttpServerRequest::Method::Post:
+        return "POST";
+    case QHttpServerRequest::Method::Head:
+        return "HEAD";
+    case QHttpServerRequest::Method::Options:
+        return "OPTIONS";
+    case QHttpServerRequest::Method::Patch:
+        return "PATCH";
+    case QHttpServerRequest::Method::Connect:
+        return "CONNECT";
+    case QHttpServerRequest::Method::Trace:
+        return "TRACE";
+    default:
+        return "UNKNOWN";
+    }
+}
+
+QString className(const QString &record)
+{
+    return kClassPrefix + record;
+}
+
+QByteArray toJson(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QByteArray toJson(const QJsonArray &array)
+{
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+QByteArray applicationErrorBody(const QString &recordClass, const QString &message,
+                                const WebserviceStandIn::FieldErrors &fieldErrors)
+{
+    QJsonArray errors;
+    for (const auto &error : fieldErrors)
+        errors.append(QJsonObject {{QStringLiteral("field"), error.first},
+                                   {QStringLiteral("errorCode"), error.second}});
+    return toJson(QJsonObject {{QStringLiteral("class"), className(recordClass)},
+                               {QStringLiteral("errorMessage"), message},
+                               {QStringLiteral("fieldErrors"), errors}});
+}
+
+QJsonObject groupRecord(const QString &name)
+{
+    return {{QStringLiteral("class"), className(QStringLiteral("Group"))}, {QStringLiteral("name"), name}};
+}
+
+bool isNonEmptyStringArray(const QJsonValue &value)
+{
+    const QJsonArray array = value.toArray();
+    if (array.isEmpty())
+        return false;
+    for (const QJsonValue &item : array) {
+        if (item.toString().isEmpty())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// Qt's abstract server hands us each parsed request with its socket; all
+// routing is ours, so that path segments are decoded one by one.
+class WebserviceStandIn::Server : public QAbstractHttpServer
+{
+public:
+    explicit Server(WebserviceStandIn *owner)
+        : QAbstractHttpServer(owner)
+        , m_owner(owner)
+    { }
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override
+    {
+        m_owner->handle(request, makeResponder(request, socket));
+        return true;
+    }
+
+    void missingHandler(const QHttpServerRequest &, QTcpSocket *) override { }
+
+private:
+    WebserviceStandIn *const m_owner;
+};
+
+bool WebserviceStandIn::Request::hasQueryItem(const QString &key) const
+{
+    for (const auto &item : queryItems) {
+        if (item.first == key)
+            return true;
+    }
+    return false;
+}
+
+QString WebserviceStandIn::Request::queryValue(const QString &key) const
+{
+    for (const auto &item : queryItems) {
+        if (item.first == key)
+            return item.second;
+    }
+    return {};
+}
+
+QByteArray WebserviceStandIn::Request::header(const QByteArray &name) const
+{
+    for (const auto &header : headers) {
+        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
+            return header.second;
+    }
+    return {};
+}
+
+bool WebserviceStandIn::Match::matches(const Request &request) const
+{
+    return (resource.isEmpty() || resource == request.resource)
+        && (method.isEmpty() || method == request.method);
+}
+
+WebserviceStandIn::WebserviceStandIn(QObject *parent)
+    : QObject(parent)
+    , m_server(new Server(this))
+{
+    qRegisterMetaType<WebserviceStandIn::Request>();
+    m_clock.start();
+}
+
+WebserviceStandIn::~WebserviceStandIn()
+{
+    // Responders still waiting must go while their sockets exist.
+    m_pending.clear();
+}
+
+bool WebserviceStandIn::listen(quint16 port)
+{
+    m_port = m_server->listen(QHostAddress::LocalHost, port);
+    return m_port != 0;
+}
+
+QUrl WebserviceStandIn::baseUrl() const
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setPort(m_port);
+    url.setPath(QLatin1Char('/') + kRoot);
+    return url;
+}
+
+QString WebserviceStandIn::resourceBaseUrl(const QString &resource) const
+{
+    return baseUrl().toString() + QLatin1Char('/') + resource;
+}
+
+void WebserviceStandIn::addAccount(const QString &username, const QString &password)
+{
+    AccountData data;
+    data.password = password;
+    data.record = QJsonObject {
+        {QStringLiteral("class"), className(QStringLiteral("Account"))},
+        {QStringLiteral("companyId"), QString()},
+        {QStringLiteral("country"), QString()},
+        {QStringLiteral("emails"), QJsonArray()},
+        {QStringLiteral("language"), QStringLiteral("en")},
+        {QStringLiteral("lastName"), QString()},
+        {QStringLiteral("firstName"), QString()},
+        {QStringLiteral("username"), username},
+        {QStringLiteral("sipDomain"), kSipDomain},
+        {QStringLiteral("sipUser"), username},
+        {QStringLiteral("sipPassword"), QStringLiteral("sip-") + username},
+        {QStringLiteral("phones"), QJsonArray()},
+    };
+    m_accounts.insert(username, data);
+    setBalance(username, 10.0, QStringLiteral("EUR"), QStringLiteral("€"));
+}
+
+bool WebserviceStandIn::hasAccount(const QString &username) const
+{
+    return m_accounts.contains(username);
+}
+
+QJsonObject WebserviceStandIn::account(const QString &username) const
+{
+    const AccountData *data = accountData(username);
+    return data ? data->record : QJsonObject();
+}
+
+void WebserviceStandIn::setAccountField(const QString &username, const QString &key, const QJsonValue &value)
+{
+    if (AccountData *data = accountData(username))
+        data->record.insert(key, value);
+}
+
+void WebserviceStandIn::setBalance(const QString &username, double credit, const QString &currency,
+                                   const QString &currencySymbol)
+{
+    if (AccountData *data = accountData(username)) {
+        data->balance = QJsonObject {{QStringLiteral("class"), className(QStringLiteral("Balance"))},
+                                     {QStringLiteral("credit"), credit},
+                                     {QStringLiteral("currency"), currency},
+                                     {QStringLiteral("currencySymbol"), currencySymbol}};
+    }
+}
+
+void WebserviceStandIn::addGroup(const QString &username, const QString &name)
+{
+    AccountData *data = accountData(username);
+    if (data && !data->groups.contains(name))
+        data->groups.append(name);
+}
+
+QStringList WebserviceStandIn::groups(const QString &username) const
+{
+    const AccountData *data = accountData(username);
+    return data ? data->groups : QStringList();
+}
+
+void WebserviceStandIn::addContact(const QString &username, const QJsonObject &contact)
+{
+    if (AccountData *data = accountData(username)) {
+        QJsonObject stored = contact;
+        stored.insert(QStringLiteral("class"), className(QStringLiteral("Contact")));
+        data->contacts.insert(contact.value(QStringLiteral("nick")).toString(), stored);
+    }
+}
+
+QJsonObject WebserviceStandIn::contact(const QString &username, const QString &nick) const
+{
+    const AccountData *data = accountData(username);
+    return data ? data->contacts.value(nick) : QJsonObject();
+}
+
+QStringList WebserviceStandIn::contactNicks(const QString &username) const
+{
+    const AccountData *data = accountData(username);
+    return data ? data->contacts.keys() : QStringList();
+}
+
+void WebserviceStandIn::addOnlineNumber(const QString &username, const QString &number,
+                                        const QDateTime &expiration, const QString &status)
+{
+    if (AccountData *data = accountData(username)) {
+        data->onlineNumbers.append(
+            QJsonObject {{QStringLiteral("class"), className(QStringLiteral("OnlineNumber"))},
+                         {QStringLiteral("number"), number},
+                         {QStringLiteral("expirationDate"), expiration.toMSecsSinceEpoch()},
+                         {QStringLiteral("status"), status}});
+    }
+}
+
+QList<QJsonObject> WebserviceStandIn::sentSms(const QString &username) const
+{
+    const AccountData *data = accountData(username);
+    return data ? data->sms : QList<QJsonObject>();
+}
+
+QList<QJsonObject> WebserviceStandIn::invitations(const QString &username) const
+{
+    const AccountData *data = accountData(username);
+    return data ? data->invites : QList<QJsonObject>();
+}
+
+void WebserviceStandIn::answerNextWithApplicationError(const QString &errorMessage,
+                                                       const FieldErrors &fieldErrors, const Match &match)
+{
+    // The record class depends on the resource, so the body is made when the request is known.
+    Steering steering;
+    steering.match = match;
+    steering.errorMessage = errorMessage;
+    steering.fieldErrors = fieldErrors;
+    steering.applicationError = true;
+    m_answers.append(steering);
+}
+
+void WebserviceStandIn::answerNextWithStatus(int status, const Match &match)
+{
+    queueAnswer(match, {status, QByteArrayLiteral("Steered error"), kTextType});
+}
+
+void WebserviceStandIn::answerNextWithMalformedBody(const Match &match)
+{
+    queueAnswer(match, {200, malformedBody(), kJsonType});
+}
+
+void WebserviceStandIn::answerNextWithEmptyBody(int status, const Match &match)
+{
+    queueAnswer(match, {status, QByteArray(), kJsonType});
+}
+
+void WebserviceStandIn::answerNextWith(int status, const QByteArray &body, const Match &match)
+{
+    queueAnswer(match, {status, body, kJsonType});
+}
+
+void WebserviceStandIn::delayNext(int milliseconds, const Match &match)
+{
+    Steering steering;
+    steering.match = match;
+    steering.delay = milliseconds;
+    m_delays.append(steering);
+}
+
+void WebserviceStandIn::queueAnswer(const Match &match, const Answer &answer)
+{
+    Steering steering;
+    steering.match = match;
+    steering.answer = answer;
+    m_answers.append(steering);
+}
+
+void WebserviceStandIn::clearSteering()
+{
+    m_answers.clear();
+    m_delays.clear();
+}
+
+QByteArray WebserviceStandIn::malformedBody()
+{
+    return QByteArrayLiteral("{\"errorMessage\":\"cut off");
+}
+
+void WebserviceStandIn::handle(const QHttpServerRequest &httpRequest, QHttpServerResponder &&responder)
+{
+    const Request request = record(httpRequest);
+    m_requests.append(request);
+    emit requestReceived(request);
+
+    const Answer reply = answer(request);
+
+    int delay = 0;
+    for (int i = 0; i < m_delays.size(); ++i) {
+        if (m_delays.at(i).match.matches(request)) {
+            delay = m_delays.takeAt(i).delay;
+            break;
+        }
+    }
+    if (delay <= 0) {
+        send(responder, reply, request);
+        return;
+    }
+
+    // Answer later from the event loop; meanwhile the server keeps serving
+    // other connections. A client that gives up takes its responder with it.
+    Pending pending;
+    pending.socket = responder.socket();
+    pending.request = request;
+    pending.answer = reply;
+    const quint64 serial = request.serial;
+    pending.disconnection = connect(pending.socket, &QTcpSocket::disconnected, this,
+                                    [this, serial] { m_pending.erase(serial); });
+    pending.responder = std::make_unique<QHttpServerResponder>(std::move(responder));
+    m_pending.emplace(serial, std::move(pending));
+    QTimer::singleShot(delay, this, [this, serial] { sendPending(serial); });
+}
+
+WebserviceStandIn::Request WebserviceStandIn::record(const QHttpServerRequest &httpRequest)
+{
+    Request request;
+    request.serial = m_nextSerial++;
+    request.receivedAt = m_clock.elapsed();
+    request.method = methodName(httpRequest.method());
+    const QUrl url = httpRequest.url();
+    request.encodedPath = url.path(QUrl::FullyEncoded);
+    request.queryItems = QUrlQuery(url).queryItems(QUrl::FullyDecoded);
+    request.headers = httpRequest.headers();
+    request.body = httpRequest.body();
+
+    // Decode segment by segment: an encoded "/" belongs to its segment.
+    QStringList segments = request.encodedPath.split(QLatin1Char('/'));
+    if (!segments.isEmpty() && segments.first().isEmpty())
+        segments.removeFirst();
+    for (QString &segment : segments)
+        segment = QUrl::fromPercentEncoding(segment.toUtf8());
+    if (segments.size() >= 2 && segments.first() == kRoot) {
+        request.resource = segments.at(1);
+        request.segments = segments.mid(2);
+    }
+    return request;
+}
+
+WebserviceStandIn::Answer WebserviceStandIn::answer(const Request &request)
+{
+    if (std::optional<Answer> rejection = reject(request))
+        return *rejection;
+
+    for (int i = 0; i < m_answers.size(); ++i) {
+        if (!m_answers.at(i).match.matches(request))
+            continue;
+        const Steering steering = m_answers.takeAt(i);
+        if (!steering.applicationError)
+            return steering.answer;
+        return {200,
+                applicationErrorBody(findResource(request.resource)->recordClass, steering.errorMessage,
+                                     steering.fieldErrors),
+                kJsonType};
+    }
+
+    const QString &resource = request.resource;
+    if (resource == QLatin1String("account")) {
+        if (request.method == "PUT")
+            return createAccount(request);
+        return {200, toJson(QJsonArray {accountData(request.user())->record}), kJsonType};
+    }
+
+    AccountData &data = *accountData(request.user());
+    if (resource == QLatin1String("balance") || resource == QLatin1String("realTimeBalance"))
+        return {200, toJson(QJsonArray {data.balance}), kJsonType};
+    if (resource == QLatin1String("onlineNumber"))
+        return {200, toJson(data.onlineNumbers), kJsonType};
+    if (resource == QLatin1String("contact"))
+        return serveContact(request, data);
+    if (resource == QLatin1String("group"))
+        return serveGroup(request, data);
+    if (resource == QLatin1String("sms"))
+        return serveSms(request, data);
+    return serveInvite(request, data);
+}
+
+std::optional<WebserviceStandIn::Answer> WebserviceStandIn::reject(const Request &request) const
+{
+    const Resource *resource = findResource(request.resource);
+    if (!resource) {
+        if (isUnserved(request.resource))
+            return Answer {501, QByteArrayLiteral("Not implemented"), kTextType};
+        return Answer {404, QByteArrayLiteral("No such resource"), kTextType};
+    }
+
+    bool pathKnown = false;
+    bool routeKnown = false;
+    for (const Route &route : resource->routes) {
+        if (route.segmentCount == request.segments.size()) {
+            pathKnown = true;
+            routeKnown = routeKnown || route.method == request.method;
+        }
+    }
+    if (!pathKnown)
+        return Answer {404, QByteArrayLiteral("No such path"), kTextType};
+    if (!routeKnown)
+        return Answer {405, QByteArrayLiteral("Method not allowed"), kTextType};
+
+    if (request.header("Accept") != kJsonType)
+        return Answer {400, QByteArrayLiteral("Accept must be ") + kJsonType, kTextType};
+    if (request.header("Content-Type") != kJsonType)
+        return Answer {400, QByteArrayLiteral("Content-Type must be ") + kJsonType, kTextType};
+    if (request.header("osid").isEmpty())
+        return Answer {400, QByteArrayLiteral("Missing osid"), kTextType};
+
+    if (request.method == "PUT" || request.method == "POST") {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(request.body, &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject())
+            return Answer {400, QByteArrayLiteral("The body must be a JSON object"), kTextType};
+    }
+
+    // Creating an account needs no credentials.
+    if (request.segments.isEmpty())
+        return std::nullopt;
+
+    const QString username = request.queryValue(QStringLiteral("username"));
+    const QString password = request.queryValue(QStringLiteral("password"));
+    const AccountData *data = accountData(username);
+    const bool known = data && data->password == password;
+
+    // The account service reports a failed sign-in in its answer, as the client expects.
+    if (resource->name == QLatin1String("account")) {
+        static const QRegularExpression appId(QStringLiteral("^[0-9a-f]{32}$"));
+        auto error = [](const QString &message) {
+            return Answer {200, applicationErrorBody(QStringLiteral("Account"), message, {}), kJsonType};
+        };
+        if (username.isEmpty() || password.isEmpty()
+            || !appId.match(request.queryValue(QStringLiteral("appid"))).hasMatch())
+            return error(kInvalidParameters);
+        if (!known)
+            return error(kUserNotFound);
+        if (request.user() != username)
+            return error(kNotOwner);
+        return std::nullopt;
+    }
+
+    if (!known)
+        return Answer {401, QByteArrayLiteral("Wrong user name or password"), kTextType};
+    if (request.user() != username)
+        return Answer {403, QByteArrayLiteral("Not your account"), kTextType};
+    return std::nullopt;
+}
+
+WebserviceStandIn::Answer WebserviceStandIn::createAccount(const Request &request)
+{
+    const QJsonObject body = request.json().object();
+    const QString username = body.value(QStringLiteral("username")).toString();
+    const QString password = body.value(QStringLiteral("password")).toString();
+    FieldErrors missing;
+    if (username.isEmpty())
+        missing.append({QStringLiteral("username"), QStringLiteral("required")});
+    if (password.isEmpty())
+        missing.append({QStringLiteral("password"), QStringLiteral("required")});
+    if (!missing.isEmpty())
+        return {200, applicationErrorBody(QStringLiteral("Account"), kInvalidParameters, missing), kJsonType};
+    if (hasAccount(username)) {
+        return {200,
+                applicationErrorBody(QStringLiteral("Account"), QStringLiteral("User already exists."),
+                                     {{QStringLiteral("username"), QStringLiteral("duplicate")}}),
+                kJsonType};
+    }
+
+    addAccount(username, password);
+    AccountData &data = *accountData(username);
+    // Personal details come from the sign-up; credentials are the service's own.
+    static const QStringList personal
+        = {QStringLiteral("companyId"), QStringLiteral("country"),  QStringLiteral("emails"),
+           QStringLiteral("language"),  QStringLiteral("lastName"), QStringLiteral("firstName"),
+           QStringLiteral("phones")};
+    for (const QString &key : personal) {
+        if (body.contains(key))
+            data.record.insert(key, body.value(key));
+    }
+    return {200, toJson(QJsonArray {data.record}), kJsonType};
+}
+
+WebserviceStandIn::Answer WebserviceStandIn::serveContact(const Request &request, AccountData &data)
+{
+    const QString recordClass = QStringLiteral("Contact");
+    if (request.segments.size() == 1) {
+        QJsonArray list;
+        for (const QJsonObject &contact : std::as_const(data.contacts))
+            list.append(contact);
+        return {200, toJson(list), kJsonType};
+    }
+
+    const QString nick = request.key();
+    const bool exists = data.contacts.contains(nick);
+    if (request.method == "GET" || request.method == "DELETE" || request.method == "POST") {
+        if (!exists)
+            return {404, QByteArrayLiteral("No such contact"), kTextType};
+    }
+    if (request.method == "GET")
+        return {200, toJson(data.contacts.value(nick)), kJsonType};
+    if (request.method == "DELETE") {
+        data.contacts.remove(nick);
+        return {200, QByteArray(), kJsonType};
+    }
+
+    QJsonObject contact = request.json().object();
+    const QJsonValue bodyNick = contact.value(QStringLiteral("nick"));
+    if (nick.isEmpty()) {
+        return {200,
+                applicationErrorBody(recordClass, kInvalidParameters,
+                                     {{QStringLiteral("nick"), QStringLiteral("required")}}),
+                kJsonType};
+    }
+    if (!bodyNick.isUndefined() && bodyNick.toString() != nick) {
+        return {200,
+                applicationErrorBody(recordClass, kInvalidParameters,
+                                     {{QStringLiteral("nick"), QStringLiteral("mismatch")}}),
+                kJsonType};
+    }
+    contact.insert(QStringLiteral("class"), className(recordClass));
+    contact.insert(QStringLiteral("nick"), nick);
+
+    if (request.method == "POST") {
+        data.contacts.insert(nick, contact);
+        // The client reads an empty answer as "done".
+        return {200, QByteArray(), kJsonType};
+    }
+    if (exists) {
+        return {200,
+                applicationErrorBody(recordClass, QStringLiteral("Contact already exists."),
+                                     {{QStringLiteral("nick"), QStringLiteral("duplicate")}}),
+                kJsonType};
+    }
+    data.contacts.insert(nick, contact);
+    return {200, toJson(contact), kJsonType};
+}
+
+WebserviceStandIn::Answer WebserviceStandIn::serveGroup(const Request &request, AccountData &data)
+{
+    const QString recordClass = QStringLiteral("Group");
+    if (request.method == "GET") {
+        QJsonArray list;
+        for (const QString &name : std::as_const(data.groups))
+            list.append(groupRecord(name));
+        return {200, toJson(list), kJsonType};
+    }
+
+    const QString oldName = request.key();
+    if ((request.method == "POST" || request.method == "DELETE") && !data.groups.contains(oldName))
+        return {404, QByteArrayLiteral("No such group"), kTextType};
+    if (request.method == "DELETE") {
+        // Its contacts are the client's to move or delete first.
+        data.groups.removeAll(oldName);
+        return {200, QByteArray(), kJsonType};
+    }
+
+    const QString name = request.json().object().value(QStringLiteral("name")).toString();
+    if (name.isEmpty()) {
+        return {200,
+                applicationErrorBody(recordClass, kInvalidParameters,
+                                     {{QStringLiteral("name"), QStringLiteral("required")}}),
+                kJsonType};
+    }
+    if (data.groups.contains(name) && name != oldName) {
+        return {200,
+                applicationErrorBody(recordClass, QStringLiteral("Group already exists."),
+                                     {{QStringLiteral("name"), QStringLiteral("duplicate")}}),
+                kJsonType};
+    }
+
+    if (request.method == "PUT") {
+        data.groups.append(name);
+    } else {
+        data.groups[data.groups.indexOf(oldName)] = name;
+        for (QJsonObject &contact : data.contacts) {
+            if (contact.value(QStringLiteral("groupName")).toString() == oldName)
+                contact.insert(QStringLiteral("groupName"), name);
+        }
+    }
+    return {200, toJson(groupRecord(name)), kJsonType};
+}
+
+WebserviceStandIn::Answer WebserviceStandIn::serveSms(const Request &request, AccountData &data)
+{
+    QJsonObject sms = request.json().object();
+    FieldErrors errors;
+    if (!isNonEmptyStringArray(sms.value(QStringLiteral("destinationNumbers"))))
+        errors.append({QStringLiteral("destinationNumbers"), QStringLiteral("required")});
+    if (sms.value(QStringLiteral("text")).toString().isEmpty())
+        errors.append({QStringLiteral("text"), QStringLiteral("required")});
+    if (!errors.isEmpty())
+        return {200, applicationErrorBody(QStringLiteral("SMS"), kInvalidParameters, errors), kJsonType};
+    sms.insert(QStringLiteral("class"), className(QStringLiteral("SMS")));
+    data.sms.append(sms);
+    return {200, toJson(sms), kJsonType};
+}
+
+WebserviceStandIn::Answer WebserviceStandIn::serveInvite(const Request &request, AccountData &data)
+{
+    QJsonObject invite = request.json().object();
+    if (!isNonEmptyStringArray(invite.value(QStringLiteral("toEmails")))) {
+        return {200,
+                applicationErrorBody(QStringLiteral("Invite"), kInvalidParameters,
+                                     {{QStringLiteral("toEmails"), QStringLiteral("required")}}),
+                kJsonType};
+    }
+    invite.insert(QStringLiteral("class"), className(QStringLiteral("Invite")));
+    data.invites.append(invite);
+    return {200, toJson(invite), kJsonType};
+}
+
+void WebserviceStandIn::send(QHttpServerResponder &responder, const Answer &answer, Request request)
+{
+    responder.write(answer.body, {{QByteArrayLiteral("Content-Type"), answer.contentType}},
+                    static_cast<QHttpServerResponder::StatusCode>(answer.status));
+    request.status = answer.status;
+    request.answeredAt = m_clock.elapsed();
+    for (Request &recorded : m_requests) {
+        if (recorded.serial == request.serial) {
+            recorded.status = request.status;
+            recorded.answeredAt = request.answeredAt;
+            break;
+        }
+    }
+    emit requestAnswered(request);
+}
+
+void WebserviceStandIn::sendPending(quint64 serial)
+{
+    const auto it = m_pending.find(serial);
+    if (it == m_pending.end())
+        return;
+    Pending pending = std::move(it->second);
+    m_pending.erase(it);
+    disconnect(pending.disconnection);
+    if (pending.socket)
+        send(*pending.responder, pending.answer, pending.request);
+}
+
+WebserviceStandIn::AccountData *WebserviceStandIn::accountData(const QString &username)
+{
+    const auto it = m_accounts.find(username);
+    return it == m_accounts.end() ? nullptr : &it.value();
+}
+
+const WebserviceStandIn::AccountData *WebserviceStandIn::accountData(const QString &username) const
+{
+    const auto it = m_accounts.constFind(username);
+    return it == m_accounts.constEnd() ? nullptr : &it.value();
+}
