@@ -11,6 +11,12 @@ PlixTalk::PlixTalk(QObject *parent)
 
 PlixTalk::~PlixTalk() = default;
 
+ProxySettings PlixTalk::proxySettings() const
+{
+    // Without a loaded library the session runs with the default settings.
+    return ProxySettings();
+}
+
 QString PlixTalk::logsDir()
 {
     return TraceLog::logDirectory();

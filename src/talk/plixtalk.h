@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include "talk/proxysettings.h"
+
 namespace talk {
 
 // The program's one session with the talk library.
@@ -15,6 +17,9 @@ class PlixTalk : public QObject
 public:
     explicit PlixTalk(QObject *parent = nullptr);
     ~PlixTalk() override;
+
+    // The proxy settings the session uses now.
+    virtual ProxySettings proxySettings() const;
 
     // Where the trace log and the talk library's two logs are written.
     static QString logsDir();

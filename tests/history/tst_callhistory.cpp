@@ -1,0 +1,164 @@
+#include "history/callhistory.h"
+#include "settings/dbstore.h"
+#include "support/testenvironment.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+class CaseStore : public DbStore
+{
+public:
+    explicit CaseStore(const QString &fileName)
+        : m_fileName(fileName)
+    { }
+    QString databaseFileName() const override { return m_fileName; }
+
+private:
+    QString m_fileName;
+};
+
+// A call history on a clock the test sets.
+class ClockedCallHistory : public CallHistory
+{
+public:
+    QDateTime now = QDateTime(QDate(2024, 3, 9), QTime(14, 5, 6));
+
+protected:
+    QDateTime currentDateTime() const override { return now; }
+};
+
+QList<QStringList> rows()
+{
+    QList<QStringList> result;
+    QSqlQuery query(QStringLiteral("select timestamp, phone_number, type, duration from call_history "
+                                   "order by timestamp"));
+    while (query.next())
+        result << QStringList {query.value(0).toString(), query.value(1).toString(),
+                               query.value(2).toString(), query.value(3).toString()};
+    return result;
+}
+
+} // namespace
+
+class TestCallHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void eventIsStoredAsTextAndReadBack();
+    void eventWithinTheSameSecondReplacesTheFirst();
+    void clearingAnEmptyHistorySucceeds();
+    void eventsAreCachedUntilAChange();
+    void failedWriteKeepsTheCacheHonest();
+
+private:
+    std::unique_ptr<CaseStore> m_store;
+    std::unique_ptr<ClockedCallHistory> m_history;
+    int m_case = 0;
+};
+
+void TestCallHistory::init()
+{
+    m_store = std::make_unique<CaseStore>(QStringLiteral("calls%1.px").arg(++m_case));
+    m_store->loadDatabases();
+    m_history = std::make_unique<ClockedCallHistory>();
+}
+
+void TestCallHistory::cleanup()
+{
+    m_history.reset();
+    m_store->closeDatabases();
+    m_store.reset();
+}
+
+void TestCallHistory::eventIsStoredAsTextAndReadBack()
+{
+    QSignalSpy added(m_history.get(), &CallHistory::newEventOccurred);
+    m_history->addEvent(QStringLiteral("+4930123"), QTime(0, 1, 23), CallHistoryEvent::Outgoing);
+    QCOMPARE(added.count(), 1);
+    QCOMPARE(rows(), (QList<QStringList> {{"2024-03-09 14:05:06", "+4930123", "1", "00:01:23"}}));
+
+    const QList<CallHistoryEvent> events = m_history->events(nullptr);
+    QCOMPARE(events.size(), 1);
+    const CallHistoryEvent &event = events.first();
+    QCOMPARE(event.type(), CallHistoryEvent::Outgoing);
+    QCOMPARE(event.number(), QStringLiteral("+4930123"));
+    QCOMPARE(event.duration(), QTime(0, 1, 23));
+    QCOMPARE(event.timestamp(), m_history->now);
+    QVERIFY(event.name().isEmpty());
+    QVERIFY(!event.isDurationShown());
+
+    // The event form takes number, duration and type, but not time or name.
+    CallHistoryEvent sms(CallHistoryEvent::Sms);
+    sms.setNumber(QStringLiteral("555"));
+    sms.setTimestamp(QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
+    sms.setName(QStringLiteral("Ann"));
+    m_history->now = m_history->now.addSecs(1);
+    m_history->addEvent(sms);
+    QCOMPARE(rows().last(), (QStringList {"2024-03-09 14:05:07", "555", "3", ""}));
+    QCOMPARE(added.count(), 2);
+}
+
+void TestCallHistory::eventWithinTheSameSecondReplacesTheFirst()
+{
+    m_history->addEvent(QStringLiteral("111"), QTime(0, 0, 5), CallHistoryEvent::Missed);
+    m_history->addEvent(QStringLiteral("222"), QTime(0, 0, 0), CallHistoryEvent::Incoming);
+    QCOMPARE(rows(), (QList<QStringList> {{"2024-03-09 14:05:06", "222", "0", "00:00:00"}}));
+}
+
+void TestCallHistory::clearingAnEmptyHistorySucceeds()
+{
+    QSignalSpy changed(m_history.get(), &CallHistory::newEventOccurred);
+    m_history->clearHistory();
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(m_history->events(nullptr).isEmpty());
+}
+
+void TestCallHistory::eventsAreCachedUntilAChange()
+{
+    m_history->addEvent(QStringLiteral("111"), QTime(0, 0, 5), CallHistoryEvent::Missed);
+    QCOMPARE(m_history->events(nullptr).size(), 1);
+
+    // A row written behind its back is not seen until the history changes.
+    QSqlQuery query;
+    QVERIFY(query.exec(QStringLiteral("insert into call_history values ('2020-01-01 00:00:00', '9', '0', "
+                                      "'00:00:01')")));
+    QCOMPARE(m_history->events(nullptr).size(), 1);
+
+    m_history->now = m_history->now.addSecs(1);
+    m_history->addEvent(QStringLiteral("333"), QTime(0, 0, 5), CallHistoryEvent::Incoming);
+    QCOMPARE(m_history->events(nullptr).size(), 3);
+
+    m_history->clearHistory();
+    QVERIFY(m_history->events(nullptr).isEmpty());
+}
+
+void TestCallHistory::failedWriteKeepsTheCacheHonest()
+{
+    QVERIFY(m_history->events(nullptr).isEmpty());
+    QSignalSpy changed(m_history.get(), &CallHistory::newEventOccurred);
+
+    m_history->addEvent(QStringLiteral("111"), QTime(0, 0, 5), CallHistoryEvent::Missed);
+    // No number: the table refuses the row.
+    m_history->now = m_history->now.addSecs(1);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("Could not add the event")));
+    m_history->addEvent(QString(), QTime(0, 0, 5), CallHistoryEvent::Missed);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(rows().size(), 1);
+
+    const QList<CallHistoryEvent> events = m_history->events(nullptr);
+    QCOMPARE(events.size(), 1);
+    QCOMPARE(events.first().number(), QStringLiteral("111"));
+}
+
+LINKORA_TEST_MAIN(TestCallHistory)
+#include "tst_callhistory.moc"
