@@ -23,6 +23,17 @@ if [ "${LINKORA_SKIP_SANITIZERS:-0}" != "1" ]; then
         ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 300
 fi
 
+# CI also fuzzes the JSON reader for a bounded time (LINKORA_FUZZ_SECONDS runs it locally).
+if [ "${CI:-}" = "true" ] || [ -n "${LINKORA_FUZZ_SECONDS:-}" ]; then
+    echo "Fuzzing the JSON reader for ${LINKORA_FUZZ_SECONDS:-30} s"
+    if ! LINKORA_FUZZ_SECONDS="${LINKORA_FUZZ_SECONDS:-30}" bash scripts/fuzz.sh >build-fuzz.log 2>&1; then
+        tail -n 60 build-fuzz.log
+        echo "The JSON fuzzer found a problem (log: build-fuzz.log)" >&2
+        exit 1
+    fi
+    grep -E '^Done|stat::number_of_executed_units' build-fuzz.log || true
+fi
+
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
