@@ -14,9 +14,9 @@ public:
     TraceCapture()
     {
         s_lines.clear();
-        m_previous = qInstallMessageHandler(&TraceCapture::handle);
+        s_previous = qInstallMessageHandler(&TraceCapture::handle);
     }
-    ~TraceCapture() { qInstallMessageHandler(m_previous); }
+    ~TraceCapture() { qInstallMessageHandler(s_previous); }
     Q_DISABLE_COPY(TraceCapture)
 
     static QStringList lines() { return s_lines; }
@@ -24,10 +24,15 @@ public:
     static void append(const QString &line) { s_lines << line; }
 
 private:
-    static void handle(QtMsgType, const QMessageLogContext &, const QString &message) { s_lines << message; }
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        s_lines << message;
+        if (s_previous)
+            s_previous(type, context, message);
+    }
 
     static inline QStringList s_lines;
-    QtMessageHandler m_previous = nullptr;
+    static inline QtMessageHandler s_previous = nullptr;
 };
 
 // An HTTP proxy on loopback that refuses every request for want of
