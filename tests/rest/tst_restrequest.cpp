@@ -113,7 +113,6 @@ private slots:
     void valuesArePercentEncoded_data();
     void valuesArePercentEncoded();
     void plainValuesKeepTheirUrl();
-    void emptySuccessfulBodyReachesTheParser();
     void eachReplyIsParsedOnceWithItsOwnMethodAndMode();
     void httpErrorsGiveRequestError();
     void proxyFailuresAreKnownByTheirCode();
@@ -283,18 +282,6 @@ void TestRestRequest::plainValuesKeepTheirUrl()
     m_request->setUsername(QStringLiteral("%2"));
     QCOMPARE(m_request->userUrl(base).toEncoded(),
              QByteArray("https://host.example/webservice-5.0/contact/%252?username=%252&password=pw"));
-}
-
-void TestRestRequest::emptySuccessfulBodyReachesTheParser()
-{
-    QSignalSpy finished(m_request.get(), &RestRequest::finishedRequest);
-    m_server->answerNextWithEmptyBody(200);
-    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr);
-    QVERIFY(finished.wait(5000));
-    QCOMPARE(finished.constFirst().at(0).toByteArray(), QByteArray());
-    QCOMPARE(finished.constFirst().at(1).toInt(), 200);
-    QCOMPARE(m_request->parsed.size(), 1);
-    QCOMPARE(m_request->parsed.constFirst().status, 200);
 }
 
 void TestRestRequest::eachReplyIsParsedOnceWithItsOwnMethodAndMode()
