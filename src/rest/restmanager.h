@@ -1,0 +1,108 @@
+#ifndef REST_RESTMANAGER_H
+#define REST_RESTMANAGER_H
+
+#include "rest/account.h"
+#include "rest/balance.h"
+#include "rest/contact.h"
+#include "rest/group.h"
+#include "rest/invite.h"
+#include "rest/onlinenumber.h"
+#include "rest/sms.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class AccountRequest;
+class BalanceRequest;
+class ContactRequest;
+class GroupRequest;
+class InstallationIdStore;
+class InviteRequest;
+class LiveBalanceRequest;
+class OnlineNumberListRequest;
+class RestRequest;
+class SMSRequest;
+class WebserviceUrls;
+
+// The one entry point into the account web service. It owns one request
+// object per resource, forwards every operation to it and relays the results
+// on its own signals, so callers connect to this object only. Every operation
+// returns at once; its result arrives later on a signal.
+class RestManager : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(RestManager)
+
+public:
+    explicit RestManager(QObject *parent = nullptr);
+    ~RestManager() override;
+
+    // The base URLs of the resources; must be set before the first request.
+    // The URL set is not copied and must outlive the manager.
+    void setUrls(const WebserviceUrls *urls);
+    // The store whose identifier goes into the "osid" header; read at every
+    // send. Not copied; must outlive the manager.
+    void setInstallationIdStore(const InstallationIdStore *store);
+    // Longest time a request may stay without progress before it fails.
+    void setTransferTimeout(int milliseconds);
+
+    void setUsername(const QString &username);
+    void setPassword(const QString &password);
+
+public slots:
+    void onUsernameChanged(const QString &username);
+    void onPasswordChanged(const QString &password);
+
+    virtual void getAccount();
+    virtual void getContact(const QString &nick);
+    virtual void getGroups();
+    virtual void getBalance();
+    virtual void getLiveBalance();
+    virtual void getContacts();
+    virtual void getOnlineNumbers();
+    virtual void updateGroup(const QString &oldName, const Group &group);
+    virtual void updateContact(const Contact &contact);
+    virtual void addContact(const Contact &contact);
+    virtual void addGroup(const Group &group);
+    virtual void createAccount(const Account &account);
+    virtual void sendInvitations(const Invite &invite);
+    virtual void sendSMS(const SMS &sms);
+    virtual void deleteGroup(const Group &group);
+    virtual void deleteContact(const Contact &contact);
+
+signals:
+    void proxyConnectionError();
+    void requestFinished(const Contact &contact);
+    void requestFinished(const QList<Contact> &contacts);
+    void requestFinished(const Account &account);
+    void requestFinished(const Balance &balance);
+    void requestFinished(const QList<Group> &groups);
+    void requestFinished(const Group &group);
+    void requestFinished(const Invite &invite);
+    void contactDeleted();
+    void contactUpdated();
+    void groupAdded();
+    void accountRequestFailed();
+    void requestFinished(const QList<OnlineNumber> &onlineNumbers);
+    void requestFinished(const SMS &sms);
+
+private slots:
+    void slotErrorReceived();
+    void slotProxyErrorReceived(const QString &error);
+
+private:
+    // In member order.
+    QList<RestRequest *> requests() const;
+
+    AccountRequest *accountRequest = nullptr;
+    BalanceRequest *balanceRequest = nullptr;
+    LiveBalanceRequest *liveBalanceRequest = nullptr;
+    ContactRequest *contactRequest = nullptr;
+    GroupRequest *groupRequest = nullptr;
+    OnlineNumberListRequest *onlineNumberListRequest = nullptr;
+    SMSRequest *smsRequest = nullptr;
+    InviteRequest *inviteRequest = nullptr;
+};
+
+#endif // REST_RESTMANAGER_H
