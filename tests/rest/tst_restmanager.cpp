@@ -590,7 +590,11 @@ void TestRestManager::listArrivingAfterAChangeStillFillsTheBook()
     run(*m_manager, AddGroup);
     waitForReplies(4);
 
-    QCOMPARE(m_recorder->events.mid(0, 3), (QStringList {"contactUpdated", "groupAdded", "Group"}));
+    // The two changes go through different request objects: their order is the network's.
+    QStringList changes = m_recorder->events.mid(0, 3);
+    QVERIFY(changes.indexOf(QLatin1String("groupAdded")) < changes.indexOf(QLatin1String("Group")));
+    changes.sort();
+    QCOMPARE(changes, (QStringList {"Group", "contactUpdated", "groupAdded"}));
     QCOMPARE(m_recorder->events.size(), 5);
     QVERIFY(m_recorder->events.contains(QLatin1String("ContactList")));
     QVERIFY(m_recorder->events.contains(QLatin1String("GroupList")));
