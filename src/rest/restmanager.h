@@ -21,6 +21,7 @@ class InstallationIdStore;
 class InviteRequest;
 class LiveBalanceRequest;
 class OnlineNumberListRequest;
+class RestRequest;
 class SMSRequest;
 class WebserviceUrls;
 
@@ -91,6 +92,9 @@ private slots:
     void slotProxyErrorReceived(const QString &error);
 
 private:
+    // In member order.
+    QList<RestRequest *> requests() const;
+
     AccountRequest *accountRequest = nullptr;
     BalanceRequest *balanceRequest = nullptr;
     LiveBalanceRequest *liveBalanceRequest = nullptr;

@@ -1,0 +1,78 @@
+#include "rest/contactrequest.h"
+
+#include "settings/webserviceurls.h"
+#include "util/trace.h"
+
+ContactRequest::ContactRequest(QObject *parent)
+    : RestRequest(parent)
+{ }
+
+QString ContactRequest::baseUrl() const
+{
+    return urls() ? urls()->adressBookContactServiceBaseURL() : QString();
+}
+
+void ContactRequest::getContact(const QString &nick)
+{
+    send(userKeyUrl(baseUrl(), nick), Get, nullptr, SingleMode);
+}
+
+void ContactRequest::getContacts()
+{
+    send(userUrl(baseUrl()), Get, nullptr, ListMode);
+}
+
+void ContactRequest::addContact(const Contact &contact)
+{
+    send(userKeyUrl(baseUrl(), contact.nick()), Put, &contact, SingleMode);
+}
+
+void ContactRequest::updateContact(const Contact &contact)
+{
+    send(userKeyUrl(baseUrl(), contact.nick()), Post, &contact, SingleMode);
+}
+
+void ContactRequest::deleteContact(const Contact &contact)
+{
+    send(userKeyUrl(baseUrl(), contact.nick()), Delete, nullptr, SingleMode);
+}
+
+void ContactRequest::onFinish(const QByteArray &body, int status)
+{
+    const int method = replyMethod();
+    const bool listMode = replyMode() == ListMode;
+    bool ok = false;
+    const QVariant value = parseBody(body, ok);
+
+    if (listMode) {
+        // Anything but a list must not empty the address book.
+        if (!ok || value.typeId() != QMetaType::QVariantList) {
+            TRACE << "Contact list expected, got: " << traceableBody(body);
+            emit requestError();
+            return;
+        }
+        QList<Contact> contacts;
+        const QVariantList items = value.toList();
+        contacts.reserve(items.size());
+        for (const QVariant &item : items)
+            contacts.append(Contact(item));
+        if (contacts.isEmpty())
+            TRACE << "List size is < 0";
+        emit finished(contacts);
+        return;
+    }
+
+    if (!ok || !value.isValid()) {
+        TRACE << "Cannot parse json: " << traceableBody(body);
+        if (isSuccess(status))
+            emit contactDeleted();
+        else
+            emit requestError();
+        return;
+    }
+    if (method == Put) {
+        emit contactUpdated();
+        return;
+    }
+    emit finished(Contact(value));
+}

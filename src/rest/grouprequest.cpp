@@ -1,0 +1,70 @@
+#include "rest/grouprequest.h"
+
+#include "settings/webserviceurls.h"
+#include "util/trace.h"
+
+GroupRequest::GroupRequest(QObject *parent)
+    : RestRequest(parent)
+{ }
+
+QString GroupRequest::baseUrl() const
+{
+    return urls() ? urls()->adressBookGroupServiceBaseURL() : QString();
+}
+
+void GroupRequest::getGroups()
+{
+    send(userUrl(baseUrl()), Get, nullptr, ListMode);
+}
+
+void GroupRequest::addGroup(const Group &group)
+{
+    send(userUrl(baseUrl()), Put, &group, SingleMode);
+}
+
+void GroupRequest::updateGroup(const QString &oldName, const Group &group)
+{
+    send(userKeyUrl(baseUrl(), oldName), Post, &group, SingleMode);
+}
+
+void GroupRequest::deleteGroup(const Group &group)
+{
+    send(userKeyUrl(baseUrl(), group.name()), Delete, nullptr, SingleMode);
+}
+
+void GroupRequest::onFinish(const QByteArray &body, int status)
+{
+    const int method = replyMethod();
+    const bool listMode = replyMode() == ListMode;
+    bool ok = false;
+    const QVariant value = parseBody(body, ok);
+
+    if (listMode) {
+        // Anything but a list must not make the default groups be sent again.
+        if (!ok || value.typeId() != QMetaType::QVariantList) {
+            TRACE << "Group list expected, got: " << traceableBody(body);
+            emit requestError();
+            return;
+        }
+        QList<Group> groups;
+        const QVariantList items = value.toList();
+        groups.reserve(items.size());
+        for (const QVariant &item : items)
+            groups.append(Group(item));
+        if (groups.isEmpty())
+            TRACE << "List size is < 0";
+        emit finished(groups);
+        return;
+    }
+
+    // "null" counts as an answer; an empty answer to a change means done.
+    if (!ok) {
+        TRACE << "Can not parse json:" << traceableBody(body);
+        if (!isSuccess(status))
+            emit requestError();
+        return;
+    }
+    if (method == Put)
+        emit groupAdded();
+    emit finished(Group(value));
+}

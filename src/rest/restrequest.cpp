@@ -1,0 +1,188 @@
+#include "rest/restrequest.h"
+
+#include "rest/json.h"
+#include "rest/restobj.h"
+#include "util/installationidstore.h"
+#include "util/trace.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+
+namespace {
+
+const QByteArray kJsonContentType = QByteArrayLiteral("application/json;charset=\"utf-8\"");
+
+bool isPasswordKey(const QString &key)
+{
+    return key.contains(QLatin1String("password"), Qt::CaseInsensitive);
+}
+
+bool isProxyError(QNetworkReply::NetworkError error)
+{
+    return error >= QNetworkReply::ProxyConnectionRefusedError && error <= QNetworkReply::UnknownProxyError;
+}
+
+} // namespace
+
+RestRequest::RestRequest(QObject *parent)
+    : QObject(parent)
+    , m_manager(new QNetworkAccessManager(this))
+{
+    // A redirect would repeat the credentials of the query to another place.
+    m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    connect(m_manager, &QNetworkAccessManager::finished, this, &RestRequest::onFinishRequest);
+    connect(this, &RestRequest::finishedRequest, this, &RestRequest::onFinallyFinish);
+}
+
+RestRequest::~RestRequest() = default;
+
+QString RestRequest::encoded(const QString &value)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
+
+QUrl RestRequest::userUrl(const QString &base) const
+{
+    const QString user = encoded(m_username);
+    return QUrl(base + QStringLiteral("/%1?username=%1&password=%2").arg(user, encoded(m_password)));
+}
+
+QUrl RestRequest::userKeyUrl(const QString &base, const QString &key) const
+{
+    const QString user = encoded(m_username);
+    return QUrl(
+        base + QStringLiteral("/%1/%2?username=%1&password=%3").arg(user, encoded(key), encoded(m_password)));
+}
+
+void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mode)
+{
+    if (method < Get || method > Delete) {
+        TRACE_WARNING << "Unknown method code" << method << "- nothing sent";
+        return;
+    }
+
+    QNetworkRequest request(url);
+    request.setRawHeader(QByteArrayLiteral("Accept"), kJsonContentType);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, kJsonContentType);
+    const QString installationId = m_installationIdStore ? m_installationIdStore->id() : QString();
+    request.setRawHeader(QByteArrayLiteral("osid"), installationId.toUtf8());
+    request.setTransferTimeout(m_transferTimeout);
+
+    QByteArray data;
+    if (body && (method == Post || method == Put)) {
+        bool ok = false;
+        data = Json::serialize(body->toVariantMap(), ok);
+        if (!ok) {
+            TRACE_ERROR << "Cannot write the body of" << body->className() << "as JSON; request not sent";
+            emit requestError();
+            return;
+        }
+    }
+
+    QNetworkReply *reply = nullptr;
+    switch (method) {
+    case Get:
+        reply = m_manager->get(request);
+        break;
+    case Post:
+        reply = m_manager->post(request, data);
+        break;
+    case Put:
+        reply = m_manager->put(request, data);
+        break;
+    case Delete:
+        reply = m_manager->deleteResource(request);
+        break;
+    }
+    m_sent.insert(reply, Sent {method, mode});
+}
+
+void RestRequest::onFinishRequest(QNetworkReply *reply)
+{
+    const Sent sent = m_sent.take(reply);
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+
+    if (reply->error() != QNetworkReply::NoError) {
+        const QString errorText = traceableErrorText(reply);
+        TRACE << "Error =" << errorText << int(reply->error());
+        if (isProxyError(reply->error()))
+            emit proxyConnectionError(errorText);
+        else
+            emit requestError();
+    } else if (status >= 300 && status <= 399) {
+        TRACE << "Redirect not followed, status" << status;
+        emit requestError();
+    } else {
+        // A parser may spin an event loop that finishes another reply.
+        const Sent previous = m_current;
+        m_current = sent;
+        emit finishedRequest(reply->readAll(), status);
+        m_current = previous;
+    }
+    reply->deleteLater();
+}
+
+void RestRequest::onFinish(const QByteArray &, int) { }
+
+void RestRequest::onFinallyFinish(const QByteArray &body, int status)
+{
+    onFinish(body, status);
+}
+
+QString RestRequest::bodyText(const QByteArray &body)
+{
+    return QString::fromUtf8(body.constData(), qstrnlen(body.constData(), body.size()));
+}
+
+QVariant RestRequest::parseBody(const QByteArray &body, bool &ok)
+{
+    const QString text = bodyText(body);
+    if (text.isEmpty()) {
+        ok = false;
+        return {};
+    }
+    return Json::parse(text, ok);
+}
+
+QString RestRequest::traceableBody(const QByteArray &body)
+{
+    static const QRegularExpression passwordValue(
+        QStringLiteral(R"re(("[^"]*password[^"]*"\s*:\s*)"(?:[^"\\]|\\.)*")re"),
+        QRegularExpression::CaseInsensitiveOption);
+    return bodyText(body).replace(passwordValue, QStringLiteral("\\1\"") + TRACE_PASSWORD_MASK + u'"');
+}
+
+QVariant RestRequest::maskPasswords(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QVariantMap: {
+        QVariantMap map = value.toMap();
+        for (auto it = map.begin(); it != map.end(); ++it)
+            it.value() = isPasswordKey(it.key()) ? QVariant(TRACE_PASSWORD_MASK) : maskPasswords(it.value());
+        return map;
+    }
+    case QMetaType::QVariantList: {
+        QVariantList list = value.toList();
+        for (QVariant &item : list)
+            item = maskPasswords(item);
+        return list;
+    }
+    default:
+        return value;
+    }
+}
+
+QString RestRequest::traceableErrorText(const QNetworkReply *reply)
+{
+    QString text = reply->errorString();
+    const QUrl url = reply->url();
+    const QString bare = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment).toString();
+    for (const QString &form : {url.toString(), QString::fromLatin1(url.toEncoded()), url.toDisplayString()})
+        if (!form.isEmpty())
+            text.replace(form, bare);
+    // Whatever form of the URL Qt used that the above missed.
+    static const QRegularExpression passwordValue(QStringLiteral("(password=)\\S*"));
+    return text.replace(passwordValue, QStringLiteral("\\1") + TRACE_PASSWORD_MASK);
+}

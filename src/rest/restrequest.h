@@ -1,0 +1,114 @@
+#ifndef REST_RESTREQUEST_H
+#define REST_RESTREQUEST_H
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+
+class InstallationIdStore;
+class QNetworkAccessManager;
+class QNetworkReply;
+class RestObj;
+class WebserviceUrls;
+
+// Base of the request objects, one per resource of the account web service.
+// It builds the resource URLs with the credentials, sends a request with the
+// JSON headers and the installation id, and hands the body of every reply
+// without error to the subclass's parser, onFinish(). Several requests may be
+// in flight; each reply is parsed with the method and mode of the request
+// that sent it.
+class RestRequest : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(RestRequest)
+
+public:
+    enum Method { Get = 0, Post = 1, Put = 2, Delete = 3 };
+
+    // A request that makes no progress for this long fails.
+    static constexpr int DefaultTransferTimeout = 30000;
+
+    explicit RestRequest(QObject *parent = nullptr);
+    ~RestRequest() override;
+
+    void setUsername(const QString &username) { m_username = username; }
+    void setPassword(const QString &password) { m_password = password; }
+    // Not owned; null until set.
+    void setUrls(const WebserviceUrls *urls) { m_urls = urls; }
+    // Not owned; its id is read at every send. Without a store the "osid"
+    // header goes out empty.
+    void setInstallationIdStore(const InstallationIdStore *store) { m_installationIdStore = store; }
+    void setTransferTimeout(int milliseconds) { m_transferTimeout = milliseconds; }
+
+    // "<base>/<user>?username=<user>&password=<password>"
+    QUrl userUrl(const QString &base) const;
+    // "<base>/<user>/<key>?username=<user>&password=<password>"
+    QUrl userKeyUrl(const QString &base, const QString &key) const;
+
+    // Starts one request. The body is sent with POST and PUT only; mode is
+    // handed back to the parser with the reply. An unknown method code, or a
+    // body that cannot be written as JSON, sends nothing.
+    virtual void send(const QUrl &url, int method, const RestObj *body, int mode = 0);
+
+signals:
+    // Body and HTTP status of a reply without error.
+    void finishedRequest(const QByteArray &body, int status);
+    // The message is always empty; the detail is in the trace log.
+    void requestError(const QString &message = QString());
+    void proxyConnectionError(const QString &message = QString());
+
+public slots:
+    virtual void onFinishRequest(QNetworkReply *reply);
+    // The subclass's parser.
+    virtual void onFinish(const QByteArray &body, int status);
+
+protected:
+    const WebserviceUrls *urls() const { return m_urls; }
+    const QString &username() const { return m_username; }
+    const QString &password() const { return m_password; }
+
+    // Method and mode of the request whose reply is being parsed; valid
+    // inside onFinish() only.
+    int replyMethod() const { return m_current.method; }
+    int replyMode() const { return m_current.mode; }
+
+    // A URL value percent-encoded, so that "&", "#", "+" or "/" arrive as
+    // they are; unreserved characters stay as they are.
+    static QString encoded(const QString &value);
+    // The body as UTF-8 text, up to the first zero byte.
+    static QString bodyText(const QByteArray &body);
+    // The JSON value of the body; an empty body does not parse.
+    static QVariant parseBody(const QByteArray &body, bool &ok);
+    // The body as it may be traced: values of password keys masked.
+    static QString traceableBody(const QByteArray &body);
+    // The value with every password key's value masked, at any depth.
+    static QVariant maskPasswords(const QVariant &value);
+    static bool isSuccess(int status) { return status >= 200 && status <= 299; }
+
+private slots:
+    void onFinallyFinish(const QByteArray &body, int status);
+
+private:
+    struct Sent
+    {
+        int method = -1;
+        int mode = 0;
+    };
+
+    // Qt's error text names the whole URL, credentials included.
+    static QString traceableErrorText(const QNetworkReply *reply);
+
+    QNetworkAccessManager *m_manager = nullptr;
+    QHash<QNetworkReply *, Sent> m_sent;
+    Sent m_current;
+    QString m_username;
+    QString m_password;
+    const WebserviceUrls *m_urls = nullptr;
+    const InstallationIdStore *m_installationIdStore = nullptr;
+    int m_transferTimeout = DefaultTransferTimeout;
+};
+
+#endif // REST_RESTREQUEST_H

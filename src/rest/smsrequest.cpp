@@ -1,0 +1,25 @@
+#include "rest/smsrequest.h"
+
+#include "settings/webserviceurls.h"
+#include "util/trace.h"
+
+SMSRequest::SMSRequest(QObject *parent)
+    : RestRequest(parent)
+{ }
+
+void SMSRequest::sendSMS(const SMS &sms)
+{
+    send(userUrl(urls() ? urls()->accountSMSServiceBaseURL() : QString()), Put, &sms);
+}
+
+void SMSRequest::onFinish(const QByteArray &body, int)
+{
+    bool ok = false;
+    const QVariant value = parseBody(body, ok);
+    if (!ok) {
+        TRACE << "Can not parse json: " << traceableBody(body);
+        emit requestError();
+        return;
+    }
+    emit finished(SMS(value));
+}
