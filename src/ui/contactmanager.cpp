@@ -22,6 +22,21 @@ QString digitsOf(const QString &text)
     return digits;
 }
 
+// Whether the text's decimal digits are exactly the given ones; spares
+// building a digit string for every phone of the book.
+bool hasDigits(const QString &text, const QString &digits)
+{
+    int matched = 0;
+    for (const QChar ch : text) {
+        if (!ch.isDigit())
+            continue;
+        if (matched == digits.size() || digits.at(matched) != ch)
+            return false;
+        ++matched;
+    }
+    return matched == digits.size();
+}
+
 } // namespace
 
 ContactManager::ContactManager(QObject *parent)
@@ -434,7 +449,7 @@ ContactPtr ContactManager::contactByPhoneNumber(const QString &number) const
         return ContactPtr();
     for (const ContactPtr &contact : m_contacts) {
         for (const PhoneNumber &phone : contact->phones()) {
-            if (digitsOf(phone.number()) == digits)
+            if (hasDigits(phone.number(), digits))
                 return contact;
         }
     }
