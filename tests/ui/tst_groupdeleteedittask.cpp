@@ -77,6 +77,7 @@ private slots:
     void errorInTheMiddleStopsOnlyThatOperation();
     void unansweredRequestStopsTheOperation();
     void changesWaitForTheRequestInFlight();
+    void clearingTheBookDropsUnsentChanges();
     void addingAGroupWithANewContact();
     void failedGroupAdditionSendsNoContact();
     void addingAGroupAndMovingAContact();
@@ -385,6 +386,26 @@ void TestGroupAddEditDeleteTask::changesWaitForTheRequestInFlight()
                            "DELETE contact dan"}));
     verifyOneAtATime();
     QCOMPARE(m_server->contactNicks(kUser), QStringList {"eve"});
+}
+
+void TestGroupAddEditDeleteTask::clearingTheBookDropsUnsentChanges()
+{
+    seedGroup(QStringLiteral("Work"));
+    seed(contact(QStringLiteral("amy"), QStringLiteral("Work")));
+    seed(contact(QStringLiteral("bea"), QStringLiteral("Work")));
+    m_server->delayNext(200, {QStringLiteral("contact"), "DELETE"});
+
+    m_book->deleteGroupAndContacts(QStringLiteral("Work"));
+    // Logged out while the first deletion is on its way: the rest could go
+    // out under the next user's name.
+    m_book->clear();
+    QVERIFY(m_task->isBusy());
+    // The next change waits for the answer still due.
+    m_book->addNewContact(contact(QStringLiteral("eve"), QStringLiteral("Family"), QStringLiteral("2")));
+    QTRY_COMPARE(described(), (QStringList {"DELETE contact amy", "PUT contact eve"}));
+    QTRY_VERIFY(settled());
+    verifyOneAtATime();
+    QCOMPARE(m_server->groups(kUser), QStringList {"Work"});
 }
 
 void TestGroupAddEditDeleteTask::addingAGroupWithANewContact()
