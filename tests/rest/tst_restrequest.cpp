@@ -1,0 +1,425 @@
+#include "rest/contact.h"
+#include "rest/json.h"
+#include "rest/restrequest.h"
+#include "resttesthelpers.h"
+#include "settings/webserviceurls.h"
+#include "support/testenvironment.h"
+#include "support/webservicestandin.h"
+#include "util/installationidstore.h"
+
+#include <QApplication>
+#include <QNetworkProxy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtMath>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QByteArray kJsonType = QByteArrayLiteral("application/json;charset=\"utf-8\"");
+
+// Records what reaches the parser, with the method and mode it is read with.
+class ProbeRequest : public RestRequest
+{
+    Q_OBJECT
+
+public:
+    struct Parsed
+    {
+        QByteArray body;
+        int status = 0;
+        int method = -1;
+        int mode = -1;
+    };
+
+    using RestRequest::RestRequest;
+    using RestRequest::traceableBody;
+
+    void onFinish(const QByteArray &body, int status) override
+    {
+        parsed.append({body, status, replyMethod(), replyMode()});
+    }
+
+    QList<Parsed> parsed;
+};
+
+// A record that has no JSON form.
+class UnwritableRecord : public RestObj
+{
+public:
+    UnwritableRecord()
+        : RestObj("Unwritable")
+    { }
+
+    QVariant toVariantMap() const override
+    {
+        QVariantMap map = baseMap();
+        map.insert(QStringLiteral("credit"), qQNaN());
+        return map;
+    }
+};
+
+// Answers every request with a redirect to another address.
+class Redirector : public QTcpServer
+{
+public:
+    explicit Redirector(const QUrl &target)
+        : m_target(target)
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    if (!socket->readAll().contains("\r\n\r\n"))
+                        return;
+                    socket->write("HTTP/1.1 302 Found\r\nLocation: " + m_target.toEncoded()
+                                  + "\r\nContent-Length: 0\r\n\r\n");
+                    socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+private:
+    QUrl m_target;
+};
+
+Contact annContact()
+{
+    Contact contact;
+    contact.setNick(QStringLiteral("ann1"));
+    contact.setFirstName(QStringLiteral("Ann"));
+    contact.setGroupName(QStringLiteral("Work"));
+    return contact;
+}
+
+} // namespace
+
+class TestRestRequest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void headersAndBodyPerMethod_data();
+    void headersAndBodyPerMethod();
+    void unknownMethodSendsNothing();
+    void unwritableBodyIsNotSent();
+    void valuesArePercentEncoded_data();
+    void valuesArePercentEncoded();
+    void plainValuesKeepTheirUrl();
+    void emptySuccessfulBodyReachesTheParser();
+    void eachReplyIsParsedOnceWithItsOwnMethodAndMode();
+    void httpErrorsGiveRequestError();
+    void proxyFailuresAreKnownByTheirCode();
+    void passwordsNeverReachTheTrace();
+    void transferTimeout();
+    void redirectsAreNotFollowed();
+
+private:
+    void waitForRequests(int count);
+
+    InstallationIdStore m_idStore;
+    std::unique_ptr<WebserviceStandIn> m_server;
+    std::unique_ptr<WebserviceUrls> m_urls;
+    std::unique_ptr<ProbeRequest> m_request;
+};
+
+void TestRestRequest::initTestCase()
+{
+    m_idStore.load();
+    QVERIFY(!m_idStore.id().isEmpty());
+}
+
+void TestRestRequest::init()
+{
+    m_server = std::make_unique<WebserviceStandIn>();
+    QVERIFY(m_server->listen());
+    m_server->addAccount(QStringLiteral("bob"), QStringLiteral("pw"));
+    m_urls = std::make_unique<WebserviceUrls>(m_server->baseUrl());
+    m_request = std::make_unique<ProbeRequest>();
+    m_request->setUrls(m_urls.get());
+    m_request->setInstallationIdStore(&m_idStore);
+    m_request->setUsername(QStringLiteral("bob"));
+    m_request->setPassword(QStringLiteral("pw"));
+}
+
+void TestRestRequest::cleanup()
+{
+    m_request.reset();
+    m_urls.reset();
+    m_server.reset();
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+}
+
+void TestRestRequest::waitForRequests(int count)
+{
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->requests().size(), count, 5000);
+}
+
+void TestRestRequest::headersAndBodyPerMethod_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QByteArray>("httpMethod");
+    QTest::addColumn<bool>("bodySent");
+
+    QTest::newRow("GET") << int(RestRequest::Get) << QByteArray("GET") << false;
+    QTest::newRow("POST") << int(RestRequest::Post) << QByteArray("POST") << true;
+    QTest::newRow("PUT") << int(RestRequest::Put) << QByteArray("PUT") << true;
+    QTest::newRow("DELETE") << int(RestRequest::Delete) << QByteArray("DELETE") << false;
+}
+
+void TestRestRequest::headersAndBodyPerMethod()
+{
+    QFETCH(int, method);
+    QFETCH(QByteArray, httpMethod);
+    QFETCH(bool, bodySent);
+
+    const Contact contact = annContact();
+    m_request->send(m_request->userKeyUrl(m_urls->adressBookContactServiceBaseURL(), contact.nick()), method,
+                    &contact);
+    waitForRequests(1);
+
+    const WebserviceStandIn::Request received = m_server->requests().constFirst();
+    QCOMPARE(received.method, httpMethod);
+    QCOMPARE(received.header("Accept"), kJsonType);
+    QCOMPARE(received.header("Content-Type"), kJsonType);
+    QCOMPARE(received.header("osid"), m_idStore.id().toUtf8());
+    if (bodySent) {
+        QCOMPARE(received.body, Json::serialize(contact.toVariantMap()));
+        QVERIFY(received.body.startsWith(R"({ "addressLine1" : "", )"));
+        QCOMPARE(received.json().object().value(QStringLiteral("nick")).toString(), QStringLiteral("ann1"));
+    } else {
+        QVERIFY(received.body.isEmpty());
+    }
+}
+
+void TestRestRequest::unknownMethodSendsNothing()
+{
+    const QString base = m_urls->accountBalanceServiceBaseURL();
+    m_request->send(m_request->userUrl(base), 4, nullptr);
+    m_request->send(m_request->userUrl(base), RestRequest::Get, nullptr);
+    waitForRequests(1);
+    QTRY_COMPARE(m_request->parsed.size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(m_server->requests().size(), 1);
+    QCOMPARE(m_server->requests().constFirst().method, QByteArray("GET"));
+}
+
+void TestRestRequest::unwritableBodyIsNotSent()
+{
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+    const UnwritableRecord record;
+    const QString base = m_urls->accountSMSServiceBaseURL();
+    m_request->send(m_request->userUrl(base), RestRequest::Put, &record);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors.constFirst().constFirst().toString().isEmpty());
+
+    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr);
+    waitForRequests(1);
+    QCOMPARE(m_server->requests().constFirst().resource, QStringLiteral("balance"));
+}
+
+void TestRestRequest::valuesArePercentEncoded_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("key");
+
+    QTest::newRow("reserved in password") << "bob"
+                                          << "a&b=c#d+e%f"
+                                          << "ann1";
+    QTest::newRow("reserved in key") << "bob"
+                                     << "pw"
+                                     << "x/y?z#w+v";
+    QTest::newRow("reserved in user") << "b&o+b"
+                                      << "pw"
+                                      << "ann1";
+    QTest::newRow("blank and non-ASCII") << "bob"
+                                         << "p w é"
+                                         << "Zoë Ann";
+}
+
+void TestRestRequest::valuesArePercentEncoded()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, key);
+
+    m_server->addAccount(user, password);
+    m_request->setUsername(user);
+    m_request->setPassword(password);
+    m_request->send(m_request->userKeyUrl(m_urls->adressBookContactServiceBaseURL(), key), RestRequest::Get,
+                    nullptr);
+    m_request->send(m_request->userUrl(m_urls->adressBookGroupServiceBaseURL()), RestRequest::Get, nullptr);
+    waitForRequests(2);
+
+    for (const WebserviceStandIn::Request &received : m_server->requests()) {
+        QCOMPARE(received.queryItems,
+                 (QList<QPair<QString, QString>> {{QStringLiteral("username"), user},
+                                                  {QStringLiteral("password"), password}}));
+        QCOMPARE(received.user(), user);
+    }
+    const WebserviceStandIn::Request contact = m_server->requests().constFirst();
+    QCOMPARE(contact.segments, (QStringList {user, key}));
+    // The stand-in knows the user and password: no 401.
+    QTRY_COMPARE(m_server->requests().constLast().status, 200);
+}
+
+void TestRestRequest::plainValuesKeepTheirUrl()
+{
+    const QString base = QStringLiteral("https://host.example/webservice-5.0/contact");
+    QCOMPARE(m_request->userUrl(base).toEncoded(),
+             QByteArray("https://host.example/webservice-5.0/contact/bob?username=bob&password=pw"));
+    QCOMPARE(
+        m_request->userKeyUrl(base, QStringLiteral("Ann_1-2.x~")).toEncoded(),
+        QByteArray("https://host.example/webservice-5.0/contact/bob/Ann_1-2.x~?username=bob&password=pw"));
+    // Placeholders inside a value are not filled in again.
+    m_request->setUsername(QStringLiteral("%2"));
+    QCOMPARE(m_request->userUrl(base).toEncoded(),
+             QByteArray("https://host.example/webservice-5.0/contact/%252?username=%252&password=pw"));
+}
+
+void TestRestRequest::emptySuccessfulBodyReachesTheParser()
+{
+    QSignalSpy finished(m_request.get(), &RestRequest::finishedRequest);
+    m_server->answerNextWithEmptyBody(200);
+    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr);
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.constFirst().at(0).toByteArray(), QByteArray());
+    QCOMPARE(finished.constFirst().at(1).toInt(), 200);
+    QCOMPARE(m_request->parsed.size(), 1);
+    QCOMPARE(m_request->parsed.constFirst().status, 200);
+}
+
+void TestRestRequest::eachReplyIsParsedOnceWithItsOwnMethodAndMode()
+{
+    // The list goes out first and comes back last.
+    m_server->delayNext(300, {QStringLiteral("contact"), "GET"});
+    const QString base = m_urls->adressBookContactServiceBaseURL();
+    m_request->send(m_request->userUrl(base), RestRequest::Get, nullptr, 1);
+    const Contact contact = annContact();
+    m_request->send(m_request->userKeyUrl(base, contact.nick()), RestRequest::Put, &contact, 0);
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_request->parsed.size(), 2, 5000);
+    QTest::qWait(100);
+    QCOMPARE(m_request->parsed.size(), 2);
+    const ProbeRequest::Parsed put = m_request->parsed.at(0);
+    const ProbeRequest::Parsed list = m_request->parsed.at(1);
+    QCOMPARE(put.method, int(RestRequest::Put));
+    QCOMPARE(put.mode, 0);
+    QCOMPARE(list.method, int(RestRequest::Get));
+    QCOMPARE(list.mode, 1);
+    QVERIFY(list.body.startsWith('['));
+}
+
+void TestRestRequest::httpErrorsGiveRequestError()
+{
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+    QSignalSpy proxyErrors(m_request.get(), &RestRequest::proxyConnectionError);
+    // A user name with "proxy" in it puts the word into Qt's error text.
+    m_server->addAccount(QStringLiteral("proxy"), QStringLiteral("pw"));
+    m_request->setUsername(QStringLiteral("proxy"));
+    m_server->answerNextWithStatus(500);
+    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr);
+    QVERIFY(errors.wait(5000));
+    m_request->setPassword(QStringLiteral("wrong"));
+    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr);
+    QVERIFY(errors.wait(5000));
+
+    QCOMPARE(errors.size(), 2);
+    for (const QList<QVariant> &arguments : std::as_const(errors))
+        QVERIFY(arguments.constFirst().toString().isEmpty());
+    QCOMPARE(proxyErrors.size(), 0);
+    QVERIFY(m_request->parsed.isEmpty());
+    QCOMPARE(m_server->requests().constLast().status, 401);
+}
+
+void TestRestRequest::proxyFailuresAreKnownByTheirCode()
+{
+    // Qt's text for this one, "Proxy requires authentication", holds no "proxy".
+    AuthenticatingProxy proxy;
+    QNetworkProxy::setApplicationProxy(
+        QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.serverPort()));
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+    QSignalSpy proxyErrors(m_request.get(), &RestRequest::proxyConnectionError);
+    m_request->send(m_request->userUrl(QStringLiteral("http://webservice.invalid/balance")), RestRequest::Get,
+                    nullptr);
+    QVERIFY(proxyErrors.wait(5000));
+    QCOMPARE(proxyErrors.size(), 1);
+    QCOMPARE(errors.size(), 0);
+    QCOMPARE(AuthenticatingProxy::requests(), 1);
+    QVERIFY(m_request->parsed.isEmpty());
+}
+
+void TestRestRequest::passwordsNeverReachTheTrace()
+{
+    const QString secret = QStringLiteral("s3cr+t #1");
+    m_server->addAccount(QStringLiteral("ann"), secret);
+    m_request->setUsername(QStringLiteral("ann"));
+    m_request->setPassword(secret);
+    TraceCapture capture;
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+
+    m_server->answerNextWithStatus(404);
+    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr);
+    QVERIFY(errors.wait(5000));
+    m_server->answerNextWithStatus(500);
+    m_request->send(m_request->userKeyUrl(m_urls->adressBookContactServiceBaseURL(), QStringLiteral("x")),
+                    RestRequest::Delete, nullptr);
+    QVERIFY(errors.wait(5000));
+
+    const QStringList lines = capture.lines();
+    QCOMPARE(lines.filter(QStringLiteral("Error =")).size(), 2);
+    QVERIFY2(lines.filter(QStringLiteral("balance/ann")).size() >= 1, qPrintable(lines.join(u'\n')));
+    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(secret));
+    for (const QString &line : lines) {
+        QVERIFY2(!line.contains(QStringLiteral("s3cr")), qPrintable(line));
+        QVERIFY2(!line.contains(encoded), qPrintable(line));
+    }
+
+    // Reply bodies are traced with their passwords masked.
+    const QString body = ProbeRequest::traceableBody(
+        R"({"username":"ann","password":"s3cr\"t","sipPassword" : "x", "Password":"y","note":"password"})");
+    QCOMPARE(body,
+             QStringLiteral(R"({"username":"ann","password":"********","sipPassword" : "********", )"
+                            R"("Password":"********","note":"password"})"));
+}
+
+void TestRestRequest::transferTimeout()
+{
+    QCOMPARE(RestRequest::DefaultTransferTimeout, 30000);
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+    m_request->setTransferTimeout(200);
+    m_server->delayNext(3000);
+    QElapsedTimer clock;
+    clock.start();
+    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr);
+    QVERIFY(errors.wait(2500));
+    QVERIFY(clock.elapsed() < 2500);
+    QVERIFY(m_request->parsed.isEmpty());
+}
+
+void TestRestRequest::redirectsAreNotFollowed()
+{
+    const QUrl target = m_request->userUrl(m_urls->accountBalanceServiceBaseURL());
+    Redirector redirector(target);
+    QVERIFY(redirector.listen(QHostAddress::LocalHost));
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+
+    QUrl url = target;
+    url.setPort(redirector.serverPort());
+    m_request->send(url, RestRequest::Get, nullptr);
+    QVERIFY(errors.wait(5000));
+    QTest::qWait(100);
+    QVERIFY(m_server->requests().isEmpty());
+    QVERIFY(m_request->parsed.isEmpty());
+}
+
+LINKORA_TEST_MAIN(TestRestRequest)
+#include "tst_restrequest.moc"
