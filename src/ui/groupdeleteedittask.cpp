@@ -175,8 +175,8 @@ void GroupAddEditDeleteTask::step()
         break;
     case Kind::AddGroupAndContact:
     case Kind::AddGroupAndMoveContacts:
-        if (!m_current.groupAdded) {
-            m_current.groupAdded = true;
+        if (!m_current.groupSent) {
+            m_current.groupSent = true;
             send(Request::AddGroup, Contact(), Group(m_current.newGroupName));
         } else if (m_current.kind == Kind::AddGroupAndContact) {
             addContactToNewGroup();

@@ -106,7 +106,7 @@ private:
         // Group additions.
         QString newGroupName;
         QList<Contact> pendingContacts;
-        bool groupAdded = false;
+        bool groupSent = false;
     };
 
     void enqueue(Operation operation);
