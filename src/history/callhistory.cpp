@@ -1,5 +1,6 @@
 #include "callhistory.h"
 
+#include "ui/contactmanager.h"
 #include "util/trace.h"
 
 #include <QSqlError>
@@ -91,7 +92,8 @@ QDateTime CallHistory::currentDateTime() const
 
 QString CallHistory::contactName(const ContactManager *contacts, const QString &number) const
 {
-    Q_UNUSED(contacts)
-    Q_UNUSED(number)
-    return QString(); // Answered by the contact store's number lookup once it is wired in.
+    if (!contacts)
+        return QString();
+    const ContactPtr contact = contacts->contactByPhoneNumber(number);
+    return contact ? contact->displayName() : QString();
 }

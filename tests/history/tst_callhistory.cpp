@@ -1,6 +1,7 @@
 #include "history/callhistory.h"
 #include "settings/dbstore.h"
 #include "support/testenvironment.h"
+#include "ui/contactmanager.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -59,6 +60,7 @@ private slots:
     void clearingAnEmptyHistorySucceeds();
     void eventsAreCachedUntilAChange();
     void failedWriteKeepsTheCacheHonest();
+    void eventsAreNamedAfterTheContactWithTheSameDigits();
 
 private:
     std::unique_ptr<CaseStore> m_store;
@@ -158,6 +160,39 @@ void TestCallHistory::failedWriteKeepsTheCacheHonest()
     const QList<CallHistoryEvent> events = m_history->events(nullptr);
     QCOMPARE(events.size(), 1);
     QCOMPARE(events.first().number(), QStringLiteral("111"));
+}
+
+void TestCallHistory::eventsAreNamedAfterTheContactWithTheSameDigits()
+{
+    ContactManager contacts;
+    Contact ann;
+    ann.setNick(QStringLiteral("ann"));
+    ann.setGroupName(QStringLiteral("Work"));
+    ann.setFirstName(QStringLiteral("Ann"));
+    ann.setLastName(QStringLiteral("Lee"));
+    PhoneNumber number;
+    number.setNumber(QStringLiteral("+49 (30) 123-45"));
+    ann.setPhones({number});
+    contacts.addOldContact(ann);
+
+    m_history->addEvent(QStringLiteral("004930 12345"), QTime(0, 0, 5), CallHistoryEvent::Incoming);
+    m_history->now = m_history->now.addSecs(1);
+    m_history->addEvent(QStringLiteral("4930"), QTime(0, 0, 5), CallHistoryEvent::Missed);
+
+    const QList<CallHistoryEvent> events = m_history->events(&contacts);
+    QCOMPARE(events.size(), 2);
+    for (const CallHistoryEvent &event : events) {
+        // Leading zeros are digits too: "0049..." is not "49...".
+        QVERIFY2(event.name().isEmpty(), qPrintable(event.number()));
+    }
+
+    m_history->now = m_history->now.addSecs(1);
+    m_history->addEvent(QStringLiteral("+4930 12345"), QTime(0, 0, 5), CallHistoryEvent::Outgoing);
+    QStringList names;
+    for (const CallHistoryEvent &event : m_history->events(&contacts))
+        names << event.name();
+    names.sort();
+    QCOMPARE(names, (QStringList {QString(), QString(), QStringLiteral("Ann Lee")}));
 }
 
 LINKORA_TEST_MAIN(TestCallHistory)

@@ -1,0 +1,130 @@
+#ifndef UI_CONTACTMANAGER_H
+#define UI_CONTACTMANAGER_H
+
+#include "rest/contact.h"
+#include "rest/group.h"
+#include "rest/invite.h"
+#include "ui/contactgroup.h"
+#include "ui/samefields.h"
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class GroupAddEditDeleteTask;
+class RestManager;
+
+// The address book in memory: the account's groups by name and every contact
+// by nick. Changes apply to the book at once and go to the web service
+// afterwards, in order and one at a time; the book does not wait for, nor
+// undo on, the service's answers. Contacts and groups are shared: one that
+// leaves the book stays valid for whoever still holds it.
+class ContactManager : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ContactManager)
+
+public:
+    explicit ContactManager(QObject *parent = nullptr);
+    ~ContactManager() override;
+
+    // "Work", "Family", "Friends".
+    static QStringList defaultGroupNames();
+
+    void setRestManager(RestManager *restManager);
+
+    // In name order.
+    QList<ContactGroupPtr> groups() const { return m_groups.values(); }
+    // In nick order.
+    QList<ContactPtr> contacts() const { return m_contacts.values(); }
+    ContactPtr contact(const QString &nick) const { return m_contacts.value(nick); }
+    ContactGroupPtr group(const QString &name) const { return m_groups.value(name); }
+    ContactPtr contactInGroup(const QString &groupName, const QString &nick) const;
+
+    // Moves the contact locally and, with toServer, sends it. False when it
+    // was not moved (empty group name or nick, or already in the group).
+    bool moveContact(const ContactPtr &contact, const QString &groupName, bool toServer);
+    void removeGroup(const QString &name);
+    // The first contact in nick order with a phone of the same decimal digits
+    // (everything else ignored); null for a number without digits.
+    ContactPtr contactByPhoneNumber(const QString &number) const;
+
+    // The lists the web service holds. Groups only add to the book (and
+    // create the default groups where missing); contacts replace it.
+    void setGroups(const QList<Group> &groups);
+    void setContacts(const QList<Contact> &contacts);
+
+    // What the first stored contact with anything in common shares with the
+    // given one ("Email", "First/Last name", "Phone 1", ...); empty when none.
+    QStringList sameFieldsText(const Contact &contact) const;
+    void refreshContactList();
+
+signals:
+    void contactAlreadyPresent(const Contact &contact);
+    void groupAlreadyExists(const QString &name);
+    void contactUpdated(const QString &nick);
+    void refreshContactListUI();
+
+public slots:
+    // What the stored contacts share with the given texts (names exactly, a
+    // non-empty e-mail or number exactly); SameContact when between them
+    // they share all three.
+    SameFields contactDetailsPresent(const QString &number, const QString &email, const QString &firstName,
+                                     const QString &lastName) const;
+    // SameContact for a stored nick; else everything shared with any stored
+    // contact, or Nothing.
+    SameFields contactDetailsPresent(const Contact &contact) const;
+    // A new contact is refused as a duplicate when a stored one has its nick
+    // or shares a phone or e-mail address with it; an old one replaces the
+    // entry of its nick.
+    void addContact(const Contact &contact, bool isNew);
+    void addNewContact(const Contact &contact);
+    void addOldContact(const Contact &contact);
+    // Saves the edited names, e-mails, phones and group of the contact of
+    // that nick.
+    void updateContact(const Contact &contact, const QString &oldGroupName);
+    void addNewGroup(const QString &name);
+    void addOldGroup(const QString &name);
+    void addGroup(const QString &name, bool isNew);
+    // Renames the group; its contacts go with it.
+    void updateGroup(const QString &oldName, const QString &newName);
+    void addNewGroupAndNewContact(const Contact &contact, const QString &groupName);
+    void addNewGroupAndMoveContact(const Contact &contact, const QString &groupName);
+    // Position in groups(), -1 when absent.
+    int groupIndex(const QString &name) const;
+    // The stored contact of its nick, else one of its group (or of the whole
+    // book when it names none) that shares a phone or an e-mail address.
+    ContactPtr contactPresent(const Contact &contact) const;
+    ContactPtr contactPresent(const QString &nick) const { return contact(nick); }
+    bool groupPresent(const QString &name) const { return m_groups.contains(name); }
+    void deleteContact(const ContactPtr &contact);
+    void deleteContact(const QString &nick);
+    void deleteGroupAndContacts(const QString &name);
+    void deleteGroupAndContacts(const ContactGroupPtr &group);
+    void deleteGroupMoveContacts(const QString &name, const QString &targetGroupName);
+    void deleteGroupMoveContacts(const ContactGroupPtr &group, const QString &targetGroupName);
+    // Removes the group from the book; its contacts leave the book with it,
+    // or move to the target group.
+    void deleteGroup(const ContactGroupPtr &group, const QString &targetGroupName, bool moveContacts = false);
+    void deleteGroup(const QString &name, const QString &targetGroupName, bool moveContacts = false);
+    // Each connection to this slot delivers one invitation: it is removed
+    // after use.
+    void sendInvitations(const Invite &invite);
+    void ensureDefaultGroupsPresent();
+    // Empties the book and drops the changes not yet sent.
+    void clear();
+
+private:
+    ContactGroupPtr findOrCreateGroup(const QString &name, bool verbose);
+    ContactPtr storeContact(const Contact &contact, bool verbose);
+
+    QMap<QString, ContactGroupPtr> m_groups;
+    QMap<QString, ContactPtr> m_contacts;
+    GroupAddEditDeleteTask *m_task;
+    QPointer<RestManager> m_restManager;
+};
+
+#endif // UI_CONTACTMANAGER_H
