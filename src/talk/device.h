@@ -2,9 +2,14 @@
 #define TALK_DEVICE_H
 
 #include <QMetaType>
+#include <QSharedPointer>
 #include <QString>
 
 class QDebug;
+
+namespace plix {
+class IDevice;
+}
 
 namespace talk {
 
@@ -16,6 +21,8 @@ public:
     // No device.
     Device();
     Device(const QString &id, const QString &name);
+    // A copy of the library's device; a null pointer gives no device.
+    explicit Device(const plix::IDevice *device);
 
     QString id() const { return m_id; }
     QString name() const { return m_name; }
@@ -30,6 +37,10 @@ public:
     // Devices are told apart by id only; two null devices are the same.
     bool operator==(const Device &other) const;
     bool operator!=(const Device &other) const;
+
+    // A library device object with this id and name, released when the last
+    // handle goes; empty for no device or without a loaded talk library.
+    QSharedPointer<plix::IDevice> toPlixDevice() const;
 
 private:
     QString m_id;

@@ -2,7 +2,12 @@
 #define TALK_PROXYSETTINGS_H
 
 #include <QMetaType>
+#include <QSharedPointer>
 #include <QString>
+
+namespace plix {
+class IProxy;
+}
 
 namespace talk {
 
@@ -15,6 +20,9 @@ public:
     ProxySettings();
     ProxySettings(int mode, const QString &host, int port, bool authEnabled, const QString &username,
                   const QString &password);
+    // The library's proxy object has no authentication flag: it reads back
+    // as off. A null pointer gives the defaults.
+    explicit ProxySettings(const plix::IProxy *proxy);
 
     int mode() const { return m_mode; }
     QString host() const { return m_host; }
@@ -36,6 +44,11 @@ public:
     bool isValid() const;
 
     bool operator==(const ProxySettings &other) const;
+
+    // A library proxy object with these settings, released when the last
+    // handle goes; empty without a loaded talk library. User and password go
+    // only with authentication on.
+    QSharedPointer<plix::IProxy> toPlixProxy() const;
 
 private:
     int m_mode;

@@ -1,0 +1,11 @@
+#include "mediaengine.h"
+
+namespace talk {
+
+MediaEngine::MediaEngine(QObject *parent)
+    : QObject(parent)
+{ }
+
+MediaEngine::~MediaEngine() = default;
+
+} // namespace talk
