@@ -46,16 +46,12 @@ void ContactRequest::onFinish(const QByteArray &body, int status)
 
     if (listMode) {
         // Anything but a list must not empty the address book.
-        if (!ok || value.typeId() != QMetaType::QVariantList) {
+        QList<Contact> contacts;
+        if (!ok || !readList(value, contacts)) {
             TRACE << "Contact list expected, got: " << traceableBody(body);
             emit requestError();
             return;
         }
-        QList<Contact> contacts;
-        const QVariantList items = value.toList();
-        contacts.reserve(items.size());
-        for (const QVariant &item : items)
-            contacts.append(Contact(item));
         if (contacts.isEmpty())
             TRACE << "List size is < 0";
         emit finished(contacts);

@@ -41,16 +41,12 @@ void GroupRequest::onFinish(const QByteArray &body, int status)
 
     if (listMode) {
         // Anything but a list must not make the default groups be sent again.
-        if (!ok || value.typeId() != QMetaType::QVariantList) {
+        QList<Group> groups;
+        if (!ok || !readList(value, groups)) {
             TRACE << "Group list expected, got: " << traceableBody(body);
             emit requestError();
             return;
         }
-        QList<Group> groups;
-        const QVariantList items = value.toList();
-        groups.reserve(items.size());
-        for (const QVariant &item : items)
-            groups.append(Group(item));
         if (groups.isEmpty())
             TRACE << "List size is < 0";
         emit finished(groups);

@@ -21,17 +21,12 @@ void OnlineNumberListRequest::onFinish(const QByteArray &body, int)
         emit requestError();
         return;
     }
-    if (value.typeId() != QMetaType::QVariantList) {
+    QList<OnlineNumber> numbers;
+    if (!readList(value, numbers)) {
         TRACE << "Number list expected, got: " << traceableBody(body);
         emit requestError();
         return;
     }
-
-    QList<OnlineNumber> numbers;
-    const QVariantList items = value.toList();
-    numbers.reserve(items.size());
-    for (const QVariant &item : items)
-        numbers.append(OnlineNumber(item));
     if (numbers.isEmpty())
         TRACE << "List size is == 0";
     emit finished(numbers);

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -87,6 +88,21 @@ protected:
     // The value with every password key's value masked, at any depth.
     static QVariant maskPasswords(const QVariant &value);
     static bool isSuccess(int status) { return status >= 200 && status <= 299; }
+
+    // The records of a list answer; false when the value is not an array, so
+    // that a broken answer never replaces what the caller holds.
+    template<class Record>
+    static bool readList(const QVariant &value, QList<Record> &records)
+    {
+        if (value.typeId() != QMetaType::QVariantList)
+            return false;
+        const QVariantList items = value.toList();
+        records.clear();
+        records.reserve(items.size());
+        for (const QVariant &item : items)
+            records.append(Record(item));
+        return true;
+    }
 
 private slots:
     void onFinallyFinish(const QByteArray &body, int status);
