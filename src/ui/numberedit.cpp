@@ -2,7 +2,9 @@
 #include "ui_numberedit.h"
 
 #include "history/numberhistory.h"
+#include "phone/phone.h"
 #include "prefixprovider.h"
+#include "talk/call.h"
 #include "ui/countrytable.h"
 #include "ui/flagpopup.h"
 #include "ui/recentnumberspopup.h"
@@ -360,7 +362,12 @@ bool NumberEdit::eventFilter(QObject *watched, QEvent *event)
 
 void NumberEdit::sendKeyTone(QChar key)
 {
-    Q_UNUSED(key)
+    // Without a phone, or before the first call, there is nothing to send to.
+    if (!phone || !phone->currentCall())
+        return;
+    TRACE << "Calling key: " << key;
+    if (talk::Call *call = phone->focusedCall())
+        call->sendDTMF(key);
 }
 
 void NumberEdit::paintEvent(QPaintEvent *event)

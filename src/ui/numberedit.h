@@ -77,7 +77,7 @@ private:
     const QScopedPointer<Ui::NumberEdit> ui;
     FlagPopup *flagPopup;
     RecentNumbersPopup *recentNumbersPopup;
-    Phone *phone = nullptr;
+    QPointer<Phone> phone;
     QPointer<NumberHistory> numberHistory;
     QString previousText;
 };

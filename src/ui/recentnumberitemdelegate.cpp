@@ -1,5 +1,8 @@
 #include "ui/recentnumberitemdelegate.h"
 
+#include "objfactory.h"
+#include "ui/contactmanager.h"
+
 #include <QPainter>
 
 namespace {
@@ -14,8 +17,8 @@ RecentNumberItemDelegate::~RecentNumberItemDelegate() = default;
 
 QString RecentNumberItemDelegate::contactNameFor(const QString &number)
 {
-    Q_UNUSED(number)
-    return QString();
+    const ContactPtr contact = ObjFactory::instance()->contactManager()->contactByPhoneNumber(number);
+    return contact ? contact->displayName() : QString();
 }
 
 void RecentNumberItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

@@ -1,8 +1,12 @@
 #include "history/numberhistory.h"
+#include "objfactory.h"
+#include "phone/phonerig.h"
 #include "prefixprovider.h"
 #include "settings/dbstore.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
+#include "talk/call.h"
+#include "ui/contactmanager.h"
 #include "ui/countrytable.h"
 #include "ui/flagpopup.h"
 #include "ui/numberedit.h"
@@ -14,8 +18,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -107,6 +113,48 @@ void clickRow(QListWidget *list, int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
 }
 
+Contact annLee()
+{
+    Contact ann;
+    ann.setNick(QStringLiteral("ann"));
+    ann.setGroupName(QStringLiteral("Friends"));
+    ann.setFirstName(QStringLiteral("Ann"));
+    ann.setLastName(QStringLiteral("Lee"));
+    PhoneNumber phone;
+    phone.setNumber(QStringLiteral("+44 (20) 7946-0000"));
+    ann.setPhones({phone});
+    return ann;
+}
+
+// One recent row as the delegate paints it, on white.
+QImage paintedRow(const QString &number)
+{
+    RecentNumbersPopup popup;
+    popup.setNumbers({number});
+    auto *list = popup.findChild<QListWidget *>();
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 190, 44);
+    option.font = list->font();
+    QImage image(option.rect.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    list->itemDelegate()->paint(&painter, option, list->model()->index(0, 0));
+    return image;
+}
+
+// Whether any pixel of the rows is darker than the grey line.
+bool inkInRows(const QImage &image, int from, int to)
+{
+    for (int y = from; y < to; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 class TestNumberEdit : public QObject
@@ -135,6 +183,8 @@ private slots:
     void recentListKeepsSixteenRows_data();
     void recentListKeepsSixteenRows();
     void recentRowsAreTwoLinesHigh();
+    void recentNumberShowsItsContact();
+    void keyTonesGoToTheFocusedCall();
 
     void screenshot();
 
@@ -546,9 +596,73 @@ void TestNumberEdit::recentRowsAreTwoLinesHigh()
     QCOMPARE(list->itemDelegate()->sizeHint(QStyleOptionViewItem(), list->model()->index(0, 0)).height(), 44);
 }
 
+void TestNumberEdit::recentNumberShowsItsContact()
+{
+    ContactManager *book = ObjFactory::instance()->contactManager();
+    book->setContacts({annLee()});
+    // Only the digits count.
+    QCOMPARE(RecentNumberItemDelegate::contactNameFor(QStringLiteral("442079460000")),
+             QStringLiteral("Ann Lee"));
+    QCOMPARE(RecentNumberItemDelegate::contactNameFor(QStringLiteral("+12125550100")), QString());
+    const QImage withName = paintedRow(QStringLiteral("+442079460000"));
+    const QImage alone = paintedRow(QStringLiteral("+12125550100"));
+    book->setContacts({});
+
+    // The name on the upper line, the number on the lower; a number
+    // without a contact alone in the middle.
+    QVERIFY(inkInRows(withName, 5, 12));
+    QVERIFY(inkInRows(withName, 30, 39));
+    QVERIFY(!inkInRows(alone, 5, 12));
+    QVERIFY(!inkInRows(alone, 33, 43));
+    // The grey line along the bottom edge, in both.
+    QCOMPARE(QColor(withName.pixel(100, 43)), QColor(Qt::gray));
+    QCOMPARE(QColor(alone.pixel(5, 43)), QColor(Qt::gray));
+}
+
+void TestNumberEdit::keyTonesGoToTheFocusedCall()
+{
+    QVERIFY2(TalkTesting::control(), "the stand-in talk library cannot be loaded");
+    TalkTesting::useStandIn();
+    TalkTesting::control()->reset();
+    auto tonesSent = [] {
+        return QString::fromUtf8(TalkTesting::control()->dtmf_sent());
+    };
+    QLineEdit *line = lineEditOf(*m_edit);
+
+    // Before the field is given a phone, keys are only typed.
+    QTest::keyClicks(line, QStringLiteral("*"));
+    QCOMPARE(m_edit->text(), QStringLiteral("*"));
+
+    PhoneRig rig;
+    QVERIFY(rig.logIn());
+    m_edit->setPhone(rig.phone.get());
+    // No call: nothing to send to.
+    QTest::keyClicks(line, QStringLiteral("7"));
+    QCOMPARE(m_edit->text(), QStringLiteral("*7"));
+    QCOMPARE(tonesSent(), QString());
+
+    QSignalSpy started(rig.phone.get(), &Phone::callStarted);
+    rig.phone->call(QStringLiteral("4912345"), false);
+    QVERIFY(started.wait(5000));
+    QVERIFY(rig.phone->focusedCall());
+    m_edit->clearNumber();
+    QTest::keyClicks(line, QStringLiteral("5a*#"));
+    QCOMPARE(tonesSent(), QStringLiteral("5*#"));
+    // The keys are typed as well; the letter is dropped.
+    QCOMPARE(m_edit->text(), QStringLiteral("5*#"));
+
+    QSignalSpy destroyed(rig.phone.get(), &Phone::callInstanceDestroyed);
+    rig.phone->hangup();
+    QVERIFY(destroyed.wait(5000));
+    QTest::keyClicks(line, QStringLiteral("1"));
+    QCOMPARE(tonesSent(), QStringLiteral("5*#"));
+    m_edit->setPhone(nullptr);
+}
+
 void TestNumberEdit::screenshot()
 {
-    for (const char *number : {"+4420794600", "0049301234", "+12125550100"})
+    ObjFactory::instance()->contactManager()->setContacts({annLee()});
+    for (const char *number : {"+4420794600", "+442079460000", "0049301234", "+12125550100"})
         m_history->add(QString::fromLatin1(number));
     QWidget window;
     window.setObjectName(QStringLiteral("numberEditShot"));
@@ -574,6 +688,7 @@ void TestNumberEdit::screenshot()
     FlagPopup *picker = flagPopupOf(*edit);
     QVERIFY(QTest::qWaitForWindowExposed(picker));
     QVERIFY(picker->grab().save(screenshotPath(QStringLiteral("flagpopup.png"))));
+    ObjFactory::instance()->contactManager()->setContacts({});
 }
 
 LINKORA_TEST_MAIN(TestNumberEdit)
