@@ -1,0 +1,380 @@
+#include "ui/numberedit.h"
+#include "ui_numberedit.h"
+
+#include "history/numberhistory.h"
+#include "phone/phone.h"
+#include "prefixprovider.h"
+#include "talk/call.h"
+#include "ui/countrytable.h"
+#include "ui/flagpopup.h"
+#include "ui/recentnumberspopup.h"
+#include "ui/repolishwidget.h"
+#include "util/trace.h"
+
+#include <QGraphicsDropShadowEffect>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStyleOption>
+#include <QValidator>
+
+namespace {
+
+const QString kCanada = QStringLiteral("Canada");
+constexpr int kLongestPrefix = 4;
+
+bool isPhoneKey(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*') || c == QLatin1Char('#');
+}
+
+// One leading "011" (the North American exit code) and every leading "0".
+void removeExitCode(QString &number)
+{
+    if (number.startsWith(QLatin1String("011")))
+        number.remove(0, 3);
+    int zeros = 0;
+    while (zeros < number.size() && number.at(zeros) == QLatin1Char('0'))
+        ++zeros;
+    number.remove(0, zeros);
+}
+
+// Lets in digits, "-", "*", "#" and a "+" in front only. What is not a phone
+// character is dropped from the edit rather than refusing it whole.
+class PhoneNumberValidator : public QValidator
+{
+public:
+    explicit PhoneNumberValidator(QObject *parent)
+        : QValidator(parent)
+        , m_pattern(QRegularExpression::anchoredPattern(QStringLiteral("\\+?[0-9\\-\\*\\#]*")))
+    { }
+
+    State validate(QString &input, int &pos) const override
+    {
+        int removedBeforeCursor = 0;
+        for (int i = 0; i < qMin(pos, int(input.size())); ++i) {
+            if (!isPhoneCharacter(input.at(i)))
+                ++removedBeforeCursor;
+        }
+        fixup(input);
+        pos = qBound(0, pos - removedBeforeCursor, int(input.size()));
+        return m_pattern.match(input).hasMatch() ? Acceptable : Invalid;
+    }
+
+    void fixup(QString &input) const override
+    {
+        QString kept;
+        kept.reserve(input.size());
+        for (const QChar c : std::as_const(input)) {
+            if (isPhoneCharacter(c))
+                kept.append(c);
+        }
+        input = kept;
+    }
+
+private:
+    static bool isPhoneCharacter(QChar c)
+    {
+        return isPhoneKey(c) || c == QLatin1Char('+') || c == QLatin1Char('-');
+    }
+
+    const QRegularExpression m_pattern;
+};
+
+} // namespace
+
+NumberEdit::NumberEdit(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::NumberEdit)
+{
+    ui->setupUi(this);
+    flagPopup = new FlagPopup(this);
+    recentNumbersPopup = new RecentNumbersPopup(this);
+
+    auto *shadow = new QGraphicsDropShadowEffect(this);
+    shadow->setOffset(2, 2);
+    shadow->setBlurRadius(8);
+    ui->flagButton->setGraphicsEffect(shadow);
+
+    ui->saveNumberButton->hide();
+    ui->numberLineEdit->setValidator(new PhoneNumberValidator(this));
+    ui->recentClearButton->setToolTip(tr("Show recent numbers"));
+    flagPopup->setObjectName(QStringLiteral("flagPopup"));
+    recentNumbersPopup->setObjectName(QStringLiteral("recentNumberPopup"));
+    setFlag(flagPopup->currentFlag(), flagPopup->currentCountryName());
+
+    connect(ui->saveNumberButton, &QPushButton::clicked, this, &NumberEdit::onSaveNumberClicked);
+    connect(ui->flagButton, &QPushButton::clicked, this, &NumberEdit::onFlagButtonClicked);
+    connect(ui->flagArrowButton, &QPushButton::clicked, this, &NumberEdit::onFlagButtonClicked);
+    connect(ui->recentClearButton, &QPushButton::clicked, this, &NumberEdit::onRecentClearClicked);
+    connect(ui->numberLineEdit, &QLineEdit::textChanged, this, &NumberEdit::onNumberChanged);
+    connect(flagPopup, &FlagPopup::closed, this, &NumberEdit::onFlagPopupClosed);
+    connect(flagPopup, &FlagPopup::prefixSelected, this, &NumberEdit::onPrefixSelected);
+    connect(recentNumbersPopup, &RecentNumbersPopup::closed, this, &NumberEdit::onRecentNumbersPopupClosed);
+    connect(recentNumbersPopup, &RecentNumbersPopup::numberSelected, this,
+            &NumberEdit::onRecentNumberSelected);
+    connect(flagPopup, &FlagPopup::formatNumber, this, &NumberEdit::onFormatNumberRequested);
+
+    ui->numberLineEdit->installEventFilter(this);
+}
+
+NumberEdit::~NumberEdit() = default;
+
+void NumberEdit::setPhone(Phone *phone)
+{
+    this->phone = phone;
+}
+
+void NumberEdit::setNumberHistory(NumberHistory *numberHistory)
+{
+    this->numberHistory = numberHistory;
+}
+
+QString NumberEdit::text() const
+{
+    return ui->numberLineEdit->text();
+}
+
+void NumberEdit::setText(const QString &text)
+{
+    ui->numberLineEdit->setText(text);
+}
+
+int NumberEdit::currentCountryIndex() const
+{
+    return flagPopup->currentCountryIndex();
+}
+
+void NumberEdit::setCurrentCountryIndex(int row)
+{
+    flagPopup->setCurrentCountryIndex(row);
+}
+
+void NumberEdit::clearNumber()
+{
+    ui->numberLineEdit->clear();
+}
+
+void NumberEdit::setFlag(const QPixmap &flag, const QString &text)
+{
+    QIcon icon;
+    // The flag keeps its colours while the picker is open and the buttons are disabled.
+    icon.addPixmap(flag, QIcon::Normal);
+    icon.addPixmap(flag, QIcon::Disabled);
+    ui->flagButton->setIcon(icon);
+    ui->flagButton->setToolTip(text);
+    ui->flagArrowButton->setToolTip(text);
+}
+
+void NumberEdit::onNumberChanged(const QString &text)
+{
+    const bool wasClear = ui->recentClearButton->property("_is_clear").toBool();
+    const bool isClear = !text.isEmpty();
+    ui->saveNumberButton->setVisible(isClear);
+    if (wasClear != isClear) {
+        ui->recentClearButton->setProperty("_is_clear", isClear);
+        repolishWidget(ui->recentClearButton);
+        ui->recentClearButton->setToolTip(isClear ? tr("Clear number") : tr("Show recent numbers"));
+    }
+
+    QString number = text.trimmed();
+    number.remove(QLatin1Char('-'));
+    if (number.startsWith(QLatin1Char('+')))
+        number.remove(0, 1);
+    removeExitCode(number);
+
+    // The longest known prefix wins. Selecting its country may write the
+    // text again, which runs this handler once more before it goes on.
+    if (!number.isEmpty() && number.at(0).isDigit()) {
+        const PrefixProvider *table = countryTable();
+        for (int length = qMin(int(number.size()), kLongestPrefix); length > 0; --length) {
+            const int index = table->indexOfPrefix(number.left(length));
+            if (index != -1) {
+                flagPopup->setCurrentCountryIndex(index);
+                break;
+            }
+        }
+    }
+
+    previousText = text;
+    emit numberChanged(number);
+}
+
+void NumberEdit::onPrefixSelected(const QPixmap &flag, const QString &countryName, const QString &prefix,
+                                  bool clearNumber)
+{
+    setFlag(flag, countryName);
+
+    QString number = ui->numberLineEdit->text();
+    number.remove(QLatin1Char('-'));
+    number = number.trimmed();
+    if (number.startsWith(QLatin1Char('+')))
+        number.remove(0, 1);
+    removeExitCode(number);
+    if (number.startsWith(prefix))
+        number.remove(0, prefix.size());
+    if (clearNumber)
+        number.clear();
+
+    int cursor = ui->numberLineEdit->cursorPosition();
+    const bool cursorAtEnd = cursor == ui->numberLineEdit->text().size();
+    // Canada's area codes are its prefixes: the number already holds one.
+    if (countryName != kCanada)
+        ui->numberLineEdit->setText(prefix + QLatin1Char('-') + number);
+    // A cursor behind the last digit stays there, however the text grew:
+    // the next key goes to the end.
+    if (cursorAtEnd)
+        cursor = ui->numberLineEdit->text().size();
+    if (number.isEmpty())
+        cursor = prefix.size() + 1;
+    if (!clearNumber)
+        ui->numberLineEdit->setCursorPosition(cursor);
+}
+
+void NumberEdit::onFormatNumberRequested(int row)
+{
+    const QString current = ui->numberLineEdit->text();
+    // Already written with its prefix.
+    if ((previousText.contains(QLatin1Char('-')) || current.contains(QLatin1Char('-')))
+        && !current.contains(QLatin1Char('+')))
+        return;
+
+    QString number = cleanNumber(current, true);
+    removeExitCode(number);
+
+    const QStringList prefixes = countryTable()->prefixesAt(row);
+    if (prefixes.isEmpty() || flagPopup->currentCountryName() == kCanada)
+        return;
+    const QString &prefix = prefixes.first();
+    if (number.startsWith(prefix))
+        number.remove(0, prefix.size());
+    ui->numberLineEdit->setText(prefix + QLatin1Char('-') + number);
+}
+
+QString NumberEdit::cleanNumber(const QString &number, bool removeDashes)
+{
+    QString cleaned = number;
+    if (cleaned.startsWith(QLatin1Char('+')))
+        cleaned.remove(0, 1);
+    cleaned.remove(QLatin1Char('('));
+    cleaned.remove(QLatin1Char(')'));
+    if (removeDashes)
+        cleaned.remove(QLatin1Char('-'));
+    return cleaned;
+}
+
+void NumberEdit::onFlagButtonClicked()
+{
+    QPushButton *button = ui->flagButton;
+    // Checked and checkable while the picker is open.
+    if (button->isChecked() || button->isCheckable())
+        return;
+    button->setCheckable(true);
+    button->setChecked(true);
+    button->setEnabled(false);
+    ui->flagArrowButton->setEnabled(false);
+
+    QPoint position = button->parentWidget()->mapToGlobal(button->pos());
+    position.ry() += button->minimumHeight();
+    flagPopup->move(position);
+    flagPopup->show();
+    flagPopup->activateWindow();
+}
+
+void NumberEdit::onFlagPopupClosed()
+{
+    ui->flagButton->setChecked(false);
+    ui->flagButton->setCheckable(false);
+    ui->flagButton->setEnabled(true);
+    ui->flagArrowButton->setEnabled(true);
+}
+
+void NumberEdit::onRecentClearClicked()
+{
+    if (ui->recentClearButton->property("_is_clear").toBool())
+        ui->numberLineEdit->clear();
+    else
+        showRecentNumbers();
+}
+
+void NumberEdit::showRecentNumbers()
+{
+    // The style sheet addresses the open list by this name; a renamed
+    // widget keeps its old look until it is polished again.
+    const QString openName = QStringLiteral("recentNumbersPopup");
+    if (recentNumbersPopup->objectName() != openName) {
+        recentNumbersPopup->setObjectName(openName);
+        repolishWidget(recentNumbersPopup);
+        const QList<QWidget *> children = recentNumbersPopup->findChildren<QWidget *>();
+        for (QWidget *child : children)
+            repolishWidget(child);
+    }
+    recentNumbersPopup->setNumbers(numberHistory ? numberHistory->recentNumbers() : QStringList());
+
+    QPushButton *button = ui->recentClearButton;
+    if (recentNumbersPopup->count() < 1 || button->isChecked() || button->isCheckable())
+        return;
+    button->setCheckable(true);
+    button->setChecked(true);
+    button->setEnabled(false);
+
+    // Hangs below the button, right edges aligned.
+    QPoint position = button->parentWidget()->mapToGlobal(button->geometry().bottomRight());
+    position.rx() -= recentNumbersPopup->width();
+    recentNumbersPopup->move(position);
+    recentNumbersPopup->show();
+    recentNumbersPopup->activateWindow();
+}
+
+void NumberEdit::onRecentNumbersPopupClosed()
+{
+    ui->recentClearButton->setChecked(false);
+    ui->recentClearButton->setCheckable(false);
+    ui->recentClearButton->setEnabled(true);
+}
+
+void NumberEdit::onRecentNumberSelected(const QString &number)
+{
+    ui->numberLineEdit->setText(number);
+}
+
+void NumberEdit::onSaveNumberClicked()
+{
+    emit saveNumberClicked(ui->numberLineEdit->text());
+}
+
+void NumberEdit::on_numberLineEdit_returnPressed()
+{
+    emit returnPressed();
+}
+
+bool NumberEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->numberLineEdit && event->type() == QEvent::KeyPress) {
+        const QString keyText = static_cast<QKeyEvent *>(event)->text();
+        if (!keyText.isEmpty() && isPhoneKey(keyText.at(0)))
+            sendKeyTone(keyText.at(0));
+        // The key is typed into the field as well.
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void NumberEdit::sendKeyTone(QChar key)
+{
+    // Without a phone, or before the first call, there is nothing to send to.
+    if (!phone || !phone->currentCall())
+        return;
+    TRACE << "Calling key: " << key;
+    if (talk::Call *call = phone->focusedCall())
+        call->sendDTMF(key);
+}
+
+void NumberEdit::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event)
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}

@@ -1,0 +1,85 @@
+#ifndef LINKORA_UI_NUMBEREDIT_H
+#define LINKORA_UI_NUMBEREDIT_H
+
+#include <QPixmap>
+#include <QPointer>
+#include <QScopedPointer>
+#include <QString>
+#include <QWidget>
+
+class FlagPopup;
+class NumberHistory;
+class Phone;
+class RecentNumbersPopup;
+
+namespace Ui {
+class NumberEdit;
+}
+
+// The phone-number field: lets only phone characters in, recognises the
+// country from the dialling prefix while the user types and writes the
+// number as prefix, dash and the rest. Its flag opens the country picker,
+// its right button lists the recent numbers or clears the field. During a
+// call the keys typed into it also go to the call as key-pad tones.
+class NumberEdit : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(NumberEdit)
+
+public:
+    explicit NumberEdit(QWidget *parent = nullptr);
+    ~NumberEdit() override;
+
+    // Not owned; without a phone no key-pad tones are sent.
+    void setPhone(Phone *phone);
+    // Not owned; without a history the recent list stays closed.
+    void setNumberHistory(NumberHistory *numberHistory);
+
+    // The text as shown, dashes included.
+    QString text() const;
+    void setText(const QString &text);
+    int currentCountryIndex() const;
+    void setCurrentCountryIndex(int row);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public slots:
+    void clearNumber();
+
+signals:
+    void saveNumberClicked(const QString &text);
+    // The number without dashes, "+", "011" and leading zeros.
+    void numberChanged(const QString &number);
+    void returnPressed();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private slots:
+    void onRecentClearClicked();
+    void onSaveNumberClicked();
+    void onNumberChanged(const QString &text);
+    void onFlagButtonClicked();
+    void onFlagPopupClosed();
+    void onRecentNumbersPopupClosed();
+    void onRecentNumberSelected(const QString &number);
+    void onPrefixSelected(const QPixmap &flag, const QString &countryName, const QString &prefix,
+                          bool clearNumber);
+    void onFormatNumberRequested(int row);
+    void on_numberLineEdit_returnPressed();
+
+private:
+    void setFlag(const QPixmap &flag, const QString &text);
+    void showRecentNumbers();
+    static QString cleanNumber(const QString &number, bool removeDashes);
+    void sendKeyTone(QChar key);
+
+    const QScopedPointer<Ui::NumberEdit> ui;
+    FlagPopup *flagPopup;
+    RecentNumbersPopup *recentNumbersPopup;
+    QPointer<Phone> phone;
+    QPointer<NumberHistory> numberHistory;
+    QString previousText;
+};
+
+#endif // LINKORA_UI_NUMBEREDIT_H

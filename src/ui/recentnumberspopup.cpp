@@ -1,0 +1,71 @@
+#include "ui/recentnumberspopup.h"
+
+#include "ui/recentnumberitemdelegate.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPainter>
+#include <QStyleOption>
+#include <QTimer>
+
+namespace {
+// The delegate draws each row twice as high.
+constexpr int kRowHeight = 22;
+} // namespace
+
+RecentNumbersPopup::RecentNumbersPopup(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
+    , listWidget(new QListWidget(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(listWidget);
+    connect(listWidget, &QListWidget::clicked, this, &RecentNumbersPopup::onNumberSelected);
+    listWidget->setItemDelegate(new RecentNumberItemDelegate(this));
+    setFixedSize(190, 170);
+}
+
+RecentNumbersPopup::~RecentNumbersPopup() = default;
+
+void RecentNumbersPopup::setNumbers(const QStringList &numbers)
+{
+    listWidget->clear();
+    listWidget->addItems(numbers.mid(0, MaximumRows));
+    for (int row = 0; row < listWidget->count(); ++row)
+        listWidget->item(row)->setSizeHint(QSize(1, kRowHeight));
+}
+
+int RecentNumbersPopup::count() const
+{
+    return listWidget->count();
+}
+
+void RecentNumbersPopup::onNumberSelected(const QModelIndex &index)
+{
+    if (index.isValid())
+        emit numberSelected(index.data(Qt::DisplayRole).toString());
+    onClosePicker();
+}
+
+void RecentNumbersPopup::onClosePicker()
+{
+    emit closed();
+    close();
+}
+
+bool RecentNumbersPopup::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowDeactivate)
+        QTimer::singleShot(0, this, &RecentNumbersPopup::onClosePicker);
+    return QWidget::event(event);
+}
+
+void RecentNumbersPopup::paintEvent(QPaintEvent *event)
+{
+    Q_UNUSED(event)
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}

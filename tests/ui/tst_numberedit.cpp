@@ -1,0 +1,695 @@
+#include "history/numberhistory.h"
+#include "objfactory.h"
+#include "phone/phonerig.h"
+#include "prefixprovider.h"
+#include "settings/dbstore.h"
+#include "support/talktesting.h"
+#include "support/testenvironment.h"
+#include "talk/call.h"
+#include "ui/contactmanager.h"
+#include "ui/countrytable.h"
+#include "ui/flagpopup.h"
+#include "ui/numberedit.h"
+#include "ui/recentnumberitemdelegate.h"
+#include "ui/recentnumberspopup.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray readResource(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString screenshotPath(const QString &name)
+{
+    QDir dir(QCoreApplication::applicationDirPath());
+    dir.mkpath(QStringLiteral("screenshots"));
+    return dir.filePath(QStringLiteral("screenshots/") + name);
+}
+
+class CaseStore : public DbStore
+{
+public:
+    explicit CaseStore(const QString &fileName)
+        : m_fileName(fileName)
+    { }
+    QString databaseFileName() const override { return m_fileName; }
+
+private:
+    QString m_fileName;
+};
+
+// A number history whose clock moves one second per number.
+class ClockedNumberHistory : public NumberHistory
+{
+public:
+    void add(const QString &number)
+    {
+        now = now.addSecs(1);
+        addNumber(number, QString());
+    }
+
+protected:
+    QDateTime currentDateTime() const override { return now; }
+
+private:
+    QDateTime now = QDateTime(QDate(2025, 3, 1), QTime(12, 0));
+};
+
+QLineEdit *lineEditOf(const NumberEdit &edit)
+{
+    return edit.findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+}
+
+QPushButton *buttonOf(const NumberEdit &edit, const QString &name)
+{
+    return edit.findChild<QPushButton *>(name);
+}
+
+FlagPopup *flagPopupOf(const NumberEdit &edit)
+{
+    return edit.findChild<FlagPopup *>(QStringLiteral("flagPopup"));
+}
+
+RecentNumbersPopup *recentPopupOf(const NumberEdit &edit)
+{
+    return edit.findChild<RecentNumbersPopup *>();
+}
+
+int countryOf(const QString &prefix)
+{
+    return countryTable()->indexOfPrefix(prefix);
+}
+
+int countryCount()
+{
+    const QList<QListWidgetItem *> items = countryTable()->countryListItems();
+    qDeleteAll(items);
+    return items.size();
+}
+
+// A real click on a row of a pop-up's list.
+void clickRow(QListWidget *list, int row)
+{
+    QListWidgetItem *item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
+}
+
+Contact annLee()
+{
+    Contact ann;
+    ann.setNick(QStringLiteral("ann"));
+    ann.setGroupName(QStringLiteral("Friends"));
+    ann.setFirstName(QStringLiteral("Ann"));
+    ann.setLastName(QStringLiteral("Lee"));
+    PhoneNumber phone;
+    phone.setNumber(QStringLiteral("+44 (20) 7946-0000"));
+    ann.setPhones({phone});
+    return ann;
+}
+
+// One recent row as the delegate paints it, on white.
+QImage paintedRow(const QString &number)
+{
+    RecentNumbersPopup popup;
+    popup.setNumbers({number});
+    auto *list = popup.findChild<QListWidget *>();
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 190, 44);
+    option.font = list->font();
+    QImage image(option.rect.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    list->itemDelegate()->paint(&painter, option, list->model()->index(0, 0));
+    return image;
+}
+
+// Whether any pixel of the rows is darker than the grey line.
+bool inkInRows(const QImage &image, int from, int to)
+{
+    for (int y = from; y < to; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TestNumberEdit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void typingAndPastingWriteTheCountryPrefix_data();
+    void typingAndPastingWriteTheCountryPrefix();
+    void everyPrefixOfTheTableIsRecognised();
+    void countryPickedByHandStartsTheNumberAfresh();
+    void keysMoveThePickerRowWithoutPicking();
+    void clearButtonFollowsTheText();
+    void recentNumbersNewestFirstAndChoosingFillsTheField();
+    void noRecentNumbersKeepsTheListClosed();
+    void popupClosesWhenAnotherWindowIsActivated();
+
+    void pickerSelectsTheFirstCountryOnFirstQuestion();
+    void pickerSameRowOnlyAsksForFormatting();
+    void pickerOtherRowReportsAndCloses();
+    void pickerClickOutsideRowsOnlyCloses();
+    void recentListKeepsSixteenRows_data();
+    void recentListKeepsSixteenRows();
+    void recentRowsAreTwoLinesHigh();
+    void recentNumberShowsItsContact();
+    void keyTonesGoToTheFocusedCall();
+
+    void screenshot();
+
+private:
+    std::unique_ptr<CaseStore> m_store;
+    std::unique_ptr<ClockedNumberHistory> m_history;
+    std::unique_ptr<NumberEdit> m_edit;
+    int m_case = 0;
+};
+
+void TestNumberEdit::initTestCase()
+{
+    const QStringList fonts = QString::fromUtf8(readResource(QStringLiteral(":/fonts/index.txt")))
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &path : fonts)
+        QFontDatabase::addApplicationFontFromData(readResource(path));
+    qApp->setStyleSheet(QString::fromLatin1(readResource(QStringLiteral(":/css/common-stylesheet.css")))
+                        + QString::fromLatin1(readResource(QStringLiteral(":/css/stylesheet.css"))));
+    QVERIFY(countryOf(QStringLiteral("44")) >= 0);
+}
+
+void TestNumberEdit::init()
+{
+    m_store = std::make_unique<CaseStore>(QStringLiteral("numbers%1.px").arg(++m_case));
+    m_store->loadDatabases();
+    m_history = std::make_unique<ClockedNumberHistory>();
+    m_edit = std::make_unique<NumberEdit>();
+    m_edit->setNumberHistory(m_history.get());
+    m_edit->resize(260, 31);
+}
+
+void TestNumberEdit::cleanup()
+{
+    m_edit.reset();
+    m_history.reset();
+    m_store->closeDatabases();
+    m_store.reset();
+}
+
+void TestNumberEdit::typingAndPastingWriteTheCountryPrefix_data()
+{
+    // Steps: "type X" (key by key), "paste X", "select all". One expected
+    // text per step.
+    QTest::addColumn<QString>("startPrefix");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("country");
+
+    QTest::newRow("4 and 4 with another country")
+        << "93" << QStringList {"type 4", "type 4"} << QStringList {"4", "44-"} << "United Kingdom";
+    QTest::newRow("1, 2, 4, 2: the longest prefix wins")
+        << "93" << QStringList {"type 1", "type 2", "type 4", "type 2"}
+        << QStringList {"1-", "1-2", "1-24", "1242-"} << "Bahamas";
+    QTest::newRow("+442 pasted") << "93" << QStringList {"paste +442"} << QStringList {"44-2"}
+                                 << "United Kingdom";
+    QTest::newRow("0, 0, 4, 4 with 44 selected")
+        << "44" << QStringList {"type 0", "type 0", "type 4", "type 4"}
+        << QStringList {"0", "00", "004", "44-"} << "United Kingdom";
+    QTest::newRow("011 in front like the prefix alone")
+        << "93" << QStringList {"paste 01144"} << QStringList {"44-"} << "United Kingdom";
+    QTest::newRow("pasted number goes on at its end") << "93" << QStringList {"paste 4420", "type 7"}
+                                                      << QStringList {"44-20", "44-207"} << "United Kingdom";
+    QTest::newRow("Canada's area code pasted: text kept")
+        << "93" << QStringList {"paste 12045550100"} << QStringList {"12045550100"} << "Canada";
+    QTest::newRow("Canada's area code typed after 1-: text kept")
+        << "93" << QStringList {"type 1", "type 204", "type 5"} << QStringList {"1-", "1-204", "1-2045"}
+        << "Canada";
+    QTest::newRow("12+3 pasted is refused")
+        << "93" << QStringList {"paste 12+3"} << QStringList {""} << "Afghanistan";
+    QTest::newRow("letters, blanks and brackets dropped")
+        << "93" << QStringList {"paste (44) 20 abc 7946"} << QStringList {"44-207946"} << "United Kingdom";
+    QTest::newRow("1-212, select all, 1: no dash") << "1" << QStringList {"type 212", "select all", "type 1"}
+                                                   << QStringList {"1-212", "1-212", "1"} << "USA";
+    QTest::newRow("1-212, select all, +1: prefix written")
+        << "1" << QStringList {"type 212", "select all", "type +", "type 1"}
+        << QStringList {"1-212", "1-212", "+", "1-"} << "USA";
+    QTest::newRow("no known prefix: country kept")
+        << "44" << QStringList {"type 999"} << QStringList {"999"} << "United Kingdom";
+    QTest::newRow("key-pad symbol first: no detection")
+        << "44" << QStringList {"type *1#"} << QStringList {"*1#"} << "United Kingdom";
+}
+
+void TestNumberEdit::typingAndPastingWriteTheCountryPrefix()
+{
+    QFETCH(QString, startPrefix);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, texts);
+    QFETCH(QString, country);
+
+    QLineEdit *line = lineEditOf(*m_edit);
+    m_edit->setCurrentCountryIndex(countryOf(startPrefix));
+    if (startPrefix != QLatin1String("1"))
+        m_edit->clearNumber();
+    QSignalSpy changed(m_edit.get(), &NumberEdit::numberChanged);
+
+    for (int i = 0; i < steps.size(); ++i) {
+        const QString step = steps.at(i);
+        if (step.startsWith(QLatin1String("type ")))
+            QTest::keyClicks(line, step.mid(5));
+        else if (step.startsWith(QLatin1String("paste "))) {
+            QApplication::clipboard()->setText(step.mid(6));
+            line->paste();
+        } else {
+            line->selectAll();
+        }
+        QCOMPARE(m_edit->text(), texts.at(i));
+    }
+
+    QCOMPARE(buttonOf(*m_edit, QStringLiteral("flagButton"))->toolTip(), country);
+    QCOMPARE(buttonOf(*m_edit, QStringLiteral("flagArrowButton"))->toolTip(), country);
+    QCOMPARE(line->cursorPosition(), m_edit->text().size());
+    if (!changed.isEmpty()) {
+        // The cleaned number of the last change.
+        QString cleaned = m_edit->text().remove(QLatin1Char('-'));
+        if (cleaned.startsWith(QLatin1Char('+')))
+            cleaned.remove(0, 1);
+        while (cleaned.startsWith(QLatin1Char('0')))
+            cleaned.remove(0, 1);
+        QCOMPARE(changed.last().at(0).toString(), cleaned);
+    }
+}
+
+void TestNumberEdit::everyPrefixOfTheTableIsRecognised()
+{
+    // Typing any prefix of the table ends (the handling writes the text
+    // again from inside itself) with that prefix's country selected.
+    const PrefixProvider *table = countryTable();
+    QLineEdit *line = lineEditOf(*m_edit);
+    int checked = 0;
+    for (int country = 0; country < countryCount(); ++country) {
+        for (const QString &prefix : table->prefixesAt(country)) {
+            m_edit->clearNumber();
+            QTest::keyClicks(line, prefix);
+            const int expected = table->indexOfPrefix(prefix);
+            QVERIFY2(m_edit->currentCountryIndex() == expected, qPrintable(prefix));
+            QCOMPARE(m_edit->text().remove(QLatin1Char('-')), prefix);
+            ++checked;
+        }
+    }
+    QVERIFY(checked > 250);
+}
+
+void TestNumberEdit::countryPickedByHandStartsTheNumberAfresh()
+{
+    m_edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_edit.get()));
+    QTest::keyClicks(lineEditOf(*m_edit), QStringLiteral("123"));
+    QCOMPARE(m_edit->text(), QStringLiteral("1-23"));
+
+    QPushButton *flagButton = buttonOf(*m_edit, QStringLiteral("flagButton"));
+    QPushButton *arrowButton = buttonOf(*m_edit, QStringLiteral("flagArrowButton"));
+    FlagPopup *popup = flagPopupOf(*m_edit);
+    QTest::mouseClick(arrowButton, Qt::LeftButton);
+    QVERIFY(popup->isVisible());
+    QVERIFY(flagButton->isCheckable() && flagButton->isChecked());
+    QVERIFY(!flagButton->isEnabled() && !arrowButton->isEnabled());
+    // Under the flag, by the flag button's height of the style sheet.
+    QCOMPARE(flagButton->minimumHeight(), 19);
+    QCOMPARE(popup->pos(), flagButton->mapToGlobal(QPoint(0, 0)) + QPoint(0, 19));
+
+    auto *list = popup->findChild<QListWidget *>();
+    clickRow(list, countryOf(QStringLiteral("44")));
+    QVERIFY(!popup->isVisible());
+    QCOMPARE(m_edit->text(), QStringLiteral("44-"));
+    QCOMPARE(lineEditOf(*m_edit)->cursorPosition(), 3);
+    QCOMPARE(flagButton->toolTip(), QStringLiteral("United Kingdom"));
+    QVERIFY(!flagButton->isCheckable() && !flagButton->isChecked());
+    QVERIFY(flagButton->isEnabled() && arrowButton->isEnabled());
+
+    // Canada's area codes are its prefixes: picking it keeps the number.
+    QTest::keyClicks(lineEditOf(*m_edit), QStringLiteral("207"));
+    QTest::mouseClick(flagButton, Qt::LeftButton);
+    clickRow(list, countryOf(QStringLiteral("1204")));
+    QCOMPARE(m_edit->text(), QStringLiteral("44-207"));
+    QCOMPARE(flagButton->toolTip(), QStringLiteral("Canada"));
+}
+
+void TestNumberEdit::keysMoveThePickerRowWithoutPicking()
+{
+    m_edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_edit.get()));
+    m_edit->setText(QStringLiteral("44-20"));
+    FlagPopup *popup = flagPopupOf(*m_edit);
+    QSignalSpy picked(popup, &FlagPopup::prefixSelected);
+    QTest::mouseClick(buttonOf(*m_edit, QStringLiteral("flagButton")), Qt::LeftButton);
+    auto *list = popup->findChild<QListWidget *>();
+    const int start = m_edit->currentCountryIndex();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    popup->onClosePicker();
+
+    QCOMPARE(picked.count(), 0);
+    QCOMPARE(m_edit->text(), QStringLiteral("44-20"));
+    QCOMPARE(buttonOf(*m_edit, QStringLiteral("flagButton"))->toolTip(), QStringLiteral("United Kingdom"));
+    QCOMPARE(m_edit->currentCountryIndex(), start + 2);
+}
+
+void TestNumberEdit::clearButtonFollowsTheText()
+{
+    QPushButton *recentClear = buttonOf(*m_edit, QStringLiteral("recentClearButton"));
+    QPushButton *save = buttonOf(*m_edit, QStringLiteral("saveNumberButton"));
+    QCOMPARE(recentClear->property("_is_clear").toBool(), false);
+    QCOMPARE(recentClear->toolTip(), QStringLiteral("Show recent numbers"));
+    QVERIFY(save->isHidden());
+
+    QTest::keyClicks(lineEditOf(*m_edit), QStringLiteral("44"));
+    QCOMPARE(recentClear->property("_is_clear").toBool(), true);
+    QCOMPARE(recentClear->toolTip(), QStringLiteral("Clear number"));
+    QVERIFY(!save->isHidden());
+
+    QSignalSpy saved(m_edit.get(), &NumberEdit::saveNumberClicked);
+    save->click();
+    QCOMPARE(saved.count(), 1);
+    QCOMPARE(saved.at(0).at(0).toString(), QStringLiteral("44-"));
+
+    QSignalSpy changed(m_edit.get(), &NumberEdit::numberChanged);
+    recentClear->click();
+    QCOMPARE(m_edit->text(), QString());
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.at(0).at(0).toString(), QString());
+    QCOMPARE(recentClear->property("_is_clear").toBool(), false);
+    QCOMPARE(recentClear->toolTip(), QStringLiteral("Show recent numbers"));
+    QVERIFY(save->isHidden());
+    // The country stays when the text goes.
+    QCOMPARE(buttonOf(*m_edit, QStringLiteral("flagButton"))->toolTip(), QStringLiteral("United Kingdom"));
+}
+
+void TestNumberEdit::recentNumbersNewestFirstAndChoosingFillsTheField()
+{
+    for (const char *number : {"+4420794600", "0049301234", "+12125550100"})
+        m_history->add(QString::fromLatin1(number));
+    m_edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_edit.get()));
+
+    QPushButton *recentClear = buttonOf(*m_edit, QStringLiteral("recentClearButton"));
+    RecentNumbersPopup *popup = recentPopupOf(*m_edit);
+    QCOMPARE(popup->objectName(), QStringLiteral("recentNumberPopup"));
+    QTest::mouseClick(recentClear, Qt::LeftButton);
+    QVERIFY(popup->isVisible());
+    QCOMPARE(popup->objectName(), QStringLiteral("recentNumbersPopup"));
+    QVERIFY(recentClear->isCheckable() && recentClear->isChecked() && !recentClear->isEnabled());
+    // Hangs below the button, right edges aligned.
+    QCOMPARE(popup->pos(),
+             recentClear->mapToGlobal(recentClear->rect().bottomRight()) - QPoint(popup->width(), 0));
+
+    auto *list = popup->findChild<QListWidget *>();
+    // The style sheet's look of the open list reached it.
+    QVERIFY(list->font().bold());
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("+12125550100"));
+    QCOMPARE(list->item(2)->text(), QStringLiteral("+4420794600"));
+
+    QSignalSpy chosen(popup, &RecentNumbersPopup::numberSelected);
+    clickRow(list, 1);
+    QCOMPARE(chosen.count(), 1);
+    QVERIFY(!popup->isVisible());
+    QCOMPARE(m_edit->text(), QStringLiteral("49-301234"));
+    QCOMPARE(buttonOf(*m_edit, QStringLiteral("flagButton"))->toolTip(), QStringLiteral("Germany"));
+    QVERIFY(!recentClear->isCheckable() && !recentClear->isChecked() && recentClear->isEnabled());
+}
+
+void TestNumberEdit::noRecentNumbersKeepsTheListClosed()
+{
+    m_edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_edit.get()));
+    QPushButton *recentClear = buttonOf(*m_edit, QStringLiteral("recentClearButton"));
+    QTest::mouseClick(recentClear, Qt::LeftButton);
+    QVERIFY(!recentPopupOf(*m_edit)->isVisible());
+    QVERIFY(!recentClear->isCheckable() && recentClear->isEnabled());
+
+    // A field that was never given a history behaves the same.
+    NumberEdit alone;
+    alone.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&alone));
+    QTest::mouseClick(buttonOf(alone, QStringLiteral("recentClearButton")), Qt::LeftButton);
+    QVERIFY(!recentPopupOf(alone)->isVisible());
+}
+
+void TestNumberEdit::popupClosesWhenAnotherWindowIsActivated()
+{
+    m_history->add(QStringLiteral("+4420794600"));
+    m_edit->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_edit.get()));
+    QPushButton *recentClear = buttonOf(*m_edit, QStringLiteral("recentClearButton"));
+    QTest::mouseClick(recentClear, Qt::LeftButton);
+    RecentNumbersPopup *popup = recentPopupOf(*m_edit);
+    QVERIFY(QTest::qWaitForWindowActive(popup));
+    QSignalSpy closed(popup, &RecentNumbersPopup::closed);
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTRY_VERIFY(!popup->isVisible());
+    QVERIFY(closed.count() >= 1);
+    QVERIFY(recentClear->isEnabled() && !recentClear->isCheckable());
+    QCOMPARE(m_edit->text(), QString());
+}
+
+void TestNumberEdit::pickerSelectsTheFirstCountryOnFirstQuestion()
+{
+    FlagPopup popup;
+    auto *list = popup.findChild<QListWidget *>();
+    QCOMPARE(list->count(), countryCount());
+    QCOMPARE(list->currentRow(), -1);
+    QVERIFY(!popup.currentFlag().isNull());
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(list->item(0)->isSelected());
+    QCOMPARE(popup.currentCountryName(), QStringLiteral("Afghanistan"));
+    QCOMPARE(popup.currentCountryIndex(), 0);
+}
+
+void TestNumberEdit::pickerSameRowOnlyAsksForFormatting()
+{
+    FlagPopup popup;
+    const int uk = countryOf(QStringLiteral("44"));
+    popup.setCurrentCountryIndex(uk);
+    QSignalSpy selected(&popup, &FlagPopup::prefixSelected);
+    QSignalSpy closed(&popup, &FlagPopup::closed);
+    QSignalSpy format(&popup, &FlagPopup::formatNumber);
+    popup.show();
+
+    popup.setCurrentCountryIndex(uk);
+    QCOMPARE(format.count(), 1);
+    QCOMPARE(format.at(0).at(0).toInt(), uk);
+    QCOMPARE(selected.count(), 0);
+    QCOMPARE(closed.count(), 0);
+    QVERIFY(popup.isVisible());
+}
+
+void TestNumberEdit::pickerOtherRowReportsAndCloses()
+{
+    FlagPopup popup;
+    QStringList order;
+    connect(
+        &popup, &FlagPopup::prefixSelected, this,
+        [&order](const QPixmap &flag, const QString &name, const QString &prefix, bool clear) {
+            order << QStringLiteral("selected %1 %2 %3 %4").arg(name, prefix).arg(clear).arg(flag.isNull());
+        });
+    connect(&popup, &FlagPopup::closed, this, [&order] { order << QStringLiteral("closed"); });
+    QSignalSpy format(&popup, &FlagPopup::formatNumber);
+
+    // Hidden, and with no current row yet.
+    popup.setCurrentCountryIndex(countryOf(QStringLiteral("1204")));
+    QCOMPARE(order, (QStringList {"selected Canada 1000 0 0", "closed"}));
+    QCOMPARE(format.count(), 0);
+    QCOMPARE(popup.currentCountryName(), QStringLiteral("Canada"));
+
+    // A row that does not exist changes nothing.
+    order.clear();
+    popup.setCurrentCountryIndex(100000);
+    QVERIFY(order.isEmpty());
+    QCOMPARE(popup.currentCountryName(), QStringLiteral("Canada"));
+}
+
+void TestNumberEdit::pickerClickOutsideRowsOnlyCloses()
+{
+    FlagPopup popup;
+    popup.show();
+    QSignalSpy selected(&popup, &FlagPopup::prefixSelected);
+    QSignalSpy closed(&popup, &FlagPopup::closed);
+    popup.onPrefixSelected(QModelIndex());
+    QCOMPARE(selected.count(), 0);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!popup.isVisible());
+
+    RecentNumbersPopup recent;
+    recent.show();
+    QSignalSpy numbers(&recent, &RecentNumbersPopup::numberSelected);
+    QSignalSpy recentClosed(&recent, &RecentNumbersPopup::closed);
+    recent.onNumberSelected(QModelIndex());
+    QCOMPARE(numbers.count(), 0);
+    QCOMPARE(recentClosed.count(), 1);
+    QVERIFY(!recent.isVisible());
+}
+
+void TestNumberEdit::recentListKeepsSixteenRows_data()
+{
+    QTest::addColumn<int>("given");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("20") << 20 << 16;
+    QTest::newRow("16") << 16 << 16;
+    QTest::newRow("3") << 3 << 3;
+    QTest::newRow("none") << 0 << 0;
+}
+
+void TestNumberEdit::recentListKeepsSixteenRows()
+{
+    QFETCH(int, given);
+    QFETCH(int, rows);
+    QStringList numbers;
+    for (int i = 0; i < given; ++i)
+        numbers << QStringLiteral("+4420%1").arg(i);
+    RecentNumbersPopup popup;
+    popup.setNumbers({QStringLiteral("to be replaced")});
+    popup.setNumbers(numbers);
+    QCOMPARE(popup.count(), rows);
+    auto *list = popup.findChild<QListWidget *>();
+    for (int row = 0; row < rows; ++row)
+        QCOMPARE(list->item(row)->text(), numbers.at(row));
+}
+
+void TestNumberEdit::recentRowsAreTwoLinesHigh()
+{
+    RecentNumbersPopup popup;
+    popup.setNumbers({QStringLiteral("+4420794600")});
+    auto *list = popup.findChild<QListWidget *>();
+    QCOMPARE(list->item(0)->sizeHint().height(), 22);
+    QCOMPARE(list->itemDelegate()->sizeHint(QStyleOptionViewItem(), list->model()->index(0, 0)).height(), 44);
+}
+
+void TestNumberEdit::recentNumberShowsItsContact()
+{
+    ContactManager *book = ObjFactory::instance()->contactManager();
+    book->setContacts({annLee()});
+    // Only the digits count.
+    QCOMPARE(RecentNumberItemDelegate::contactNameFor(QStringLiteral("442079460000")),
+             QStringLiteral("Ann Lee"));
+    QCOMPARE(RecentNumberItemDelegate::contactNameFor(QStringLiteral("+12125550100")), QString());
+    const QImage withName = paintedRow(QStringLiteral("+442079460000"));
+    const QImage alone = paintedRow(QStringLiteral("+12125550100"));
+    book->setContacts({});
+
+    // The name on the upper line, the number on the lower; a number
+    // without a contact alone in the middle.
+    QVERIFY(inkInRows(withName, 5, 12));
+    QVERIFY(inkInRows(withName, 30, 39));
+    QVERIFY(!inkInRows(alone, 5, 12));
+    QVERIFY(!inkInRows(alone, 33, 43));
+    // The grey line along the bottom edge, in both.
+    QCOMPARE(QColor(withName.pixel(100, 43)), QColor(Qt::gray));
+    QCOMPARE(QColor(alone.pixel(5, 43)), QColor(Qt::gray));
+}
+
+void TestNumberEdit::keyTonesGoToTheFocusedCall()
+{
+    QVERIFY2(TalkTesting::control(), "the stand-in talk library cannot be loaded");
+    TalkTesting::useStandIn();
+    TalkTesting::control()->reset();
+    auto tonesSent = [] {
+        return QString::fromUtf8(TalkTesting::control()->dtmf_sent());
+    };
+    QLineEdit *line = lineEditOf(*m_edit);
+
+    // Before the field is given a phone, keys are only typed.
+    QTest::keyClicks(line, QStringLiteral("*"));
+    QCOMPARE(m_edit->text(), QStringLiteral("*"));
+
+    PhoneRig rig;
+    QVERIFY(rig.logIn());
+    m_edit->setPhone(rig.phone.get());
+    // No call: nothing to send to.
+    QTest::keyClicks(line, QStringLiteral("7"));
+    QCOMPARE(m_edit->text(), QStringLiteral("*7"));
+    QCOMPARE(tonesSent(), QString());
+
+    QSignalSpy started(rig.phone.get(), &Phone::callStarted);
+    rig.phone->call(QStringLiteral("4912345"), false);
+    QVERIFY(started.wait(5000));
+    QVERIFY(rig.phone->focusedCall());
+    m_edit->clearNumber();
+    QTest::keyClicks(line, QStringLiteral("5a*#"));
+    QCOMPARE(tonesSent(), QStringLiteral("5*#"));
+    // The keys are typed as well; the letter is dropped.
+    QCOMPARE(m_edit->text(), QStringLiteral("5*#"));
+
+    QSignalSpy destroyed(rig.phone.get(), &Phone::callInstanceDestroyed);
+    rig.phone->hangup();
+    QVERIFY(destroyed.wait(5000));
+    QTest::keyClicks(line, QStringLiteral("1"));
+    QCOMPARE(tonesSent(), QStringLiteral("5*#"));
+    m_edit->setPhone(nullptr);
+}
+
+void TestNumberEdit::screenshot()
+{
+    ObjFactory::instance()->contactManager()->setContacts({annLee()});
+    for (const char *number : {"+4420794600", "+442079460000", "0049301234", "+12125550100"})
+        m_history->add(QString::fromLatin1(number));
+    QWidget window;
+    window.setObjectName(QStringLiteral("numberEditShot"));
+    window.setStyleSheet(QStringLiteral("#numberEditShot { background: #f4f6f9; }"));
+    auto *layout = new QVBoxLayout(&window);
+    auto *edit = new NumberEdit(&window);
+    edit->setNumberHistory(m_history.get());
+    layout->addWidget(edit);
+    window.resize(300, 60);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::keyClicks(lineEditOf(*edit), QStringLiteral("442079460"));
+    QCOMPARE(edit->text(), QStringLiteral("44-2079460"));
+    QVERIFY(window.grab().save(screenshotPath(QStringLiteral("numberedit.png"))));
+
+    edit->clearNumber();
+    QTest::mouseClick(buttonOf(*edit, QStringLiteral("recentClearButton")), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowExposed(recentPopupOf(*edit)));
+    QVERIFY(recentPopupOf(*edit)->grab().save(screenshotPath(QStringLiteral("recentnumbers.png"))));
+    recentPopupOf(*edit)->onClosePicker();
+
+    QTest::mouseClick(buttonOf(*edit, QStringLiteral("flagButton")), Qt::LeftButton);
+    FlagPopup *picker = flagPopupOf(*edit);
+    QVERIFY(QTest::qWaitForWindowExposed(picker));
+    QVERIFY(picker->grab().save(screenshotPath(QStringLiteral("flagpopup.png"))));
+    ObjFactory::instance()->contactManager()->setContacts({});
+}
+
+LINKORA_TEST_MAIN(TestNumberEdit)
+#include "tst_numberedit.moc"
