@@ -1,13 +1,11 @@
 #include "phone/phonerig.h"
 #include "support/testenvironment.h"
+#include "support/uilook.h"
 #include "talk/call.h"
 #include "ui/callswitchdialog.h"
 #include "ui/callswitchlistitemwidget.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
@@ -23,29 +21,6 @@ namespace {
 const PlixStandinControl *control()
 {
     return TalkTesting::control();
-}
-
-QByteArray readResource(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void installLook()
-{
-    const QStringList fonts = QString::fromUtf8(readResource(QStringLiteral(":/fonts/index.txt")))
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &path : fonts)
-        QFontDatabase::addApplicationFontFromData(readResource(path));
-    qApp->setStyleSheet(QString::fromLatin1(readResource(QStringLiteral(":/css/common-stylesheet.css")))
-                        + QString::fromLatin1(readResource(QStringLiteral(":/css/stylesheet.css"))));
-}
-
-QString screenshotPath(const QString &name)
-{
-    QDir dir(QCoreApplication::applicationDirPath());
-    dir.mkpath(QStringLiteral("screenshots"));
-    return dir.filePath(QStringLiteral("screenshots/") + name);
 }
 
 // "number|contact|time|state" per row, top to bottom.
@@ -119,7 +94,7 @@ private:
 void TestCallSwitching::initTestCase()
 {
     QVERIFY2(control(), "the stand-in talk library cannot be loaded");
-    installLook();
+    UiLook::install();
 }
 
 void TestCallSwitching::init()
@@ -235,7 +210,7 @@ void TestCallSwitching::listsTheLiveCallsWithTheirState()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     listOf(dialog)->setCurrentRow(1);
-    QVERIFY(dialog.grab().save(screenshotPath(QStringLiteral("callswitch.png"))));
+    QVERIFY(dialog.grab().save(UiLook::screenshotPath(QStringLiteral("callswitch.png"))));
 }
 
 void TestCallSwitching::followsTheCallsWhileOpen()

@@ -3,14 +3,12 @@
 #include "settings/homeurls.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
+#include "support/uilook.h"
 #include "support/webservicestandin.h"
 #include "ui/createaccountdialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFontDatabase>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
@@ -22,29 +20,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray readResource(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void installLook()
-{
-    const QStringList fonts = QString::fromUtf8(readResource(QStringLiteral(":/fonts/index.txt")))
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &path : fonts)
-        QFontDatabase::addApplicationFontFromData(readResource(path));
-    qApp->setStyleSheet(QString::fromLatin1(readResource(QStringLiteral(":/css/common-stylesheet.css")))
-                        + QString::fromLatin1(readResource(QStringLiteral(":/css/stylesheet.css"))));
-}
-
-QString screenshotPath(const QString &name)
-{
-    QDir dir(QCoreApplication::applicationDirPath());
-    dir.mkpath(QStringLiteral("screenshots"));
-    return dir.filePath(QStringLiteral("screenshots/") + name);
-}
 
 // Answers every message box with Ok and remembers what it said.
 class MessageBoxDriver : public QObject
@@ -149,7 +124,7 @@ void TestCreateAccount::initTestCase()
     QVERIFY(m_server.listen());
     ObjFactory::setWebserviceBaseUrl(m_server.baseUrl());
     QVERIFY(ObjFactory::instance()->phone());
-    installLook();
+    UiLook::install();
 }
 
 void TestCreateAccount::init()
@@ -185,7 +160,7 @@ void TestCreateAccount::emptyFormListsEveryField()
     QVERIFY(errorLine(dialog)->isVisible());
     QCOMPARE(invalidLabels(dialog), kLabels);
     QVERIFY(!dialog.isWaitingForAnswer());
-    QVERIFY(dialog.grab().save(screenshotPath(QStringLiteral("createaccount-invalid.png"))));
+    QVERIFY(dialog.grab().save(UiLook::screenshotPath(QStringLiteral("createaccount-invalid.png"))));
 
     QTest::qWait(50);
     QVERIFY(accountPuts().isEmpty());
@@ -314,7 +289,7 @@ void TestCreateAccount::acceptedAccountIsAnnounced()
     Form form;
     form.email = QStringLiteral("new.customer@example.com");
     fill(dialog, form);
-    QVERIFY(dialog.grab().save(screenshotPath(QStringLiteral("createaccount.png"))));
+    QVERIFY(dialog.grab().save(UiLook::screenshotPath(QStringLiteral("createaccount.png"))));
 
     MessageBoxDriver boxes;
     clickCreate(dialog);
@@ -387,7 +362,7 @@ void TestCreateAccount::refusalShowsTheReason()
     // The fields stay for another try.
     QCOMPARE(dialog.findChild<QLineEdit *>(QStringLiteral("emailLineEdit"))->text(), form.email);
     if (steering == QStringLiteral("existing"))
-        QVERIFY(dialog.grab().save(screenshotPath(QStringLiteral("createaccount-refused.png"))));
+        QVERIFY(dialog.grab().save(UiLook::screenshotPath(QStringLiteral("createaccount-refused.png"))));
 }
 
 LINKORA_TEST_MAIN(TestCreateAccount)

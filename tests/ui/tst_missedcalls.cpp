@@ -4,15 +4,13 @@
 #include "rest/phonenumber.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
+#include "support/uilook.h"
 #include "ui/contactmanager.h"
 #include "ui/missedcallsdialog.h"
 #include "ui/missedcallwidget.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -21,30 +19,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray readResource(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The fonts and the style sheet as the application object installs them.
-void installLook()
-{
-    const QStringList fonts = QString::fromUtf8(readResource(QStringLiteral(":/fonts/index.txt")))
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &path : fonts)
-        QFontDatabase::addApplicationFontFromData(readResource(path));
-    qApp->setStyleSheet(QString::fromLatin1(readResource(QStringLiteral(":/css/common-stylesheet.css")))
-                        + QString::fromLatin1(readResource(QStringLiteral(":/css/stylesheet.css"))));
-}
-
-QString screenshotPath(const QString &name)
-{
-    QDir dir(QCoreApplication::applicationDirPath());
-    dir.mkpath(QStringLiteral("screenshots"));
-    return dir.filePath(QStringLiteral("screenshots/") + name);
-}
 
 QString labelText(const QWidget *parent, const char *name)
 {
@@ -96,7 +70,7 @@ private slots:
 
 void TestMissedCalls::initTestCase()
 {
-    installLook();
+    UiLook::install();
     ContactManager *contacts = ObjFactory::instance()->contactManager();
     QVERIFY(contacts);
     Group friends;
@@ -286,7 +260,7 @@ void TestMissedCalls::screenshot()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QImage image = dialog.grab().toImage();
-    QVERIFY(image.save(screenshotPath(QStringLiteral("missedcalls.png"))));
+    QVERIFY(image.save(UiLook::screenshotPath(QStringLiteral("missedcalls.png"))));
     // The translucent corner stays see-through around the painted pop-up.
     QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
     QCOMPARE(qAlpha(image.pixel(image.width() / 2, image.height() / 2)), 255);
@@ -295,7 +269,7 @@ void TestMissedCalls::screenshot()
     single.setMissedCallsNumbers({QStringLiteral("+4915112345678")});
     single.show();
     QVERIFY(QTest::qWaitForWindowExposed(&single));
-    QVERIFY(single.grab().save(screenshotPath(QStringLiteral("missedcall-one.png"))));
+    QVERIFY(single.grab().save(UiLook::screenshotPath(QStringLiteral("missedcall-one.png"))));
 }
 
 LINKORA_TEST_MAIN(TestMissedCalls)
