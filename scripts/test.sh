@@ -17,7 +17,7 @@ export QT_QPA_PLATFORM=offscreen
 if [ "${LINKORA_SKIP_SANITIZERS:-0}" != "1" ]; then
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLINKORA_SANITIZE=ON >/dev/null
     cmake --build build-asan -j "$jobs"
-    ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1" \
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:fast_unwind_on_malloc=0" \
     LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
         ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 300
