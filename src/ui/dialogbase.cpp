@@ -3,36 +3,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QStyleOption>
-
-namespace {
-
-// Hiding the content while the window moves takes the keyboard focus away
-// from it; this puts the focus back once the content shows again.
-class ContentHider
-{
-public:
-    ContentHider(QWidget *window, QWidget *content)
-        : m_content(content)
-        , m_focused(window->focusWidget())
-    {
-        m_content->hide();
-    }
-    ~ContentHider()
-    {
-        m_content->show();
-        if (m_focused && m_content->isAncestorOf(m_focused) && !m_focused->hasFocus())
-            m_focused->setFocus(Qt::OtherFocusReason);
-    }
-
-private:
-    Q_DISABLE_COPY(ContentHider)
-    QWidget *m_content;
-    QPointer<QWidget> m_focused;
-};
-
-} // namespace
 
 DialogBase::DialogBase(QWidget *parent)
     : QDialog(parent, Qt::FramelessWindowHint)
@@ -159,12 +130,14 @@ void DialogBase::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint globalPos = event->globalPosition().toPoint();
     if (m_moving) {
-        ContentHider hider(this, m_ui->dialogContentWidget);
+        m_ui->dialogContentWidget->hide();
         move(pos() + globalPos - m_pressPosition);
         m_pressPosition = globalPos;
+        m_ui->dialogContentWidget->show();
     } else if (m_resizing) {
-        ContentHider hider(this, m_ui->dialogContentWidget);
+        m_ui->dialogContentWidget->hide();
         resizeTo(globalPos);
+        m_ui->dialogContentWidget->show();
     } else if (!isMaximized()) {
         updateCursor(event->position().toPoint());
     }
