@@ -27,6 +27,7 @@ RestManager::RestManager(QObject *parent)
 
     connect(accountRequest, &AccountRequest::finished, this,
             qOverload<const Account &>(&RestManager::requestFinished));
+    connect(accountRequest, &AccountRequest::accountCreated, this, &RestManager::accountCreated);
     connect(contactRequest, qOverload<const Contact &>(&ContactRequest::finished), this,
             qOverload<const Contact &>(&RestManager::requestFinished));
     connect(contactRequest, qOverload<const QList<Contact> &>(&ContactRequest::finished), this,

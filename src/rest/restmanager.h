@@ -84,6 +84,8 @@ signals:
     void contactUpdated();
     void groupAdded();
     void accountRequestFailed();
+    // The web service's answer to createAccount().
+    void accountCreated(const Account &account);
     void requestFinished(const QList<OnlineNumber> &onlineNumbers);
     void requestFinished(const SMS &sms);
 

@@ -1,0 +1,691 @@
+#include "phone/phone.h"
+
+#include "phone/ringbacksound.h"
+#include "rest/restmanager.h"
+#include "rest/restmetatypes.h"
+#include "settings/settings.h"
+#include "talk/call.h"
+#include "talk/jid.h"
+#include "talk/mediaengine.h"
+#include "talk/plixtalk.h"
+#include "ui/contactmanager.h"
+#include "ui/voicemailmodel.h"
+#include "util/trace.h"
+
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+
+const QString kRingbackResource = QStringLiteral(":/sounds/calling.wav");
+
+} // namespace
+
+Phone::Phone(QObject *parent)
+    : QObject(parent)
+    , m_voicemailModel(new VoicemailModel(this))
+    , m_logoutTimer(new QTimer(this))
+    , m_ringback(new RingbackSound(kRingbackResource, this))
+{
+    registerRestMetaTypes();
+    talk::registerMetaTypes();
+
+    m_logoutTimer->setSingleShot(true);
+    connect(m_logoutTimer, &QTimer::timeout, this, &Phone::doLogout);
+
+    // Made before anyone else can connect, so these run first.
+    connect(this, &Phone::loginSuccessful, this, &Phone::doCreateBalanceTimer);
+    connect(this, &Phone::loginSuccessful, this, &Phone::requestBalanceUpdateDelayed);
+    connect(this, &Phone::loginSuccessful, this, &Phone::retrieveContactsFromWebservicesDelayed);
+    connect(this, &Phone::loginSuccessful, this, &Phone::retrieveVirtualNumbersFromWebservicesDelayed);
+}
+
+Phone::~Phone()
+{
+    if (m_talk && m_talk->isConnected())
+        m_talk->logout();
+    delete m_balanceTimer;
+}
+
+void Phone::setRestManager(RestManager *restManager)
+{
+    m_restManager = restManager;
+    if (!restManager)
+        return;
+    connect(restManager, qOverload<const Account &>(&RestManager::requestFinished), this,
+            &Phone::onAccountRequestFinished);
+    connect(restManager, qOverload<const Balance &>(&RestManager::requestFinished), this,
+            &Phone::onBalanceRequestFinished);
+    connect(restManager, qOverload<const Contact &>(&RestManager::requestFinished), this,
+            &Phone::onContactRequestFinished);
+    connect(restManager, qOverload<const Group &>(&RestManager::requestFinished), this,
+            &Phone::onGroupRequestFinished);
+    connect(restManager, qOverload<const QList<Contact> &>(&RestManager::requestFinished), this,
+            &Phone::onContactListRequestFinished);
+    connect(restManager, qOverload<const QList<Group> &>(&RestManager::requestFinished), this,
+            &Phone::onGroupListRequestFinished);
+    connect(restManager, qOverload<const QList<OnlineNumber> &>(&RestManager::requestFinished), this,
+            &Phone::onOnlineNumbersRequestFinished);
+    connect(restManager, qOverload<const SMS &>(&RestManager::requestFinished), this,
+            &Phone::onSMSRequestFinished);
+    connect(restManager, qOverload<const Invite &>(&RestManager::requestFinished), this,
+            &Phone::onInviteRequestFinished);
+    connect(restManager, &RestManager::accountRequestFailed, this, &Phone::onAccountRequestFailed,
+            Qt::UniqueConnection);
+    connect(restManager, &RestManager::proxyConnectionError, this, &Phone::onProxyConnectionError);
+    connect(restManager, &RestManager::accountCreated, this, &Phone::accountCreated);
+}
+
+void Phone::setTalk(talk::PlixTalk *talk)
+{
+    m_talk = talk;
+    if (!talk)
+        return;
+    connect(talk, &talk::PlixTalk::loginCompleted, this, &Phone::loggedIn);
+    connect(talk, &talk::PlixTalk::loginFailed, this, &Phone::notLoggedIn);
+    connect(talk, &talk::PlixTalk::connectionLost, this, &Phone::onConnectionLost);
+}
+
+void Phone::setContactManager(ContactManager *contactManager)
+{
+    m_contactManager = contactManager;
+}
+
+void Phone::setSettings(Settings *settings)
+{
+    m_settings = settings;
+}
+
+void Phone::setDelays(const Delays &delays)
+{
+    m_delays = delays;
+}
+
+talk::PlixTalk *Phone::talk() const
+{
+    return m_talk;
+}
+
+talk::MediaEngine *Phone::mediaEngine() const
+{
+    return m_talk ? m_talk->mediaEngine() : nullptr;
+}
+
+bool Phone::isConnected() const
+{
+    return m_talk && m_talk->isConnected();
+}
+
+void Phone::setCredentials(const QString &user, const QString &password)
+{
+    // A logout still waiting for its call to end must not end this login.
+    m_logoutTimer->stop();
+    emit usernameChanged(user);
+    emit passwordChanged(password);
+    m_username = user;
+    m_password = password;
+    if (m_restManager)
+        m_restManager->getAccount();
+}
+
+void Phone::requestAccount()
+{
+    if (m_restManager)
+        m_restManager->getAccount();
+}
+
+void Phone::talkLogin(const QString &user, const QString &password)
+{
+    // Stored first: the login may complete before the call returns, and the
+    // domain is taken from the stored user then.
+    m_talkUser = user;
+    m_talkPassword = password;
+    if (m_talk)
+        m_talk->login(user, password, true);
+}
+
+void Phone::login(bool retry)
+{
+    TRACE << "Reconnecting " << retry;
+    if (m_talk)
+        m_talk->login(retry);
+}
+
+void Phone::setAutoReconnect(bool on)
+{
+    if (m_talk)
+        m_talk->setAutoReconnect(on);
+}
+
+void Phone::logout()
+{
+    if (m_focusedCall) {
+        TRACE << "CALL IN PROGRESS, TRYING TO HANG UP.";
+        hangup();
+        m_logoutTimer->start(m_delays.logoutDelay);
+        return;
+    }
+    TRACE << "LOGGING OUT";
+    doLogout();
+}
+
+void Phone::doLogout()
+{
+    m_logoutTimer->stop();
+    if (m_balanceTimer) {
+        m_balanceTimer->stop();
+        disconnect(m_balanceTimer, &QTimer::timeout, this, qOverload<>(&Phone::requestBalanceUpdate));
+    }
+    if (m_talk) {
+        if (m_talk->isConnected()) {
+            TRACE << "Logging out...";
+            m_talk->logout();
+            TRACE << "Logged out.";
+        } else {
+            // A reconnection may be pending after a lost connection; it must
+            // not log the user back in.
+            m_talk->stopReconnecting();
+        }
+    }
+    if (m_contactManager)
+        m_contactManager->clear();
+    emit logoutSuccessful();
+}
+
+void Phone::createAccount(const Account &account)
+{
+    if (m_restManager)
+        m_restManager->createAccount(account);
+}
+
+void Phone::setProxySettings(const talk::ProxySettings &settings)
+{
+    if (m_talk)
+        m_talk->setProxySettings(settings);
+}
+
+void Phone::requestBalanceUpdate(bool live)
+{
+    if (!m_restManager)
+        return;
+    if (live)
+        m_restManager->getLiveBalance();
+    else
+        m_restManager->getBalance();
+}
+
+void Phone::requestBalanceUpdate()
+{
+    requestBalanceUpdate(false);
+}
+
+void Phone::requestLiveBalanceUpdate()
+{
+    if (m_restManager)
+        m_restManager->getLiveBalance();
+}
+
+void Phone::requestBalanceUpdateDelayed()
+{
+    QTimer::singleShot(m_delays.balanceDelay, this, qOverload<>(&Phone::requestBalanceUpdate));
+}
+
+void Phone::retrieveContactsFromWebservices()
+{
+    if (m_restManager)
+        m_restManager->getContacts();
+}
+
+void Phone::retrieveContactsFromWebservicesDelayed()
+{
+    if (m_restManager)
+        m_restManager->getGroups();
+    QTimer::singleShot(m_delays.contactsDelay, this, &Phone::retrieveContactsFromWebservices);
+}
+
+void Phone::retrieveVirtualNumbersFromWebservices()
+{
+    if (m_restManager)
+        m_restManager->getOnlineNumbers();
+}
+
+void Phone::retrieveVirtualNumbersFromWebservicesDelayed()
+{
+    QTimer::singleShot(m_delays.virtualNumbersDelay, this, &Phone::retrieveVirtualNumbersFromWebservices);
+}
+
+void Phone::doCreateBalanceTimer()
+{
+    if (!m_balanceTimer) {
+        m_balanceTimer = new QTimer;
+        TRACE << "Balance update - Every 5 min.";
+    }
+    // A login completed again after a lost connection reaches here without
+    // a logout in between.
+    connect(m_balanceTimer, &QTimer::timeout, this, qOverload<>(&Phone::requestBalanceUpdate),
+            Qt::UniqueConnection);
+    m_balanceTimer->start(m_delays.balancePeriod);
+}
+
+void Phone::loggedIn()
+{
+    TRACE << "Setting up connection for callCreated and callDestroyed.. ";
+    if (talk::MediaEngine *engine = mediaEngine()) {
+        connect(engine, &talk::MediaEngine::callCreated, this, &Phone::callCreated, Qt::UniqueConnection);
+        connect(engine, &talk::MediaEngine::callDestroyed, this, &Phone::callDestroyed, Qt::UniqueConnection);
+        connect(engine, &talk::MediaEngine::callFocusChanged, this, &Phone::callFocusChanged,
+                Qt::UniqueConnection);
+        emit mediaEngineCreated();
+    } else {
+        TRACE << "mediaEngine is null";
+    }
+
+    if (m_talkUser.contains(QLatin1Char('@')))
+        m_domain = m_talkUser.split(QLatin1Char('@')).at(1);
+    else
+        TRACE << "Weird username:" << m_talkUser;
+
+    TRACE << "Logged in successfully.";
+    emit loginSuccessful();
+}
+
+void Phone::notLoggedIn(plix::PLIX_TALK_ERROR_CODE code)
+{
+    TRACE << "Login failed." << code;
+    switch (code) {
+    case plix::PLIX_TALK_ERROR_AUTHENTICATION:
+        emit loginFailed(WrongCredentials);
+        break;
+    case plix::PLIX_TALK_ERROR_CONNECTION:
+        emit loginFailed(ConnectionFailed);
+        break;
+    default:
+        emit loginFailed(ServerError);
+        break;
+    }
+}
+
+void Phone::onAccountRequestFinished(const Account &account)
+{
+    // The account's printer masks its password.
+    TRACE << account;
+    const QString error = account.errorMessage();
+    if (error.isEmpty()) {
+        m_account = account;
+        if (!account.sipUser().isEmpty() && !account.sipDomain().isEmpty()
+            && !account.sipPassword().isEmpty()) {
+            talkLogin(account.sipUser() + QLatin1Char('@') + account.sipDomain(), account.sipPassword());
+        } else {
+            emit loginFailed(ServerError);
+        }
+        return;
+    }
+
+    TRACE << "emitting loginFailed from Phone instance";
+    if (error == QLatin1String("User not found!") || error == QLatin1String("Invalid parameters.")) {
+        emit loginFailed(WrongCredentials);
+    } else if (error == QLatin1String("The account does not belong to the user.")) {
+        TRACE << "emitting loginFailed wronguserforaccount from Phone instance";
+        emit loginFailed(WrongUser);
+    } else {
+        emit loginFailed(ServerError);
+    }
+}
+
+void Phone::onAccountRequestFailed()
+{
+    notLoggedIn(plix::PLIX_TALK_ERROR_CONNECTION);
+}
+
+void Phone::onProxyConnectionError()
+{
+    emit loginFailed(ProxyFailed);
+}
+
+void Phone::onConnectionLost(plix::PLIX_DISCONNECT_REASON reason)
+{
+    switch (reason) {
+    case plix::PLIX_DISCONNECT_CONNECTION_LOST:
+        TRACE << "Emitting connectionMissed...";
+        emit connectionMissed();
+        break;
+    case plix::PLIX_DISCONNECT_REPLACED:
+        TRACE << "Emitting connectionReplaced...";
+        emit connectionReplaced();
+        break;
+    default:
+        TRACE << "Emitting connectionErrorOccurred...";
+        emit connectionErrorOccured();
+        break;
+    }
+}
+
+void Phone::onBalanceRequestFinished(const Balance &balance)
+{
+    if (!balance.errorMessage().isEmpty()) {
+        emit restfulError(balance.errorMessage());
+        return;
+    }
+    m_balance.setCredit(balance.credit());
+    m_balance.setCurrency(balance.currency());
+    m_balance.setCurrencySymbol(balance.currencySymbol());
+    emit balanceUpdate(balance);
+}
+
+void Phone::onContactRequestFinished(const Contact &contact)
+{
+    if (!contact.errorMessage().isEmpty())
+        emit restfulError(contact.errorMessage());
+}
+
+void Phone::onGroupRequestFinished(const Group &group)
+{
+    if (!group.errorMessage().isEmpty())
+        emit restfulError(group.errorMessage());
+}
+
+void Phone::onInviteRequestFinished(const Invite &invite)
+{
+    if (!invite.errorMessage().isEmpty())
+        emit restfulError(invite.errorMessage());
+}
+
+void Phone::onContactListRequestFinished(const QList<Contact> &contacts)
+{
+    if (m_contactManager)
+        m_contactManager->setContacts(contacts);
+}
+
+void Phone::onGroupListRequestFinished(const QList<Group> &groups)
+{
+    if (m_contactManager)
+        m_contactManager->setGroups(groups);
+}
+
+void Phone::onOnlineNumbersRequestFinished(const QList<OnlineNumber> &onlineNumbers)
+{
+    emit onlineNumbersUpdate(onlineNumbers);
+}
+
+// Calls
+
+void Phone::call(const QString &number, bool anonymous)
+{
+    const talk::Jid jid = talk::Jid::fromNumber(number, m_domain);
+    TRACE << "NUMBER JID STRING IS " << jid.full();
+    if (talk::MediaEngine *engine = mediaEngine())
+        engine->placeCall(jid, anonymous);
+    else
+        TRACE_WARNING << "No media engine, the call is not placed";
+}
+
+void Phone::hangup()
+{
+    if (!m_focusedCall) {
+        TRACE_WARNING << "Current call is null...";
+        return;
+    }
+    TRACE << "Hanging up... Finishing call.";
+    // The media engine owns the call; only the signals carry it as const.
+    const_cast<talk::Call *>(m_focusedCall)->hangup();
+}
+
+talk::Call *Phone::currentCall()
+{
+    const talk::MediaEngine *engine = mediaEngine();
+    if (!engine || !engine->hasCurrentCall())
+        return nullptr;
+    return focusedCall();
+}
+
+talk::Call *Phone::focusedCall() const
+{
+    return const_cast<talk::Call *>(m_focusedCall);
+}
+
+QList<talk::Call *> Phone::calls() const
+{
+    QList<talk::Call *> calls;
+    calls.reserve(m_calls.size());
+    for (const talk::Call *call : m_calls)
+        calls << const_cast<talk::Call *>(call);
+    return calls;
+}
+
+QString Phone::remoteNumber(const talk::Call *call)
+{
+    return call ? call->remoteJid().node() : QString();
+}
+
+bool Phone::validateNumber(const QString &number, QWidget *parent)
+{
+    if (number.isEmpty()) {
+        QMessageBox::critical(parent, tr("Error"), tr("Please provide a phone number."), QMessageBox::Ok);
+        return false;
+    }
+    if (number.size() < 5) {
+        QMessageBox::critical(parent, tr("Error"), tr("Invalid number!"), QMessageBox::Ok);
+        return false;
+    }
+    return true;
+}
+
+QString Phone::normalizeNumber(const QString &number)
+{
+    QString normalized = number;
+    if (!normalized.startsWith(QLatin1Char('+')))
+        normalized.prepend(QLatin1Char('+'));
+    normalized.remove(QLatin1Char('-'));
+    normalized.remove(QLatin1Char('('));
+    normalized.remove(QLatin1Char(')'));
+    return normalized;
+}
+
+void Phone::callCreated(const talk::Call *call)
+{
+    if (!call) {
+        TRACE << "talk::Call* is NULL in callCreated()";
+        return;
+    }
+    TRACE << "Call created : " << call->id();
+    m_calls.append(call);
+    connect(call, &talk::Call::sessionInitiated, this, &Phone::callSessionInitiated, Qt::UniqueConnection);
+    connect(call, &talk::Call::accepted, this, &Phone::callAccepted, Qt::UniqueConnection);
+    connect(call, &talk::Call::rejected, this, &Phone::callRejected, Qt::UniqueConnection);
+    connect(call, &talk::Call::progressStarted, this, &Phone::callProgressStarted, Qt::UniqueConnection);
+    connect(call, &talk::Call::hungup, this, &Phone::callHungup, Qt::UniqueConnection);
+    connect(call, &talk::Call::ringingWithoutMedia, this, &Phone::onRingingWithoutMedia);
+}
+
+void Phone::callDestroyed(const talk::Call *call)
+{
+    if (!call) {
+        TRACE << "talk::Call* is NULL in callDestroyed()";
+        return;
+    }
+    TRACE << "Call destroyed : " << call->id() << call->isIncoming();
+    disconnect(call, nullptr, this, nullptr);
+    m_calls.removeAll(call);
+    if (m_focusedCall == call)
+        m_focusedCall = nullptr;
+    emit callInstanceDestroyed(call);
+    QTimer::singleShot(m_delays.liveBalanceDelay, this, &Phone::requestLiveBalanceUpdate);
+}
+
+void Phone::callFocusChanged(const talk::Call *oldCall, const talk::Call *newCall)
+{
+    m_focusedCall = newCall;
+    if (!newCall)
+        TRACE_WARNING << "newCallInstace is NULL in callFocusChanged()";
+    else if (!oldCall)
+        TRACE_WARNING << "oldCallInstace is NULL in callFocusChanged()";
+    else
+        TRACE << "Call switching from : " << oldCall->id() << "  to : " << newCall->id();
+}
+
+void Phone::callSessionInitiated(const talk::Call *call)
+{
+    if (call && call->isIncoming()) {
+        TRACE << "Incoming call session initiated.";
+        emit incomingCall(call);
+    } else {
+        TRACE << "Outgoing call session initiated.";
+        emit connecting(call);
+    }
+}
+
+void Phone::onRingingWithoutMedia()
+{
+    m_ringback->play();
+}
+
+void Phone::callAccepted(const talk::Call *)
+{
+    m_ringback->stop();
+    TRACE << "Call accepted.";
+}
+
+void Phone::callProgressStarted(const talk::Call *call)
+{
+    m_ringback->stop();
+    TRACE << "Call progress started.";
+    emit callStarted(call);
+}
+
+void Phone::callRejected(const talk::Call *call)
+{
+    m_ringback->stop();
+    TRACE << "Call rejected.";
+    emit callEnded(call);
+}
+
+void Phone::callHungup(const talk::Call *call, plix::HANGUP_REASON reason)
+{
+    m_ringback->stop();
+    TRACE << "Call hung up:" << hangupReasonToString(reason);
+    switch (reason) {
+    case plix::HANGUP_DECLINE:
+        if (call && call->isIncoming())
+            emit incomingCallHangupDecline(call);
+        else
+            emit callHungupDecline(call);
+        break;
+    case plix::HANGUP_BUSY:
+        emit callHangupIsBusy(call);
+        break;
+    case plix::HANGUP_NOT_FOUND:
+        emit callHangupNotFound(call);
+        break;
+    case plix::HANGUP_UNREACHABLE:
+        emit callHangupUnreachable(call);
+        break;
+    case plix::HANGUP_TIMEOUT:
+        emit callHangupTimeout(call);
+        break;
+    case plix::HANGUP_UNKNOWN:
+        emit callFailed(call);
+        break;
+    default:
+        emit callEnded(call);
+        break;
+    }
+}
+
+QString Phone::hangupReasonToString(plix::HANGUP_REASON reason)
+{
+    switch (reason) {
+    case plix::HANGUP_SUCCESS:
+        return QStringLiteral("HANGUP_SUCCESS");
+    case plix::HANGUP_DECLINE:
+        return QStringLiteral("HANGUP_DECLINE");
+    case plix::HANGUP_BUSY:
+        return QStringLiteral("HANGUP_BUSY");
+    case plix::HANGUP_NOT_FOUND:
+        return QStringLiteral("HANGUP_NOT_FOUND");
+    case plix::HANGUP_UNREACHABLE:
+        return QStringLiteral("HANGUP_UNREACHABLE");
+    case plix::HANGUP_TIMEOUT:
+        return QStringLiteral("HANGUP_TIMEOUT");
+    case plix::HANGUP_UNKNOWN:
+        return QStringLiteral("HANGUP_UNKNOWN");
+    }
+    return QString();
+}
+
+void Phone::onMicVolumeChanged(int volume)
+{
+    if (talk::MediaEngine *engine = mediaEngine())
+        engine->setMicVolume(volume);
+    m_micVolume = volume;
+}
+
+void Phone::onMicMuted(bool muted)
+{
+    if (m_focusedCall)
+        const_cast<talk::Call *>(m_focusedCall)->setMuted(muted);
+    talk::MediaEngine *engine = mediaEngine();
+    if (!engine)
+        return;
+    if (muted) {
+        // Nothing set through here yet: un-muting restores the engine's own.
+        if (m_micVolume < 0)
+            m_micVolume = engine->intQueryB();
+        engine->setMicVolume(0);
+    } else if (m_micVolume >= 0) {
+        engine->setMicVolume(m_micVolume);
+    }
+}
+
+void Phone::onSpeakerVolumeChanged(int volume)
+{
+    if (talk::MediaEngine *engine = mediaEngine())
+        engine->setSpeakerVolume(volume);
+    m_speakerVolume = volume;
+}
+
+void Phone::onSpeakerMuted(bool muted)
+{
+    talk::MediaEngine *engine = mediaEngine();
+    if (!engine)
+        return;
+    if (muted) {
+        if (m_speakerVolume < 0)
+            m_speakerVolume = engine->intQueryA();
+        engine->setSpeakerVolume(0);
+    } else if (m_speakerVolume >= 0) {
+        engine->setSpeakerVolume(m_speakerVolume);
+    }
+}
+
+void Phone::sendSMS(const SMS &sms)
+{
+    if (m_restManager)
+        m_restManager->sendSMS(sms);
+}
+
+void Phone::onSMSRequestFinished(const SMS &sms)
+{
+    if (!sms.errorMessage().isEmpty()) {
+        emit errorSendingSMS(sms.errorMessage());
+        return;
+    }
+    emit successSendingSMS(sms);
+    QTimer::singleShot(m_delays.liveBalanceDelay, this, &Phone::requestLiveBalanceUpdate);
+}
+
+void Phone::clearVoicemails()
+{
+    m_voicemailModel->clear();
+}
+
+QList<talk::Device> Phone::inputDevices() const
+{
+    const talk::MediaEngine *engine = mediaEngine();
+    return engine ? engine->inputDevices() : QList<talk::Device>();
+}
+
+QList<talk::Device> Phone::outputDevices() const
+{
+    const talk::MediaEngine *engine = mediaEngine();
+    return engine ? engine->outputDevices() : QList<talk::Device>();
+}
