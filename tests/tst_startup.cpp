@@ -5,6 +5,9 @@
 #include "util/nativesettings.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -71,6 +74,35 @@ private:
     QTcpServer m_server;
 };
 
+// The program as built next to the tests.
+QString programPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../src/linkora");
+}
+
+// A home of its own for the program, on the offscreen platform.
+QProcessEnvironment programEnvironment(const QString &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    for (const char *name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+        const QString dir = home + QLatin1Char('/') + QString::fromLatin1(name).toLower();
+        QDir().mkpath(dir);
+        environment.insert(QLatin1String(name), dir);
+    }
+    QFile::setPermissions(environment.value(QStringLiteral("XDG_RUNTIME_DIR")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 class TestStartup : public QObject
@@ -88,6 +120,7 @@ private slots:
     void noUpdateSuppressesTheAutomaticCheck();
     void waitForPreviousInstance_data();
     void waitForPreviousInstance();
+    void secondStartDefersToTheRunningProgram();
 };
 
 void TestStartup::identityWithAndWithoutNativeVersion()
@@ -261,6 +294,49 @@ void TestStartup::waitForPreviousInstance()
     ScriptedInstanceCheck check(answers);
     QCOMPARE(Startup::waitForPreviousInstance(check), mayRun);
     QCOMPARE(check.steps, steps);
+}
+
+void TestStartup::secondStartDefersToTheRunningProgram()
+{
+    QVERIFY2(QFile::exists(programPath()), qPrintable(programPath()));
+    const QString home = TestEnvironment::freshDirectory(QStringLiteral("two-instances"));
+    const QProcessEnvironment environment = programEnvironment(home);
+    const QString log = environment.value(QStringLiteral("XDG_DATA_HOME"))
+        + QStringLiteral("/Halvetta/Halvetta Linkora/logs/plixtrace.log");
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    // The log file says what it does; its echo on stderr is only noise here.
+    first.setStandardOutputFile(QProcess::nullDevice());
+    first.setStandardErrorFile(QProcess::nullDevice());
+    first.start(programPath(), {QStringLiteral("-noupdate")});
+    QVERIFY(first.waitForStarted());
+    auto stopFirst = qScopeGuard([&first] {
+        first.kill();
+        first.waitForFinished(10000);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(log).contains("Login view shown"), 30000);
+    const QByteArray firstLog = readFile(log);
+
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.setStandardOutputFile(QProcess::nullDevice());
+    second.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    second.start(programPath(), {QStringLiteral("-noupdate")});
+    QVERIFY(second.waitForFinished(60000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 255);
+    // Checks at 0 s, after 1 s and after 7 s.
+    QVERIFY2(clock.elapsed() >= 7000, qPrintable(QString::number(clock.elapsed())));
+
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(log).contains("Message from another instance: \"--show\""), 10000);
+    // The running instance's log goes on where it was; the second wrote nothing.
+    const QByteArray afterwards = readFile(log);
+    QVERIFY(afterwards.startsWith(firstLog));
+    QCOMPARE(afterwards.count("Started the log file at:"), 1);
+    QCOMPARE(first.state(), QProcess::Running);
 }
 
 LINKORA_TEST_MAIN(TestStartup)
