@@ -7,15 +7,23 @@
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "support/webservicestandin.h"
+#include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
+#include "ui/contentwidget.h"
 #include "ui/mainwindow.h"
 #include "ui/splashscreen.h"
+#include "util/powerevents.h"
 #include "util/tracelog.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
+#include <QLineEdit>
 #include <QNetworkProxyFactory>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QtTest>
 
 namespace {
@@ -53,6 +61,21 @@ SplashScreen *splashScreen()
     return nullptr;
 }
 
+const QString kUser = QStringLiteral("demo");
+const QString kPassword = QStringLiteral("demo1234");
+
+QString screenshotPath(const QString &name)
+{
+    const QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots"));
+    return dir.filePath(name);
+}
+
+bool saveScreenshot(QWidget *window, const QString &name)
+{
+    QDir().mkpath(QFileInfo(screenshotPath(name)).path());
+    return window->grab().save(screenshotPath(name));
+}
+
 QNetworkProxy proxy(QNetworkProxy::ProxyType type, const QString &host = QString(), quint16 port = 0)
 {
     return QNetworkProxy(type, host, port);
@@ -73,6 +96,9 @@ private slots:
     void showBeforeTheWindowExistsDoesNothing();
     void userInterfaceFollowsAfterTheDelay();
     void showMessageBringsTheWindowBack();
+    void signInThroughTheLoginViewReachesTheDialPad();
+    void screenshotsShowTheThreeViews();
+    void suspendReachesTheMainWindow();
     void proxyDetection_data();
     void proxyDetection();
     void cleanupTestCase();
@@ -87,7 +113,7 @@ private:
 void TestApplication::initTestCase()
 {
     QVERIFY(m_webservice.listen());
-    m_webservice.addAccount(QStringLiteral("demo"), QStringLiteral("demo1234"));
+    m_webservice.addAccount(kUser, kPassword);
     ObjFactory::setWebserviceBaseUrl(m_webservice.baseUrl());
 }
 
@@ -178,6 +204,72 @@ void TestApplication::showMessageBringsTheWindowBack()
     QVERIFY(!window->isVisible());
     QTRY_VERIFY(window->isVisible());
     QVERIFY(!window->isMinimized());
+}
+
+void TestApplication::signInThroughTheLoginViewReachesTheDialPad()
+{
+    MainWindow *window = app()->mainWindow();
+    ContentWidget *content = window->contentWidget();
+    // The first-run dialog is modal and would hold the test.
+    ObjFactory::instance()->settings()->setShowWelcome(false);
+    QCOMPARE(content->currentView(), ContentWidget::LoginView);
+
+    auto *loginCombo = content->findChild<QComboBox *>(QStringLiteral("loginCombo"));
+    auto *password = content->findChild<QLineEdit *>(QStringLiteral("passwordLineEdit"));
+    auto *loginPages = content->findChild<QStackedWidget *>(QStringLiteral("loginPageStackedWidget"));
+    QVERIFY(loginCombo && loginCombo->lineEdit() && password && loginPages);
+
+    window->activateWindow();
+    QTest::keyClicks(loginCombo->lineEdit(), kUser);
+    QTest::keyClicks(password, kPassword);
+    QCOMPARE(password->text(), kPassword);
+    QVERIFY(saveScreenshot(window, QStringLiteral("login-view.png")));
+
+    // Long enough to see the busy view.
+    m_webservice.delayNext(1500, {QStringLiteral("account"), QByteArray()});
+    QTest::keyClick(password, Qt::Key_Return);
+    QTRY_COMPARE(loginPages->currentWidget()->objectName(), QStringLiteral("loginProgressPage"));
+    QTest::qWait(100);
+    QVERIFY(saveScreenshot(window, QStringLiteral("busy-view.png")));
+
+    QTRY_COMPARE_WITH_TIMEOUT(content->currentView(), ContentWidget::DialPadView, 20000);
+    QVERIFY(window->isLoggedIn());
+    // The page animation and the lists that follow a login.
+    QTRY_VERIFY_WITH_TIMEOUT(ObjFactory::instance()->phone()->talk()->isConnected(), 5000);
+    QTest::qWait(1000);
+    QVERIFY(saveScreenshot(window, QStringLiteral("dialpad-view.png")));
+
+    bool accountAsked = false;
+    const QList<WebserviceStandIn::Request> requests = m_webservice.requests();
+    for (const WebserviceStandIn::Request &request : requests)
+        accountAsked
+            = accountAsked || (request.resource == QLatin1String("account") && request.user() == kUser);
+    QVERIFY(accountAsked);
+}
+
+void TestApplication::screenshotsShowTheThreeViews()
+{
+    QImage previous;
+    for (const char *name : {"login-view.png", "busy-view.png", "dialpad-view.png"}) {
+        const QImage image(screenshotPath(QLatin1String(name)));
+        QVERIFY2(!image.isNull(), name);
+        QCOMPARE(image.size(), app()->mainWindow()->size());
+        // Each view looks different from the one before.
+        QVERIFY2(image != previous, name);
+        previous = image;
+    }
+}
+
+void TestApplication::suspendReachesTheMainWindow()
+{
+    auto *power = app()->findChild<PowerEventSource *>();
+    QVERIFY(power);
+    talk::PlixTalk *talk = ObjFactory::instance()->phone()->talk();
+    QVERIFY(talk->isConnected());
+    // The main window logs the phone out before the system sleeps.
+    power->onPrepareForSleep(true);
+    QTRY_VERIFY(!talk->isConnected());
+    QVERIFY(indexOfLine(logLines(), QStringLiteral("Suspending: logging out")) > 0);
 }
 
 void TestApplication::proxyDetection_data()
