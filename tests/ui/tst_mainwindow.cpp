@@ -301,6 +301,10 @@ void TestMainWindowCase::startsLoggedOut()
     QCOMPARE(trayMenu,
              (QStringList {"Show Phone", "-", "Call Contact", "Call Phone Number", "-", "Logout", "Quit"}));
     QCOMPARE(tray->contextMenu()->actions().at(5), client.action("actionLogout"));
+
+    // No credit yet: the PIN label offers to buy some.
+    QTest::mouseClick(client.child<QLabel>("pinLabel"), Qt::LeftButton);
+    QCOMPARE(m_urls, QList<QUrl> {client.urls.buyCreditURL()});
 }
 
 void TestMainWindowCase::signsInThroughTheLoginView()
