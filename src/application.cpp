@@ -97,8 +97,6 @@ void Application::loadFonts()
         readResource(QStringLiteral(":/fonts/index.txt"), QIODevice::ReadOnly | QIODevice::Text));
     const QStringList paths = index.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &path : paths) {
-        if (path.isEmpty())
-            continue;
         const int id = QFontDatabase::addApplicationFontFromData(readResource(path));
         TRACE << path << id << QFontDatabase::applicationFontFamilies(id);
     }
