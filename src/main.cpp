@@ -1,14 +1,59 @@
+#include "application.h"
+#include "crashreporter.h"
+#include "objfactory.h"
+#include "startup.h"
 #include "util/trace.h"
-#include "util/tracelog.h"
 
-#include <QApplication>
+#ifdef LINKORA_DEMO
+#include <QUrl>
+
+#include <cstdio>
+
+namespace {
+
+// The demo program talks to a local stand-in of the web service instead of
+// the brand's; scripts/run.sh starts the stand-in and names it here.
+const char kDemoWebserviceVariable[] = "LINKORA_DEMO_WEBSERVICE_URL";
+
+QUrl demoWebserviceUrl()
+{
+    return QUrl(qEnvironmentVariable(kDemoWebserviceVariable), QUrl::StrictMode);
+}
+
+} // namespace
+#endif
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Halvetta"));
-    QCoreApplication::setApplicationName(QStringLiteral("Halvetta Linkora"));
-    TraceLog::install();
-    TRACE << "Linkora core started";
-    return 0;
+#ifdef LINKORA_DEMO
+    const QUrl webserviceUrl = demoWebserviceUrl();
+    if (!webserviceUrl.isValid() || webserviceUrl.isRelative()) {
+        std::fprintf(stderr, "Set %s to the stand-in web service's base URL (scripts/run.sh does).\n",
+                     kDemoWebserviceVariable);
+        return 2;
+    }
+    ObjFactory::setWebserviceBaseUrl(webserviceUrl);
+#endif
+
+    Startup::setupApplicationIdentity();
+    Application app(argc, argv);
+    {
+        // Decided before the log is opened or a window shown, so that a start
+        // that defers leaves the running instance's log alone.
+        Startup::SingleApplicationCheck check(&app);
+        if (!Startup::waitForPreviousInstance(check))
+            return -1;
+    }
+    app.initialize();
+
+#ifdef LINKORA_DEMO
+    TRACE << "Demo build: web service at" << webserviceUrl.toString();
+#endif
+
+    CrashReporter crashReporter(&app);
+    Startup::handleUpdateArguments(Startup::argumentList(argc, argv), ObjFactory::instance()->updater());
+
+    const int exitCode = app.exec();
+    TRACE << exitCode;
+    return exitCode;
 }

@@ -1,0 +1,127 @@
+#include "startup.h"
+
+#include "update/updater.h"
+#include "util/nativesettings.h"
+#include "util/qtsingleapplication.h"
+#include "util/trace.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+const QString kUpdateUrlArgument = QStringLiteral("-updateurl");
+const QString kNoUpdateArgument = QStringLiteral("-noupdate");
+
+constexpr int kInstanceChecks = 3;
+constexpr int kFirstPauseMs = 1000;
+constexpr int kPauseIncreaseMs = 5000;
+constexpr int kShowMessageTimeoutMs = 3000;
+
+} // namespace
+
+namespace Startup {
+
+QString organizationDomain()
+{
+    return QStringLiteral("www.halvetta.example");
+}
+
+void setupApplicationIdentity()
+{
+    const QString organization = QStringLiteral("Halvetta");
+    QCoreApplication::setApplicationName(organization + QStringLiteral(" Linkora"));
+    QCoreApplication::setOrganizationDomain(organizationDomain());
+    QCoreApplication::setOrganizationName(organization);
+    const QVariant version = NativeSettings::forApplication().value(QStringLiteral("Version"));
+    QCoreApplication::setApplicationVersion(version.isValid() ? version.toString() : QStringLiteral("1.0.0"));
+}
+
+QStringList argumentList(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+UpdateDecision decideUpdateAction(const QStringList &arguments)
+{
+    const int index = arguments.indexOf(kUpdateUrlArgument);
+    if (index >= 0) {
+        if (index == arguments.size() - 1)
+            return {UpdateDecision::WrongArguments, QString()};
+        return {UpdateDecision::CheckUrl, arguments.at(index + 1)};
+    }
+    if (arguments.contains(kNoUpdateArgument))
+        return {UpdateDecision::NoCheck, QString()};
+    return {UpdateDecision::ScheduleAutomaticCheck, QString()};
+}
+
+void handleUpdateArguments(const QStringList &arguments, Updater *updater)
+{
+    const UpdateDecision decision = decideUpdateAction(arguments);
+    switch (decision.action) {
+    case UpdateDecision::WrongArguments:
+        TRACE << "Wrong arguments: " << arguments;
+        break;
+    case UpdateDecision::CheckUrl:
+        TRACE << kUpdateUrlArgument << decision.url;
+        updater->requestGetUrl(QUrl(decision.url));
+        break;
+    case UpdateDecision::NoCheck:
+        break;
+    case UpdateDecision::ScheduleAutomaticCheck:
+        QTimer::singleShot(kAutomaticCheckDelayMs, updater, &Updater::startCheckAndUpdateAutomatically);
+        break;
+    }
+}
+
+InstanceCheck::~InstanceCheck() = default;
+
+SingleApplicationCheck::SingleApplicationCheck(QtSingleApplication *application)
+    : m_application(application)
+{ }
+
+bool SingleApplicationCheck::isRunning()
+{
+    return m_application->isRunning();
+}
+
+void SingleApplicationCheck::sleep(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+void SingleApplicationCheck::sendMessage(const QString &message, int timeout)
+{
+    m_application->sendMessage(message, timeout);
+}
+
+bool waitForPreviousInstance(InstanceCheck &check)
+{
+    int tries = kInstanceChecks;
+    int pause = kFirstPauseMs;
+    for (;;) {
+        if (!check.isRunning())
+            return true;
+        --tries;
+        if (check.isRunning()) {
+            if (tries == 0)
+                break;
+            check.sleep(pause);
+        }
+        pause += kPauseIncreaseMs;
+    }
+    check.sendMessage(showMessage(), kShowMessageTimeoutMs);
+    return false;
+}
+
+QString showMessage()
+{
+    return QStringLiteral("--show");
+}
+
+} // namespace Startup

@@ -1,0 +1,373 @@
+#include "application.h"
+#include "objfactory.h"
+#include "phone/phone.h"
+#include "prefixprovider.h"
+#include "settings/settings.h"
+#include "startup.h"
+#include "support/talktesting.h"
+#include "support/testenvironment.h"
+#include "support/webservicestandin.h"
+#include "talk/plixtalk.h"
+#include "talk/proxysettings.h"
+#include "ui/contentwidget.h"
+#include "ui/mainwindow.h"
+#include "ui/splashscreen.h"
+#include "util/powerevents.h"
+#include "util/tracelog.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QNetworkProxyFactory>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QtTest>
+
+namespace {
+
+QStringList logLines()
+{
+    QFile file(TraceLog::logFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+int indexOfLine(const QStringList &lines, const QString &text)
+{
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).contains(text))
+            return i;
+    }
+    return -1;
+}
+
+QString resourceText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+SplashScreen *splashScreen()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (auto *splash = qobject_cast<SplashScreen *>(window))
+            return splash;
+    }
+    return nullptr;
+}
+
+const QString kUser = QStringLiteral("demo");
+const QString kPassword = QStringLiteral("demo1234");
+
+QString screenshotPath(const QString &name)
+{
+    const QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots"));
+    return dir.filePath(name);
+}
+
+bool saveScreenshot(QWidget *window, const QString &name)
+{
+    QDir().mkpath(QFileInfo(screenshotPath(name)).path());
+    return window->grab().save(screenshotPath(name));
+}
+
+QNetworkProxy proxy(QNetworkProxy::ProxyType type, const QString &host = QString(), quint16 port = 0)
+{
+    return QNetworkProxy(type, host, port);
+}
+
+} // namespace
+
+// The application object of this process, built by main() below and driven
+// through its start here, in declaration order.
+class TestApplication : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void constructionOnlyClaimsTheInstance();
+    void initializePreparesLogFontsStyleAndSplash();
+    void showBeforeTheWindowExistsDoesNothing();
+    void userInterfaceFollowsAfterTheDelay();
+    void showMessageBringsTheWindowBack();
+    void signInThroughTheLoginViewReachesTheDialPad();
+    void screenshotsShowTheThreeViews();
+    void suspendReachesTheMainWindow();
+    void proxyDetection_data();
+    void proxyDetection();
+    void cleanupTestCase();
+
+private:
+    Application *app() const { return Application::instance(); }
+
+    WebserviceStandIn m_webservice;
+    QElapsedTimer m_sinceInitialize;
+};
+
+void TestApplication::initTestCase()
+{
+    QVERIFY(m_webservice.listen());
+    m_webservice.addAccount(kUser, kPassword);
+    ObjFactory::setWebserviceBaseUrl(m_webservice.baseUrl());
+}
+
+void TestApplication::constructionOnlyClaimsTheInstance()
+{
+    QVERIFY(app());
+    QCOMPARE(QCoreApplication::instance(), app());
+    QVERIFY(!app()->isRunning());
+    // Nothing a deferring start could leave behind or freeze with.
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    QVERIFY(!TraceLog::isInstalled());
+    QVERIFY(!QFile::exists(TraceLog::logFilePath()));
+    QVERIFY(!app()->prefixProvider());
+    // On before any update check can go out.
+    QVERIFY(QNetworkProxyFactory::usesSystemConfiguration());
+}
+
+void TestApplication::initializePreparesLogFontsStyleAndSplash()
+{
+    m_sinceInitialize.start();
+    app()->initialize();
+
+    const QStringList lines = logLines();
+    QVERIFY(lines.size() > 5);
+    QVERIFY(lines.at(0).contains(QStringLiteral("Started the log file at:")));
+    QVERIFY(lines.at(1).endsWith(QStringLiteral("Application Version: \"1.0.0\"")));
+
+    // Each font of the index with its id and family, then the style sheet.
+    int previous = 1;
+    const QStringList fonts {QStringLiteral(":/fonts/04b_03b_.ttf"), QStringLiteral(":/fonts/arial.ttf"),
+                             QStringLiteral(":/fonts/Swz721n.ttf")};
+    for (const QString &font : fonts) {
+        const int line = indexOfLine(lines, QLatin1Char('"') + font + QLatin1Char('"'));
+        QVERIFY2(line > previous, qPrintable(font));
+        QVERIFY2(QRegularExpression(QStringLiteral("\" \\d+ QList\\(\"[^\"]+\"\\)$"))
+                     .match(lines.at(line))
+                     .hasMatch(),
+                 qPrintable(lines.at(line)));
+        previous = line;
+    }
+    QVERIFY(indexOfLine(lines, QStringLiteral("adding common stylesheet")) > previous);
+
+    const QString common = resourceText(QStringLiteral(":/css/common-stylesheet.css"));
+    const QString main = resourceText(QStringLiteral(":/css/stylesheet.css"));
+    QVERIFY(!common.isEmpty() && !main.isEmpty());
+    QCOMPARE(app()->styleSheet(), common + main);
+
+    QVERIFY(app()->prefixProvider());
+    QCOMPARE(app()->prefixProvider()->prefixOfNumber(QStringLiteral("+441234")), QStringLiteral("44"));
+    SplashScreen *splash = splashScreen();
+    QVERIFY(splash);
+    QVERIFY(splash->isVisible());
+    QVERIFY(!app()->mainWindow());
+}
+
+void TestApplication::showBeforeTheWindowExistsDoesNothing()
+{
+    emit app()->messageReceived(QStringLiteral("--show"));
+    QCoreApplication::processEvents();
+    QVERIFY(!app()->mainWindow());
+    QVERIFY(splashScreen()->isVisible());
+}
+
+void TestApplication::userInterfaceFollowsAfterTheDelay()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(app()->mainWindow(), 5000);
+    QVERIFY2(m_sinceInitialize.elapsed() >= Application::kInitUIDelayMs - 10,
+             qPrintable(QString::number(m_sinceInitialize.elapsed())));
+    MainWindow *window = app()->mainWindow();
+    QVERIFY(window->isVisible());
+    QVERIFY(!splashScreen()->isVisible());
+    QVERIFY(!QApplication::quitOnLastWindowClosed());
+    QVERIFY(!QApplication::windowIcon().isNull());
+    QVERIFY(indexOfLine(logLines(), QStringLiteral("Login view shown")) > 0);
+}
+
+void TestApplication::showMessageBringsTheWindowBack()
+{
+    MainWindow *window = app()->mainWindow();
+    window->hide();
+    emit app()->messageReceived(QStringLiteral("--hide"));
+    emit app()->messageReceived(QStringLiteral("--SHOW"));
+    QTest::qWait(50);
+    QVERIFY(!window->isVisible());
+
+    emit app()->messageReceived(QStringLiteral("--show"));
+    // On the next turn of the event loop, not at once.
+    QVERIFY(!window->isVisible());
+    QTRY_VERIFY(window->isVisible());
+    QVERIFY(!window->isMinimized());
+}
+
+void TestApplication::signInThroughTheLoginViewReachesTheDialPad()
+{
+    MainWindow *window = app()->mainWindow();
+    ContentWidget *content = window->contentWidget();
+    // The first-run dialog is modal and would hold the test.
+    ObjFactory::instance()->settings()->setShowWelcome(false);
+    QCOMPARE(content->currentView(), ContentWidget::LoginView);
+
+    auto *loginCombo = content->findChild<QComboBox *>(QStringLiteral("loginCombo"));
+    auto *password = content->findChild<QLineEdit *>(QStringLiteral("passwordLineEdit"));
+    auto *loginPages = content->findChild<QStackedWidget *>(QStringLiteral("loginPageStackedWidget"));
+    QVERIFY(loginCombo && loginCombo->lineEdit() && password && loginPages);
+
+    window->activateWindow();
+    QTest::keyClicks(loginCombo->lineEdit(), kUser);
+    QTest::keyClicks(password, kPassword);
+    QCOMPARE(password->text(), kPassword);
+    QVERIFY(saveScreenshot(window, QStringLiteral("login-view.png")));
+
+    // Long enough to see the busy view.
+    m_webservice.delayNext(1500, {QStringLiteral("account"), QByteArray()});
+    QTest::keyClick(password, Qt::Key_Return);
+    QTRY_COMPARE(loginPages->currentWidget()->objectName(), QStringLiteral("loginProgressPage"));
+    QTest::qWait(100);
+    QVERIFY(saveScreenshot(window, QStringLiteral("busy-view.png")));
+
+    QTRY_COMPARE_WITH_TIMEOUT(content->currentView(), ContentWidget::DialPadView, 20000);
+    QVERIFY(window->isLoggedIn());
+    // The page animation and the lists that follow a login.
+    QTRY_VERIFY_WITH_TIMEOUT(ObjFactory::instance()->phone()->talk()->isConnected(), 5000);
+    QTest::qWait(1000);
+    QVERIFY(saveScreenshot(window, QStringLiteral("dialpad-view.png")));
+
+    bool accountAsked = false;
+    const QList<WebserviceStandIn::Request> requests = m_webservice.requests();
+    for (const WebserviceStandIn::Request &request : requests)
+        accountAsked
+            = accountAsked || (request.resource == QLatin1String("account") && request.user() == kUser);
+    QVERIFY(accountAsked);
+}
+
+void TestApplication::screenshotsShowTheThreeViews()
+{
+    QImage previous;
+    for (const char *name : {"login-view.png", "busy-view.png", "dialpad-view.png"}) {
+        const QImage image(screenshotPath(QLatin1String(name)));
+        QVERIFY2(!image.isNull(), name);
+        QCOMPARE(image.size(), app()->mainWindow()->size());
+        // Each view looks different from the one before.
+        QVERIFY2(image != previous, name);
+        previous = image;
+    }
+}
+
+void TestApplication::suspendReachesTheMainWindow()
+{
+    auto *power = app()->findChild<PowerEventSource *>();
+    QVERIFY(power);
+    talk::PlixTalk *talk = ObjFactory::instance()->phone()->talk();
+    QVERIFY(talk->isConnected());
+    // The main window logs the phone out before the system sleeps.
+    power->onPrepareForSleep(true);
+    QTRY_VERIFY(!talk->isConnected());
+    QVERIFY(indexOfLine(logLines(), QStringLiteral("Suspending: logging out")) > 0);
+}
+
+void TestApplication::proxyDetection_data()
+{
+    QTest::addColumn<bool>("customBefore");
+    QTest::addColumn<QList<QNetworkProxy>>("answer");
+    QTest::addColumn<bool>("customAfter");
+    QTest::addColumn<int>("storedModeAfter");
+    QTest::addColumn<QString>("storedHostAfter");
+    QTest::addColumn<int>("appliedMode"); // -1: nothing applied
+    QTest::addColumn<QString>("appliedHost");
+    QTest::addColumn<QStringList>("detectedHosts");
+
+    const QNetworkProxy none = proxy(QNetworkProxy::NoProxy);
+    const QNetworkProxy http = proxy(QNetworkProxy::HttpProxy, QStringLiteral("proxy.example"), 3128);
+    const QNetworkProxy socks = proxy(QNetworkProxy::Socks5Proxy, QStringLiteral("socks.example"), 1080);
+    const QString mine = QStringLiteral("mine.example");
+
+    QTest::newRow("no proxy switches to no proxy")
+        << false << QList<QNetworkProxy> {none} << false << int(talk::ProxySettings::NoProxy) << QString()
+        << int(talk::ProxySettings::NoProxy) << QString() << QStringList();
+    QTest::newRow("no proxy among others: others remembered")
+        << false << QList<QNetworkProxy> {http, none, socks} << false << int(talk::ProxySettings::NoProxy)
+        << QString() << int(talk::ProxySettings::NoProxy) << QString()
+        << QStringList {QStringLiteral("proxy.example"), QStringLiteral("socks.example")};
+    QTest::newRow("custom proxy survives a no-proxy answer")
+        << true << QList<QNetworkProxy> {none} << true << int(talk::ProxySettings::Http) << mine
+        << int(talk::ProxySettings::Http) << mine << QStringList();
+    QTest::newRow("custom proxy with system proxies")
+        << true << QList<QNetworkProxy> {http} << true << int(talk::ProxySettings::Http) << mine
+        << int(talk::ProxySettings::Http) << mine << QStringList {QStringLiteral("proxy.example")};
+    QTest::newRow("system proxy only: nothing applied")
+        << false << QList<QNetworkProxy> {http} << false << int(talk::ProxySettings::Http) << mine << -1
+        << QString() << QStringList {QStringLiteral("proxy.example")};
+    QTest::newRow("empty answer, custom proxy applied")
+        << true << QList<QNetworkProxy>() << true << int(talk::ProxySettings::Http) << mine
+        << int(talk::ProxySettings::Http) << mine << QStringList();
+}
+
+void TestApplication::proxyDetection()
+{
+    QFETCH(bool, customBefore);
+    QFETCH(QList<QNetworkProxy>, answer);
+    QFETCH(bool, customAfter);
+    QFETCH(int, storedModeAfter);
+    QFETCH(QString, storedHostAfter);
+    QFETCH(int, appliedMode);
+    QFETCH(QString, appliedHost);
+    QFETCH(QStringList, detectedHosts);
+
+    const PlixStandinControl *control = TalkTesting::control();
+    QVERIFY(control);
+    Settings *settings = ObjFactory::instance()->settings();
+    Phone *phone = ObjFactory::instance()->phone();
+    const talk::ProxySettings users(talk::ProxySettings::Http, QStringLiteral("mine.example"), 8080, true,
+                                    QStringLiteral("me"), QStringLiteral("secret"));
+    settings->setProxySettings(users);
+    settings->setCustomProxy(customBefore);
+    // A proxy no row applies, to tell "nothing applied" from the rows' answers.
+    phone->setProxySettings(
+        talk::ProxySettings(talk::ProxySettings::Socks5, QStringLiteral("marker.example"), 1, false, {}, {}));
+
+    const QList<QNetworkProxy> detected = Application::applyDetectedProxies(answer, settings, phone);
+
+    QStringList hosts;
+    for (const QNetworkProxy &p : detected)
+        hosts << p.hostName();
+    QCOMPARE(hosts, detectedHosts);
+    QCOMPARE(settings->customProxy(), customAfter);
+    QCOMPARE(settings->proxySettings().mode(), storedModeAfter);
+    QCOMPARE(settings->proxySettings().host(), storedHostAfter);
+    if (storedModeAfter == talk::ProxySettings::Http)
+        QCOMPARE(settings->proxySettings().password(), QStringLiteral("secret"));
+    if (appliedMode < 0) {
+        QCOMPARE(QString::fromUtf8(control->proxy_host()), QStringLiteral("marker.example"));
+    } else {
+        QCOMPARE(control->proxy_mode(), appliedMode);
+        QCOMPARE(QString::fromUtf8(control->proxy_host()), appliedHost);
+    }
+}
+
+void TestApplication::cleanupTestCase()
+{
+    // Back to the system's proxies for whatever runs after.
+    ObjFactory::instance()->settings()->setCustomProxy(false);
+    ObjFactory::instance()->phone()->setProxySettings(talk::ProxySettings());
+}
+
+int main(int argc, char **argv)
+{
+    TestEnvironment::isolate();
+    Startup::setupApplicationIdentity();
+    TalkTesting::useStandIn();
+    Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestApplication test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_application.moc"

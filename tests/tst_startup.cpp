@@ -1,0 +1,343 @@
+#include "startup.h"
+#include "support/talktesting.h"
+#include "support/testenvironment.h"
+#include "update/updater.h"
+#include "util/nativesettings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+using Startup::UpdateDecision;
+
+namespace {
+
+// Answers isRunning from a script and records every step.
+class ScriptedInstanceCheck : public Startup::InstanceCheck
+{
+public:
+    explicit ScriptedInstanceCheck(const QList<bool> &answers)
+        : m_answers(answers)
+    { }
+
+    bool isRunning() override
+    {
+        steps << QStringLiteral("running?");
+        // Once the other instance has gone, it stays gone.
+        return m_answers.isEmpty() ? false : m_answers.takeFirst();
+    }
+    void sleep(int milliseconds) override { steps << QStringLiteral("sleep %1").arg(milliseconds); }
+    void sendMessage(const QString &message, int timeout) override
+    {
+        steps << QStringLiteral("send %1 %2").arg(message).arg(timeout);
+    }
+
+    QStringList steps;
+
+private:
+    QList<bool> m_answers;
+};
+
+// A version-file server that notes the request lines it gets and has no file.
+class RequestLineCatcher : public QObject
+{
+public:
+    RequestLineCatcher()
+    {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    const QByteArray received = socket->peek(socket->bytesAvailable());
+                    if (!received.contains("\r\n\r\n"))
+                        return;
+                    requestLines << QString::fromLatin1(received.left(received.indexOf("\r\n")));
+                    socket->readAll();
+                    socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        m_server.listen(QHostAddress::LocalHost);
+    }
+    QString url(const QString &path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
+    }
+    QStringList requestLines;
+
+private:
+    QTcpServer m_server;
+};
+
+// The program as built next to the tests.
+QString programPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../src/linkora");
+}
+
+// A home of its own for the program, on the offscreen platform.
+QProcessEnvironment programEnvironment(const QString &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    for (const char *name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+        const QString dir = home + QLatin1Char('/') + QString::fromLatin1(name).toLower();
+        QDir().mkpath(dir);
+        environment.insert(QLatin1String(name), dir);
+    }
+    QFile::setPermissions(environment.value(QStringLiteral("XDG_RUNTIME_DIR")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void identityWithAndWithoutNativeVersion();
+    void argumentListKeepsEveryArgument();
+    void updateDecisions_data();
+    void updateDecisions();
+    void updateUrlIsFetchedAtOnce();
+    void updateUrlAsLastArgumentMeansNoCheckAtAll();
+    void automaticCheckFollowsHalfASecondLater();
+    void noUpdateSuppressesTheAutomaticCheck();
+    void waitForPreviousInstance_data();
+    void waitForPreviousInstance();
+    void secondStartDefersToTheRunningProgram();
+};
+
+void TestStartup::identityWithAndWithoutNativeVersion()
+{
+    Startup::setupApplicationIdentity();
+    QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Halvetta"));
+    QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Halvetta Linkora"));
+    QCOMPARE(QCoreApplication::organizationDomain(), Startup::organizationDomain());
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.0.0"));
+
+    // The machine's value serves when the user has none; the user's wins.
+    NativeSettings store(QStringLiteral("Halvetta"), QStringLiteral("Halvetta Linkora"));
+    QVERIFY(store.setValue(NativeSettings::MachineScope, QStringLiteral("Version"), QStringLiteral("2.0.1")));
+    Startup::setupApplicationIdentity();
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("2.0.1"));
+    QVERIFY(store.setValue(NativeSettings::UserScope, QStringLiteral("Version"), QStringLiteral("2.1.0")));
+    Startup::setupApplicationIdentity();
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("2.1.0"));
+}
+
+void TestStartup::argumentListKeepsEveryArgument()
+{
+    char program[] = "/opt/linkora/linkora";
+    char first[] = "-updateurl";
+    char second[] = "Zoë";
+    char *argv[] = {program, first, second, nullptr};
+    QCOMPARE(Startup::argumentList(3, argv),
+             QStringList({QStringLiteral("/opt/linkora/linkora"), QStringLiteral("-updateurl"),
+                          QStringLiteral("Zoë")}));
+    QCOMPARE(Startup::argumentList(0, argv), QStringList());
+}
+
+void TestStartup::updateDecisions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("url");
+
+    const QString program = QStringLiteral("linkora");
+    const QString url = QStringLiteral("http://updates.example/v.txt");
+    auto row = [&](const char *name, const QStringList &tail, UpdateDecision::Action action,
+                   const QString &expectedUrl = QString()) {
+        QTest::newRow(name) << (QStringList {program} + tail) << int(action) << expectedUrl;
+    };
+    row("nothing", {}, UpdateDecision::ScheduleAutomaticCheck);
+    row("updateurl", {QStringLiteral("-updateurl"), url}, UpdateDecision::CheckUrl, url);
+    row("updateurl last", {QStringLiteral("-updateurl")}, UpdateDecision::WrongArguments);
+    row("updateurl last after noupdate", {QStringLiteral("-noupdate"), QStringLiteral("-updateurl")},
+        UpdateDecision::WrongArguments);
+    row("updateurl wins over noupdate", {QStringLiteral("-noupdate"), QStringLiteral("-updateurl"), url},
+        UpdateDecision::CheckUrl, url);
+    row("first updateurl wins",
+        {QStringLiteral("-updateurl"), url, QStringLiteral("-updateurl"), QStringLiteral("http://other/")},
+        UpdateDecision::CheckUrl, url);
+    row("updateurl takes the next argument whatever it is",
+        {QStringLiteral("-updateurl"), QStringLiteral("-noupdate")}, UpdateDecision::CheckUrl,
+        QStringLiteral("-noupdate"));
+    row("noupdate", {QStringLiteral("-noupdate")}, UpdateDecision::NoCheck);
+    row("letter case counts", {QStringLiteral("-NoUpdate"), QStringLiteral("-UpdateUrl"), url},
+        UpdateDecision::ScheduleAutomaticCheck);
+    row("whole arguments only", {QStringLiteral("--noupdate"), QStringLiteral("-updateurl=x")},
+        UpdateDecision::ScheduleAutomaticCheck);
+    QTest::newRow("program named -updateurl")
+        << QStringList {QStringLiteral("-updateurl")} << int(UpdateDecision::WrongArguments) << QString();
+    QTest::newRow("empty list") << QStringList() << int(UpdateDecision::ScheduleAutomaticCheck) << QString();
+}
+
+void TestStartup::updateDecisions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QString, url);
+    const UpdateDecision decision = Startup::decideUpdateAction(arguments);
+    QCOMPARE(int(decision.action), action);
+    QCOMPARE(decision.url, url);
+}
+
+void TestStartup::updateUrlIsFetchedAtOnce()
+{
+    RequestLineCatcher server;
+    Updater updater;
+    updater.setEnabled(false);
+    QSignalSpy noUpdate(&updater, &Updater::noUpdateFound);
+    MessageCatcher messages;
+
+    Startup::handleUpdateArguments({QStringLiteral("linkora"), QStringLiteral("-noupdate"),
+                                    QStringLiteral("-updateurl"), server.url(QStringLiteral("/v.txt"))},
+                                   &updater);
+    QTRY_COMPARE(server.requestLines, QStringList {QStringLiteral("GET /v.txt HTTP/1.1")});
+    QVERIFY(
+        messages.contains(QStringLiteral("\"-updateurl\" \"%1\"").arg(server.url(QStringLiteral("/v.txt")))));
+    // No automatic check besides.
+    QTest::qWait(Startup::kAutomaticCheckDelayMs + 200);
+    QCOMPARE(noUpdate.count(), 0);
+    QCOMPARE(server.requestLines.size(), 1);
+}
+
+void TestStartup::updateUrlAsLastArgumentMeansNoCheckAtAll()
+{
+    Updater updater;
+    updater.setEnabled(false);
+    QSignalSpy noUpdate(&updater, &Updater::noUpdateFound);
+    MessageCatcher messages;
+
+    const QStringList arguments {QStringLiteral("linkora"), QStringLiteral("-updateurl")};
+    Startup::handleUpdateArguments(arguments, &updater);
+    const QStringList lines = messages.messages();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(
+        lines.first().contains(QStringLiteral(":\" Wrong arguments:  QList(\"linkora\", \"-updateurl\")")),
+        qPrintable(lines.first()));
+    QVERIFY(
+        lines.first().startsWith(QStringLiteral("\"[TRACE]: Startup::handleUpdateArguments@src\\startup:")));
+    QTest::qWait(Startup::kAutomaticCheckDelayMs + 200);
+    QCOMPARE(noUpdate.count(), 0);
+}
+
+void TestStartup::automaticCheckFollowsHalfASecondLater()
+{
+    Updater updater;
+    // A disabled updater answers the automatic check at once, without the network.
+    updater.setEnabled(false);
+    QSignalSpy noUpdate(&updater, &Updater::noUpdateFound);
+    QElapsedTimer clock;
+    clock.start();
+    Startup::handleUpdateArguments({QStringLiteral("linkora"), QStringLiteral("-NoUpdate")}, &updater);
+    QCOMPARE(noUpdate.count(), 0);
+    QVERIFY(noUpdate.wait(5000));
+    QVERIFY2(clock.elapsed() >= Startup::kAutomaticCheckDelayMs - 10,
+             qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(noUpdate.count(), 1);
+}
+
+void TestStartup::noUpdateSuppressesTheAutomaticCheck()
+{
+    Updater updater;
+    updater.setEnabled(false);
+    QSignalSpy noUpdate(&updater, &Updater::noUpdateFound);
+    Startup::handleUpdateArguments({QStringLiteral("linkora"), QStringLiteral("-noupdate")}, &updater);
+    QTest::qWait(Startup::kAutomaticCheckDelayMs + 200);
+    QCOMPARE(noUpdate.count(), 0);
+}
+
+void TestStartup::waitForPreviousInstance_data()
+{
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<bool>("mayRun");
+    QTest::addColumn<QStringList>("steps");
+
+    const QString ask = QStringLiteral("running?");
+    QTest::newRow("alone") << QList<bool> {false} << true << QStringList {ask};
+    QTest::newRow("other keeps running")
+        << QList<bool> {true, true, true, true, true, true} << false
+        << QStringList {ask, ask, QStringLiteral("sleep 1000"),      ask, ask, QStringLiteral("sleep 6000"),
+                        ask, ask, QStringLiteral("send --show 3000")};
+    QTest::newRow("other ends during the first pause")
+        << QList<bool> {true, true, false} << true
+        << QStringList {ask, ask, QStringLiteral("sleep 1000"), ask};
+    QTest::newRow("other ends between two checks")
+        << QList<bool> {true, false, false} << true << QStringList {ask, ask, ask};
+    QTest::newRow("other ends during the last pause")
+        << QList<bool> {true, true, true, true, false} << true
+        << QStringList {ask, ask, QStringLiteral("sleep 1000"), ask, ask, QStringLiteral("sleep 6000"), ask};
+}
+
+void TestStartup::waitForPreviousInstance()
+{
+    QFETCH(QList<bool>, answers);
+    QFETCH(bool, mayRun);
+    QFETCH(QStringList, steps);
+    ScriptedInstanceCheck check(answers);
+    QCOMPARE(Startup::waitForPreviousInstance(check), mayRun);
+    QCOMPARE(check.steps, steps);
+}
+
+void TestStartup::secondStartDefersToTheRunningProgram()
+{
+    QVERIFY2(QFile::exists(programPath()), qPrintable(programPath()));
+    const QString home = TestEnvironment::freshDirectory(QStringLiteral("two-instances"));
+    const QProcessEnvironment environment = programEnvironment(home);
+    const QString log = environment.value(QStringLiteral("XDG_DATA_HOME"))
+        + QStringLiteral("/Halvetta/Halvetta Linkora/logs/plixtrace.log");
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    // The log file says what it does; its echo on stderr is only noise here.
+    first.setStandardOutputFile(QProcess::nullDevice());
+    first.setStandardErrorFile(QProcess::nullDevice());
+    first.start(programPath(), {QStringLiteral("-noupdate")});
+    QVERIFY(first.waitForStarted());
+    auto stopFirst = qScopeGuard([&first] {
+        first.kill();
+        first.waitForFinished(10000);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(log).contains("Login view shown"), 30000);
+    const QByteArray firstLog = readFile(log);
+
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.setStandardOutputFile(QProcess::nullDevice());
+    second.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    second.start(programPath(), {QStringLiteral("-noupdate")});
+    QVERIFY(second.waitForFinished(60000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 255);
+    // Checks at 0 s, after 1 s and after 7 s.
+    QVERIFY2(clock.elapsed() >= 7000, qPrintable(QString::number(clock.elapsed())));
+
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(log).contains("Message from another instance: \"--show\""), 10000);
+    // The running instance's log goes on where it was; the second wrote nothing.
+    const QByteArray afterwards = readFile(log);
+    QVERIFY(afterwards.startsWith(firstLog));
+    QCOMPARE(afterwards.count("Started the log file at:"), 1);
+    QCOMPARE(first.state(), QProcess::Running);
+}
+
+LINKORA_TEST_MAIN(TestStartup)
+#include "tst_startup.moc"
