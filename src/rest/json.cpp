@@ -460,7 +460,10 @@ bool Parser::readString(QString &text)
             break;
         }
         default:
-            // An unknown escape is dropped with its backslash.
+            // An unknown escape is dropped with its backslash: the whole
+            // character, both halves of a surrogate pair included.
+            if (QChar::isHighSurrogate(m_pos[-1]) && m_pos != m_end && QChar::isLowSurrogate(*m_pos))
+                ++m_pos;
             break;
         }
         run = m_pos;

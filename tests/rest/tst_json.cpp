@@ -241,6 +241,8 @@ void TestJson::parse_data()
 
     QTest::newRow("escapes") << QStringLiteral(R"("\"\\\/\b\f\n\r\t")") << true << s("\"\\/\b\f\n\r\t");
     QTest::newRow("unknown escape dropped") << QStringLiteral("\"a\\qb\"") << true << s("ab");
+    // Found by fuzzing: the escaped character is outside the BMP, two UTF-16 units.
+    QTest::newRow("unknown escape of a pair dropped whole") << QStringLiteral("\"a\\😀b\"") << true << s("ab");
     QTest::newRow("raw control characters kept") << QStringLiteral("\"a\x01\tb\"") << true << s("a\x01\tb");
     QTest::newRow("u escape") << QStringLiteral("\"\\u00e9\\u00C9\"") << true << s("éÉ");
     QTest::newRow("literal non-ASCII") << QStringLiteral("\"é€\"") << true << s("é€");
