@@ -287,8 +287,10 @@ void DialPadPage::onDialKeyPressed()
     }
     m_ui->numberEdit->setText(m_ui->numberEdit->text() + key->text());
     const bool playing = m_keyTones->play(digit);
-    TRACE << "Key tone " << digit << (playing ? " playing from " : " missing ")
-          << m_keyTones->toneFile(digit);
+    TRACE << QStringLiteral("Key tone %1 %2 %3")
+                 .arg(digit)
+                 .arg(playing ? QStringLiteral("playing from") : QStringLiteral("missing"),
+                      m_keyTones->toneFile(digit));
 }
 
 void DialPadPage::clearNumber()
@@ -401,12 +403,13 @@ void DialPadPage::onCallConnecting(const talk::Call *call)
 void DialPadPage::onCallStarted(const talk::Call *)
 {
     showMessage(formatDuration(0));
-    m_callStart = QDateTime::currentMSecsSinceEpoch();
+    m_callStart = wallClock();
     m_lastTick = m_callStart;
     m_callClock.start();
     m_callDuration = 0;
     stopDurationTimer();
-    m_durationTimerId = startTimer(kDurationTick);
+    // A coarse timer may fire early and show a second too few.
+    m_durationTimerId = startTimer(kDurationTick, Qt::PreciseTimer);
     setHangupButton();
     emit callProgressChanged();
 }
@@ -417,11 +420,16 @@ void DialPadPage::timerEvent(QTimerEvent *event)
         QWidget::timerEvent(event);
         return;
     }
-    m_lastTick = QDateTime::currentMSecsSinceEpoch();
+    m_lastTick = wallClock();
     m_callDuration = m_callClock.elapsed();
     const QString text = formatDuration(m_callDuration);
     showMessage(text);
     emit callInfoChanged(text);
+}
+
+qint64 DialPadPage::wallClock() const
+{
+    return QDateTime::currentMSecsSinceEpoch();
 }
 
 void DialPadPage::stopDurationTimer()
@@ -437,7 +445,7 @@ void DialPadPage::onCallEndedCleanup(const talk::Call *)
 {
     stopDurationTimer();
     emit callInfoChanged(QString());
-    m_lastTick = QDateTime::currentMSecsSinceEpoch();
+    m_lastTick = wallClock();
     setCallButton();
     emit callProgressChanged();
 }

@@ -66,6 +66,11 @@ public:
     // Milliseconds the current or last call has run; 0 before any.
     qint64 callDuration() const;
 
+    // Wall-clock start and last tick of the current or last call, ms since
+    // 1970; kept for a history record, never used for the running time.
+    qint64 callStartTime() const { return m_callStart; }
+    qint64 lastTickTime() const { return m_lastTick; }
+
     // "hh:mm:ss", each field at least two digits wide.
     static QString formatDuration(qint64 milliseconds);
 
@@ -99,6 +104,8 @@ signals:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    // Now, ms since 1970.
+    virtual qint64 wallClock() const;
 
 private slots:
     void onCallHangupClicked();
@@ -131,8 +138,6 @@ private:
 
     const QScopedPointer<Ui::DialPadPage> m_ui;
     int m_durationTimerId = -1;
-    // Wall-clock start and last tick, ms since 1970, for a history record;
-    // the running time itself comes from the monotonic clock.
     qint64 m_callStart = 0;
     qint64 m_lastTick = 0;
     QElapsedTimer m_callClock;
