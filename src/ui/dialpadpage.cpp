@@ -11,6 +11,7 @@
 #include "talk/jid.h"
 #include "ui/contactmanager.h"
 #include "ui/keytoneplayer.h"
+#include "ui/messageprompt.h"
 #include "ui/repolishwidget.h"
 #include "util/trace.h"
 
@@ -26,12 +27,6 @@ namespace {
 const int kEndReasonTimeout = 5000;
 const int kDurationTick = 1000;
 const double kMinimumCredit = 0.0001;
-
-DialPadPage::MessageBoxHandler &messageBoxHandler()
-{
-    static DialPadPage::MessageBoxHandler handler;
-    return handler;
-}
 
 } // namespace
 
@@ -145,19 +140,9 @@ QString DialPadPage::formatDuration(qint64 milliseconds)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-void DialPadPage::setMessageBoxHandler(MessageBoxHandler handler)
-{
-    messageBoxHandler() = std::move(handler);
-}
-
 void DialPadPage::showBox(QMessageBox::Icon icon, const QString &title, const QString &text)
 {
-    if (const MessageBoxHandler &handler = messageBoxHandler()) {
-        handler(this, icon, title, text);
-        return;
-    }
-    QMessageBox box(icon, title, text, QMessageBox::Ok, this);
-    box.exec();
+    MessagePrompt::show({this, icon, title, text, QMessageBox::Ok, QMessageBox::NoButton});
 }
 
 // ------------------------------------------------------------------ volume panel

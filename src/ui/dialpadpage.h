@@ -11,8 +11,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 class ContactManager;
 class History;
 class KeyTonePlayer;
@@ -39,10 +37,6 @@ class DialPadPage : public QWidget
     Q_DISABLE_COPY(DialPadPage)
 
 public:
-    // Shows one of the page's modal message boxes; tests stand in for it.
-    using MessageBoxHandler = std::function<void(QWidget *parent, QMessageBox::Icon icon,
-                                                 const QString &title, const QString &text)>;
-
     explicit DialPadPage(QWidget *parent = nullptr);
     ~DialPadPage() override;
 
@@ -73,9 +67,6 @@ public:
 
     // "hh:mm:ss", each field at least two digits wide.
     static QString formatDuration(qint64 milliseconds);
-
-    // An empty handler brings the real boxes back.
-    static void setMessageBoxHandler(MessageBoxHandler handler);
 
 public slots:
     void showSpeakerVolumePanel();

@@ -10,6 +10,7 @@
 #include "talk/call.h"
 #include "ui/dialpadpage.h"
 #include "ui/menubutton.h"
+#include "ui/messageprompt.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -138,10 +139,10 @@ void TestDialPadPage::init()
     control()->reset();
     m_rig = std::make_unique<PhoneRig>();
     m_boxes.clear();
-    DialPadPage::setMessageBoxHandler(
-        [this](QWidget *, QMessageBox::Icon icon, const QString &title, const QString &text) {
-            m_boxes << Box {icon, title, text};
-        });
+    MessagePrompt::setHandler([this](const MessagePrompt::Request &request) {
+        m_boxes << Box {request.icon, request.title, request.text};
+        return QMessageBox::Ok;
+    });
     m_page = std::make_unique<ClockedDialPadPage>();
     m_page->setPhone(m_rig->phone.get());
     m_page->setSettings(ObjFactory::instance()->settings());
@@ -154,7 +155,7 @@ void TestDialPadPage::cleanup()
 {
     m_page.reset();
     m_rig.reset();
-    DialPadPage::setMessageBoxHandler({});
+    MessagePrompt::setHandler({});
 }
 
 bool TestDialPadPage::logInWithCredit(double credit)
