@@ -1,0 +1,164 @@
+#ifndef LINKORA_UI_CONTENTWIDGET_H
+#define LINKORA_UI_CONTENTWIDGET_H
+
+#include "rest/balance.h"
+#include "ui/contactgroup.h"
+
+#include <QFrame>
+#include <QList>
+#include <QMetaObject>
+#include <QScopedPointer>
+#include <QStringList>
+
+class ConnectivityCheck;
+class ContactManager;
+class History;
+class Phone;
+class QButtonGroup;
+class QEventLoop;
+class QMovie;
+class QTimer;
+class Settings;
+
+namespace talk {
+class PlixTalk;
+}
+
+namespace Ui {
+class ContentWidget;
+}
+
+// The central area of the main window. It holds every view of the client,
+// logged out and logged in, as one choice of page in each of its three
+// stacks (top toolbar, main page, bottom menu), and switches between them
+// with setView(). It also asks the in-page Ok/Cancel questions and runs the
+// login form with its automatic sign-in.
+class ContentWidget : public QFrame
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ContentWidget)
+
+public:
+    enum View {
+        LoginView = 0,
+        PinSelectView = 1,
+        DialPadView = 2,
+        SmsView = 3,
+        ContactListView = 4,
+        ContactDetailsView = 5,
+        VirtualNumbersView = 6,
+        CallForwardView = 7,
+        CallHistoryView = 8,
+        VoicemailView = 9,
+        QueryUserView = 10
+    };
+    Q_ENUM(View)
+
+    explicit ContentWidget(QWidget *parent = nullptr);
+    ~ContentWidget() override;
+
+    void setPhone(Phone *phone);
+    void setTalk(talk::PlixTalk *talk);
+    void setSettings(Settings *settings);
+    void setHistory(History *history);
+    void setContactManager(ContactManager *contactManager);
+
+    View currentView() const { return m_currentView; }
+    void setView(View view, bool animated);
+
+    // Shows the question in the page and waits for the answer in a nested
+    // event loop: true for Ok. False for Cancel, for cancelQuery(), for a
+    // switch to another view while the question is open (that view stays),
+    // and at once while another question or PIN choice is waiting.
+    bool queryUser(const QString &question, const QString &extra);
+    // Ends a waiting question or PIN choice as cancelled.
+    void cancelQuery();
+
+    void updatePinLabel(const QString &pin);
+
+    // The login form's fields as typed.
+    QString loginName() const;
+    QString password() const;
+    // Puts a name in the login form's name field.
+    void setLoginName(const QString &name);
+    void setLoginInProgress(bool busy);
+
+    // Offers the account's PINs on the PIN page and waits for a choice.
+    void offerPinSelection(const QStringList &pins);
+    void showPinSelection(View returnView);
+
+    QList<ContactGroupPtr> contactGroups() const;
+
+    // Reads the hot keys from the settings again.
+    void configureHotKeys();
+
+public slots:
+    void doAutoLogin();
+    void clearDialpad();
+    void resetViews();
+    void showCallHistory();
+    void onAddContactClicked();
+    void onAddGroupClicked();
+    void TMP_endPINprogress();
+    void onPinListChanged(const QStringList &pins, const QString &pin);
+
+signals:
+    // A validated sign-in request with the fields as typed.
+    void loginClicked(const QString &user, const QString &password);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void onSelectViewClicked();
+    void onQueryOkClicked();
+    void onQueryCancelClicked();
+    void onShowDialPadVolumeClicked();
+    void onViewGroupsClicked();
+    void onVoicemailVolumeClicked();
+    void onClearVoicemailClicked();
+    void onClearCallHistoryClicked();
+    void onCallRatesClicked();
+    void onSMSRatesClicked();
+    void onBalanceUpdate(const Balance &balance);
+    void onContactUpdated(const QString &nick);
+    void onUsernameEdited();
+
+    void onLoginButtonClicked();
+    void onLoginOrPasswordEditReturnPressed();
+    void onLoginUserChanged();
+    void onRememberMeCheckBoxTogled(bool on);
+    void onAutoLoginInternetConnectionTimerTimedOut();
+    void onInternetConnectionChecked(bool online);
+    void onForgotPasswordClicked();
+    void onLoginSuccessful();
+    void onPinSelectClicked();
+    void onPINSelected(const QString &pin);
+
+private:
+    double credit() const;
+
+    const QScopedPointer<Ui::ContentWidget> m_ui;
+    QMovie *m_spinner;
+    QEventLoop *m_loop;
+    QButtonGroup *m_callHistoryFilterGroup;
+    QButtonGroup *m_voicemailFilterGroup;
+    View m_currentView = QueryUserView;
+    View m_pinReturnView = DialPadView;
+    // 0 nothing pending; 1 a PIN choice was ended from outside; 2 it has been
+    // offered again after a question.
+    int m_pinInterruptionState = 0;
+
+    QTimer *m_autoLoginTimer = nullptr;
+    ConnectivityCheck *m_connectivityCheck;
+    // An automatic sign-in waits for the connection check.
+    bool m_autoLoginPending = false;
+
+    Phone *m_phone = nullptr;
+    talk::PlixTalk *m_talk = nullptr;
+    ContactManager *m_contactManager = nullptr;
+    Settings *m_settings = nullptr;
+    History *m_history = nullptr;
+};
+
+#endif // LINKORA_UI_CONTENTWIDGET_H

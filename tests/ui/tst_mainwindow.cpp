@@ -1,0 +1,796 @@
+#include "history/history.h"
+#include "history/loginhistory.h"
+#include "phone/phonerig.h"
+#include "settings/homeurls.h"
+#include "settings/settings.h"
+#include "support/testenvironment.h"
+#include "ui/contentwidget.h"
+#include "ui/mainwindow.h"
+#include "ui/proxysettingsdialog.h"
+#include "uitesthelpers.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMovie>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace UiTesting;
+
+namespace {
+
+const PlixStandinControl *control()
+{
+    return TalkTesting::control();
+}
+
+// The window with the two seams a test needs: quitting ends no event loop,
+// and the test says whether the desktop has a tray.
+class TestMainWindow : public MainWindow
+{
+public:
+    int quits = 0;
+    bool connectedAtQuit = false;
+    bool trayAvailable = false;
+    mutable int trayQuestions = 0;
+    Phone *phone = nullptr;
+
+protected:
+    void quitApplication() override
+    {
+        ++quits;
+        connectedAtQuit = phone && phone->isConnected();
+    }
+    bool isSystemTrayAvailable() const override
+    {
+        ++trayQuestions;
+        return trayAvailable;
+    }
+};
+
+// One run of the program: its services against the stand-ins, its database
+// file, and the window wired the way the application object wires it.
+struct Client
+{
+    explicit Client(const QString &databaseFile)
+        : store(databaseFile)
+    {
+        store.loadDatabases();
+        settings = std::make_unique<Settings>(&store);
+        history = std::make_unique<History>();
+        rig.phone->setSettings(settings.get());
+        window = std::make_unique<TestMainWindow>();
+        window->phone = rig.phone.get();
+        window->setSettings(settings.get());
+        window->setPhone(rig.phone.get());
+        window->setUrls(&urls);
+        window->setRestManager(&rig.rest);
+        window->setContactManager(&rig.contacts);
+        window->setHistory(history.get());
+        window->setTalk(rig.talk.get());
+    }
+    ~Client()
+    {
+        window.reset();
+        history.reset();
+        settings.reset();
+        store.closeDatabases();
+    }
+    Q_DISABLE_COPY(Client)
+
+    ContentWidget *content() const { return window->contentWidget(); }
+    template<typename T>
+    T *child(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QAction *action(const char *name) const { return child<QAction>(name); }
+    QString loginPage() const
+    {
+        return child<QStackedWidget>("loginPageStackedWidget")->currentWidget()->objectName();
+    }
+
+    PhoneRig rig;
+    CaseStore store;
+    std::unique_ptr<Settings> settings;
+    std::unique_ptr<History> history;
+    HomeUrls urls;
+    std::unique_ptr<TestMainWindow> window;
+};
+
+// Acts on the next modal dialog once it is up.
+void onNextModalDialog(std::function<void(QWidget *)> action)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(dialog);
+        }
+    });
+    timer->start();
+}
+
+// Runs the action once the in-page question is up. The question waits in a
+// nested event loop, so the answer must be on its way before it is asked.
+void whenAsked(Client &client, std::function<void()> action)
+{
+    auto *timer = new QTimer(client.window.get());
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, &client, action] {
+        if (client.content()->currentView() != ContentWidget::QueryUserView)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action();
+    });
+    timer->start();
+}
+
+void clickButton(Client &client, const char *name)
+{
+    client.child<QPushButton>(name)->click();
+}
+
+QString question(Client &client)
+{
+    return client.child<QLabel>("queryUserQuestionLabel")->text();
+}
+
+} // namespace
+
+class TestMainWindowCase : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsLoggedOut();
+    void signsInThroughTheLoginView();
+    void rememberedLoginSignsInAutomaticallyAfterARestart();
+    void loginErrorsShowTheirMessage_data();
+    void loginErrorsShowTheirMessage();
+    void networkFailureRecoversOnceThroughTheDetectedProxy();
+    void networkFailureAsksForAProxy_data();
+    void networkFailureAsksForAProxy();
+    void connectionLossReturnsToTheLoginView_data();
+    void connectionLossReturnsToTheLoginView();
+    void quitIsAskedInThePage();
+    void quitWhileConnectedWaitsForTheLogout();
+    void connectionLossDuringTheQuitQuestionKeepsTheLoginView();
+    void logoutButtonKeepsOneHandler();
+    void closeWithoutATrayMinimizes();
+    void closeHidesToTheTray_data();
+    void closeHidesToTheTray();
+    void suspendAndResume();
+    void screenshots();
+
+public slots:
+    void openUrl(const QUrl &url) { m_urls << url; }
+
+private:
+    std::unique_ptr<Client> newClient();
+    // Types the credentials into the login view and presses Return.
+    void typeLogin(Client &client, const QString &user, const QString &password, bool remember,
+                   bool automatic);
+    bool logIn(Client &client);
+
+    int m_run = 0;
+    std::unique_ptr<PromptRecorder> m_prompts;
+    std::unique_ptr<ConnectivityProbe> m_network;
+    std::unique_ptr<Client> m_client;
+    QList<QUrl> m_urls;
+};
+
+void TestMainWindowCase::initTestCase()
+{
+    QVERIFY2(control(), "the stand-in talk library cannot be loaded");
+    QCoreApplication::setApplicationName(QStringLiteral("Halvetta Linkora"));
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
+}
+
+std::unique_ptr<Client> TestMainWindowCase::newClient()
+{
+    return std::make_unique<Client>(QStringLiteral("window%1.px").arg(m_run));
+}
+
+void TestMainWindowCase::init()
+{
+    ++m_run;
+    TalkTesting::useStandIn();
+    control()->reset();
+    m_urls.clear();
+    m_prompts = std::make_unique<PromptRecorder>();
+    m_network = std::make_unique<ConnectivityProbe>(true);
+    m_client = newClient();
+    m_client->window->showLogIn();
+}
+
+void TestMainWindowCase::cleanup()
+{
+    m_client.reset();
+    m_network.reset();
+    m_prompts.reset();
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+    QCOMPARE(TalkTesting::liveObjects(), QStringLiteral("jid=0 device=0 proxy=0 status=0 list=0 talk=0"));
+}
+
+void TestMainWindowCase::typeLogin(Client &client, const QString &user, const QString &password,
+                                   bool remember, bool automatic)
+{
+    auto *name = client.child<QComboBox>("loginCombo");
+    auto *pass = client.child<QLineEdit>("passwordLineEdit");
+    name->clearEditText();
+    pass->clear();
+    QTest::keyClicks(name->lineEdit(), user);
+    QTest::keyClicks(pass, password);
+    client.child<QCheckBox>("rememberMeCheckBox")->setChecked(remember);
+    client.child<QCheckBox>("signInAutoCheckBox")->setChecked(automatic);
+    QTest::keyClick(pass, Qt::Key_Return);
+}
+
+bool TestMainWindowCase::logIn(Client &client)
+{
+    typeLogin(client, PhoneRig::kUser, PhoneRig::kPassword, false, false);
+    return QTest::qWaitFor([&] { return client.content()->currentView() == ContentWidget::DialPadView; },
+                           5000);
+}
+
+void TestMainWindowCase::startsLoggedOut()
+{
+    Client &client = *m_client;
+    TestMainWindow &window = *client.window;
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Halvetta - Linkora"));
+    QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(window.testAttribute(Qt::WA_TranslucentBackground));
+    QCOMPARE(window.size(), QSize(300, 600));
+    QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QCOMPARE(client.child<QLabel>("logoutCloseLabel")->text(), QStringLiteral("CLOSE"));
+
+    QVERIFY(!client.child<QMenu>("menuContacts")->menuAction()->isVisible());
+    const QStringList alwaysOn = {"actionClose",
+                                  "actionAbout_Linkora",
+                                  "actionContact_us",
+                                  "actionLinkora_Homepage",
+                                  "actionCheck_for_updates",
+                                  "actionShow_Phone",
+                                  "actionQuit"};
+    const QStringList loggedInOnly = {"actionSettings",
+                                      "actionLogout",
+                                      "actionGet_more_credit",
+                                      "actionSMS",
+                                      "actionOnline_number",
+                                      "actionCall_History",
+                                      "actionView_calling_rates",
+                                      "actionView_sms_rates",
+                                      "actionShow_welcome_screen",
+                                      "action_Call_Contact",
+                                      "action_Call_Phone_number"};
+    for (const QString &name : alwaysOn)
+        QVERIFY2(client.action(qPrintable(name))->isEnabled(), qPrintable(name));
+    for (const QString &name : loggedInOnly)
+        QVERIFY2(!client.action(qPrintable(name))->isEnabled(), qPrintable(name));
+    QVERIFY(!client.action("actionCall_History")->isVisible());
+
+    QSystemTrayIcon *tray = window.trayIcon();
+    QCOMPARE(tray->toolTip(), QStringLiteral("Halvetta Linkora"));
+    QStringList trayMenu;
+    for (const QAction *action : tray->contextMenu()->actions())
+        trayMenu << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(trayMenu,
+             (QStringList {"Show Phone", "-", "Call Contact", "Call Phone Number", "-", "Logout", "Quit"}));
+    QCOMPARE(tray->contextMenu()->actions().at(5), client.action("actionLogout"));
+
+    // No credit yet: the PIN label offers to buy some.
+    QTest::mouseClick(client.child<QLabel>("pinLabel"), Qt::LeftButton);
+    QCOMPARE(m_urls, QList<QUrl> {client.urls.buyCreditURL()});
+}
+
+void TestMainWindowCase::signsInThroughTheLoginView()
+{
+    Client &client = *m_client;
+    client.rig.server.setBalance(PhoneRig::kUser, 12.5, QStringLiteral("USD"), QStringLiteral("$"));
+    QSignalSpy loggedIn(client.rig.phone.get(), &Phone::loginSuccessful);
+
+    typeLogin(client, PhoneRig::kUser, PhoneRig::kPassword, true, false);
+    QCOMPARE(client.loginPage(), QStringLiteral("loginProgressPage"));
+    QCOMPARE(client.child<QLabel>("loginSpinnerLabel")->movie()->state(), QMovie::Running);
+    QCOMPARE(client.child<QLabel>("loginUserLabel")->text(), PhoneRig::kUser);
+
+    QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::DialPadView, 5000);
+    QCOMPARE(loggedIn.size(), 1);
+    QCOMPARE(client.loginPage(), QStringLiteral("loginFormPage"));
+    QCOMPARE(client.child<QLabel>("logoutCloseLabel")->text(), QStringLiteral("LOGOUT"));
+    QVERIFY(client.child<QMenu>("menuContacts")->menuAction()->isVisible());
+    QVERIFY(client.action("actionSMS")->isEnabled());
+    QVERIFY(client.action("actionLogout")->isEnabled());
+    QVERIFY(!client.action("actionCall_History")->isVisible());
+    QVERIFY(client.window->isLoggedIn());
+
+    // Remember-me keeps the name and the password as typed.
+    QCOMPARE(client.settings->loginUser(), PhoneRig::kUser);
+    QCOMPARE(client.settings->loginPassword(), PhoneRig::kPassword);
+    QCOMPARE(client.history->loginHistory()->names(), QStringList {PhoneRig::kUser});
+
+    // The balance that follows the login reaches the PIN label.
+    QTRY_COMPARE_WITH_TIMEOUT(client.rig.phone->balance().credit(), 12.5, 3000);
+    client.content()->updatePinLabel(QStringLiteral("1234 - main"));
+    auto *pinLabel = client.child<QLabel>("pinLabel");
+    QCOMPARE(pinLabel->text(), QStringLiteral("PIN: 1234 - $12.50"));
+    QTest::mouseClick(pinLabel, Qt::LeftButton);
+    QCOMPARE(m_urls, QList<QUrl>());
+
+    // Menu commands.
+    client.action("actionSMS")->trigger();
+    QCOMPARE(client.content()->currentView(), ContentWidget::SmsView);
+    client.action("actionOnline_number")->trigger();
+    QCOMPARE(client.content()->currentView(), ContentWidget::VirtualNumbersView);
+    client.action("actionContact_List")->trigger();
+    QCOMPARE(client.content()->currentView(), ContentWidget::ContactListView);
+    client.action("action_Call_Phone_number")->trigger();
+    QCOMPARE(client.content()->currentView(), ContentWidget::DialPadView);
+    client.action("actionView_calling_rates")->trigger();
+    client.action("actionGet_more_credit")->trigger();
+    QCOMPARE(m_urls, (QList<QUrl> {client.urls.viewRatesURL(), client.urls.buyCreditURL()}));
+    client.action("actionAbout_Linkora")->trigger();
+    QCOMPARE(m_prompts->titles(), QStringList {QStringLiteral("About Halvetta Linkora")});
+    QVERIFY(m_prompts->texts().first().startsWith(QLatin1String("Halvetta Linkora, version ")));
+}
+
+void TestMainWindowCase::rememberedLoginSignsInAutomaticallyAfterARestart()
+{
+    typeLogin(*m_client, PhoneRig::kUser, PhoneRig::kPassword, true, true);
+    QTRY_COMPARE_WITH_TIMEOUT(m_client->content()->currentView(), ContentWidget::DialPadView, 5000);
+    QCOMPARE(m_client->settings->autoLogin(false), true);
+
+    // Quit and start again on the same data folder, still offline.
+    m_client.reset();
+    m_network->setOnline(false);
+    m_client = newClient();
+    Client &client = *m_client;
+    QSignalSpy accountRequests(&client.rig.server, &WebserviceStandIn::requestReceived);
+    client.window->showLogIn();
+    QCOMPARE(client.content()->loginName(), PhoneRig::kUser);
+    QCOMPARE(client.content()->password(), PhoneRig::kPassword);
+    QVERIFY(client.child<QCheckBox>("signInAutoCheckBox")->isChecked());
+    QCOMPARE(client.child<QComboBox>("loginCombo")->count(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(m_network->calls() >= 2, 3000);
+    QCOMPARE(accountRequests.size(), 0);
+
+    m_network->setOnline(true);
+    QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::DialPadView, 5000);
+    QVERIFY(client.window->isLoggedIn());
+    QCOMPARE(m_prompts->texts(), QStringList());
+}
+
+void TestMainWindowCase::loginErrorsShowTheirMessage_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("serviceAnswer"); // an error message for the account request
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("wrong credentials") << "wrong"
+                                       << ""
+                                       << "Wrong credentials.\nCheck your username or password.";
+    QTest::newRow("another user's account")
+        << PhoneRig::kPassword << "The account does not belong to the user."
+        << "You can't login with a different user.";
+    QTest::newRow("server error") << PhoneRig::kPassword << "Database unavailable."
+                                  << "Problem on the server side.\nPlease try again later.";
+}
+
+void TestMainWindowCase::loginErrorsShowTheirMessage()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, serviceAnswer);
+    QFETCH(QString, message);
+
+    Client &client = *m_client;
+    if (!serviceAnswer.isEmpty())
+        client.rig.server.answerNextWithApplicationError(serviceAnswer, {},
+                                                         {QStringLiteral("account"), "GET"});
+    QSignalSpy failed(client.rig.phone.get(), &Phone::loginFailed);
+    typeLogin(client, PhoneRig::kUser, password, false, false);
+    QVERIFY(failed.wait(5000));
+
+    QCOMPARE(m_prompts->titles(), QStringList {QStringLiteral("Login Failed")});
+    QCOMPARE(m_prompts->texts(), QStringList {message});
+    QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QCOMPARE(client.loginPage(), QStringLiteral("loginFormPage"));
+    QVERIFY(!client.window->isLoggedIn());
+    QCOMPARE(control()->login_count(), 0);
+}
+
+void TestMainWindowCase::networkFailureRecoversOnceThroughTheDetectedProxy()
+{
+    Client &client = *m_client;
+    QNetworkProxy detected(QNetworkProxy::HttpProxy, QStringLiteral("proxy.lan"), 3128, QStringLiteral("pu"),
+                           QStringLiteral("pp"));
+    client.window->setDetectedProxiesSource([detected] { return QList<QNetworkProxy> {detected}; });
+    control()->fail_logins(4, 2);
+
+    QSignalSpy failed(client.rig.phone.get(), &Phone::loginFailed);
+    typeLogin(client, PhoneRig::kUser, PhoneRig::kPassword, false, false);
+    QVERIFY(failed.wait(5000));
+    // The first failure tries the proxy without asking and signs in again.
+    QCOMPARE(m_prompts->requests.size(), 0);
+    QCOMPARE(control()->proxy_mode(), 1);
+    QCOMPARE(QString::fromUtf8(control()->proxy_host()), QStringLiteral("proxy.lan"));
+    QCOMPARE(control()->proxy_port(), 3128);
+    QCOMPARE(QString::fromUtf8(control()->proxy_user()), QStringLiteral("pu"));
+    QCOMPARE(QNetworkProxy::applicationProxy().hostName(), QStringLiteral("proxy.lan"));
+    QCOMPARE(client.loginPage(), QStringLiteral("loginProgressPage"));
+    QCOMPARE(client.settings->customProxy(false), false);
+
+    // The second gives up with a message and stays on the form.
+    QVERIFY(failed.wait(5000));
+    QCOMPARE(m_prompts->titles(), QStringList {QStringLiteral("Login Failed")});
+    QCOMPARE(m_prompts->texts(),
+             QStringList {
+                 QStringLiteral("Cannot connect to the internet.\nPlease check your internet connection.")});
+    QCOMPARE(client.loginPage(), QStringLiteral("loginFormPage"));
+    QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QTest::qWait(300);
+    QCOMPARE(control()->login_count(), 2);
+    QCOMPARE(failed.size(), 2);
+
+    // A new login by the user may recover again.
+    control()->fail_logins(4, 1);
+    typeLogin(client, PhoneRig::kUser, PhoneRig::kPassword, false, false);
+    QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::DialPadView, 5000);
+    QCOMPARE(failed.size(), 3);
+    QCOMPARE(m_prompts->requests.size(), 1);
+}
+
+void TestMainWindowCase::networkFailureAsksForAProxy_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<bool>("custom");
+    QTest::addColumn<int>("mode");
+
+    QTest::newRow("no proxy") << int(QMessageBox::No) << false << false << 0;
+    QTest::newRow("proxy entered") << int(QMessageBox::Yes) << true << true << 2;
+    QTest::newRow("proxy dialog cancelled") << int(QMessageBox::Yes) << false << false << 0;
+}
+
+void TestMainWindowCase::networkFailureAsksForAProxy()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, accepted);
+    QFETCH(bool, custom);
+    QFETCH(int, mode);
+
+    Client &client = *m_client;
+    client.settings->setCustomProxy(!custom);
+    m_prompts->answers << QMessageBox::StandardButton(answer);
+    const talk::ProxySettings entered(talk::ProxySettings::Socks5, QStringLiteral("socks.lan"), 1080, false,
+                                      {}, {});
+    if (answer == QMessageBox::Yes) {
+        onNextModalDialog([&](QWidget *dialog) {
+            auto *proxyDialog = qobject_cast<ProxySettingsDialog *>(dialog);
+            QVERIFY(proxyDialog);
+            if (accepted) {
+                proxyDialog->setProxySettings(entered);
+                proxyDialog->accept();
+            } else {
+                proxyDialog->reject();
+            }
+        });
+    }
+
+    // The account request fails without an answer.
+    client.rig.server.answerNextWithStatus(500, {QStringLiteral("account"), "GET"});
+    QSignalSpy failed(client.rig.phone.get(), &Phone::loginFailed);
+    typeLogin(client, PhoneRig::kUser, PhoneRig::kPassword, false, false);
+    QVERIFY(failed.wait(5000));
+
+    QCOMPARE(m_prompts->titles(), QStringList {QStringLiteral("Login Failed")});
+    QCOMPARE(
+        m_prompts->texts(),
+        QStringList {QStringLiteral(
+            "Cannot connect to the internet.\nPlease check your internet connection.\nDo you use a proxy?")});
+    QCOMPARE(m_prompts->requests.first().defaultButton, QMessageBox::NoButton);
+    QCOMPARE(client.settings->customProxy(!custom), custom);
+    QCOMPARE(control()->proxy_mode(), mode);
+    if (accepted)
+        QCOMPARE(client.settings->proxySettings(), entered);
+    // The login starts again on its own.
+    QCOMPARE(client.loginPage(), QStringLiteral("loginProgressPage"));
+    QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::DialPadView, 5000);
+}
+
+void TestMainWindowCase::connectionLossReturnsToTheLoginView_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("connection missed") << int(plix::PLIX_DISCONNECT_CONNECTION_LOST) << "Connection problem"
+                                       << "Your internet connection is no longer available.";
+    QTest::newRow("logged in elsewhere") << 1 << "Remote login"
+                                         << "You've logged in on another machine.";
+    QTest::newRow("other error") << 7 << "Connection problem"
+                                 << "Unknown connection error.\nPlease contact Customer Support.";
+}
+
+void TestMainWindowCase::connectionLossReturnsToTheLoginView()
+{
+    QFETCH(int, reason);
+    QFETCH(QString, title);
+    QFETCH(QString, message);
+
+    Client &client = *m_client;
+    QVERIFY(logIn(client));
+    client.content()->setView(ContentWidget::ContactListView, false);
+    QVERIFY(control()->drop_connection(reason));
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->requests.size(), 1, 3000);
+    QCOMPARE(m_prompts->titles(), QStringList {title});
+    QCOMPARE(m_prompts->texts(), QStringList {message});
+    QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QCOMPARE(client.child<QLabel>("logoutCloseLabel")->text(), QStringLiteral("CLOSE"));
+    QVERIFY(!client.child<QMenu>("menuContacts")->menuAction()->isVisible());
+    // Logged out for good: no reconnection, no second message.
+    QTest::qWait(500);
+    QCOMPARE(m_prompts->requests.size(), 1);
+    QCOMPARE(control()->login_count(), 1);
+    QVERIFY(!client.rig.phone->isConnected());
+}
+
+void TestMainWindowCase::quitIsAskedInThePage()
+{
+    Client &client = *m_client;
+    TestMainWindow &window = *client.window;
+    window.hide();
+
+    // Asked again while open: the open question ends unanswered and a new
+    // one comes.
+    QStringList asked;
+    whenAsked(client, [&] {
+        asked << question(client);
+        window.requestQuit();
+        QTimer::singleShot(50, &window, [&] {
+            whenAsked(client, [&] {
+                asked << question(client);
+                clickButton(client, "queryUserOkButton");
+            });
+        });
+    });
+    window.requestQuit();
+    QVERIFY(window.isVisible());
+    QTRY_COMPARE(window.quits, 1);
+    QCOMPARE(asked, (QStringList {"Quit?", "Quit?"}));
+    QTest::qWait(200);
+    QCOMPARE(window.quits, 1);
+
+    // Cancel goes back to where the user was.
+    whenAsked(client, [&] { clickButton(client, "queryUserCancelButton"); });
+    window.requestQuit();
+    QTest::qWait(300);
+    QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QCOMPARE(window.quits, 1);
+}
+
+void TestMainWindowCase::quitWhileConnectedWaitsForTheLogout()
+{
+    Client &client = *m_client;
+    QVERIFY(logIn(client));
+    QSignalSpy loggedOut(client.rig.phone.get(), &Phone::logoutSuccessful);
+    whenAsked(client, [&] { clickButton(client, "queryUserOkButton"); });
+    client.action("actionQuit")->trigger();
+    QTRY_COMPARE(client.window->quits, 1);
+    QCOMPARE(loggedOut.size(), 1);
+    QVERIFY(!client.window->connectedAtQuit);
+
+    // Logging out again later quits nothing more.
+    client.rig.phone->logout();
+    QCOMPARE(client.window->quits, 1);
+}
+
+void TestMainWindowCase::connectionLossDuringTheQuitQuestionKeepsTheLoginView()
+{
+    Client &client = *m_client;
+    QVERIFY(logIn(client));
+    whenAsked(client, [] { QVERIFY(control()->drop_connection(plix::PLIX_DISCONNECT_CONNECTION_LOST)); });
+    client.window->requestQuit();
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->requests.size(), 1, 3000);
+    // The question ended unanswered; the logged-out view stays.
+    QTRY_COMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QTest::qWait(200);
+    QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QCOMPARE(client.child<QStackedWidget>("mainStackedWidget")->currentWidget()->objectName(),
+             QStringLiteral("loginPage"));
+    QCOMPARE(client.window->quits, 0);
+    QVERIFY(!client.window->isLoggedIn());
+}
+
+void TestMainWindowCase::logoutButtonKeepsOneHandler()
+{
+    Client &client = *m_client;
+    QSignalSpy failed(client.rig.phone.get(), &Phone::loginFailed);
+    for (int i = 0; i < 3; ++i) {
+        typeLogin(client, PhoneRig::kUser, QStringLiteral("wrong"), false, false);
+        QVERIFY(failed.wait(5000));
+    }
+    client.window->trayQuestions = 0;
+    clickButton(client, "logoutButton");
+    QCOMPARE(client.window->trayQuestions, 1);
+
+    // Logged in, the same button asks before logging out.
+    client.window->showNormal();
+    QVERIFY(logIn(client));
+    client.window->trayQuestions = 0;
+    QString asked;
+    whenAsked(client, [&] {
+        asked = question(client);
+        clickButton(client, "queryUserOkButton");
+    });
+    clickButton(client, "logoutButton");
+    QTRY_COMPARE(asked, QStringLiteral("Logout?"));
+    QTRY_COMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QCOMPARE(client.window->trayQuestions, 0);
+    QVERIFY(!client.window->isLoggedIn());
+    QVERIFY(!client.rig.phone->isConnected());
+}
+
+void TestMainWindowCase::closeWithoutATrayMinimizes()
+{
+    Client &client = *m_client;
+    TestMainWindow &window = *client.window;
+    window.trayAvailable = false;
+    client.child<QPushButton>("closeButton")->click();
+    // Still reachable from the task bar; no word about a tray.
+    QVERIFY(window.isVisible());
+    QVERIFY(window.isMinimized());
+    QTest::qWait(100);
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(client.settings->minimizeToTrayHint(true), true);
+    QCOMPARE(window.quits, 0);
+}
+
+void TestMainWindowCase::closeHidesToTheTray_data()
+{
+    QTest::addColumn<bool>("minimizeToTray");
+    QTest::addColumn<bool>("hint");
+
+    QTest::newRow("hidden with the notice") << true << true;
+    QTest::newRow("hidden without the notice") << true << false;
+    QTest::newRow("asked to quit") << false << true;
+}
+
+void TestMainWindowCase::closeHidesToTheTray()
+{
+    QFETCH(bool, minimizeToTray);
+    QFETCH(bool, hint);
+
+    Client &client = *m_client;
+    TestMainWindow &window = *client.window;
+    window.trayAvailable = true;
+    client.settings->setMinimizeToTrayOnClose(minimizeToTray);
+    client.settings->setMinimizeToTrayHint(hint);
+
+    int notices = 0;
+    QString asked;
+    whenAsked(client, [&] {
+        asked = question(client);
+        clickButton(client, "queryUserCancelButton");
+    });
+    if (minimizeToTray && hint) {
+        onNextModalDialog([&](QWidget *dialog) {
+            ++notices;
+            QVERIFY(dialog->inherits("MinimizeToTrayDialog"));
+            QVERIFY(!window.isVisible());
+            dialog->findChild<QCheckBox *>()->setChecked(true);
+            dialog->findChild<QPushButton *>(QStringLiteral("closeButton"))->click();
+        });
+    }
+    client.action("actionClose")->trigger();
+
+    if (minimizeToTray) {
+        QVERIFY(!window.isVisible());
+        QCOMPARE(notices, hint ? 1 : 0);
+        // "Don't show this message again."
+        QCOMPARE(client.settings->minimizeToTrayHint(true), false);
+        window.onShowPhoneActionTriggered();
+        QVERIFY(window.isVisible());
+    } else {
+        QVERIFY(window.isVisible());
+        QTRY_COMPARE(asked, QStringLiteral("Quit?"));
+    }
+}
+
+void TestMainWindowCase::suspendAndResume()
+{
+    Client &client = *m_client;
+    TestMainWindow &window = *client.window;
+    QVERIFY(logIn(client));
+    QSignalSpy loggedOut(client.rig.phone.get(), &Phone::logoutSuccessful);
+    QSignalSpy loggedIn(client.rig.phone.get(), &Phone::loginSuccessful);
+
+    window.setPowerState(1);
+    window.setPowerState(1);
+    QCOMPARE(loggedOut.size(), 1);
+    QVERIFY(!client.rig.phone->isConnected());
+
+    // Back, but offline: the login view waits, busy, for the network.
+    m_network->setOnline(false);
+    const int callsBefore = m_network->calls();
+    window.setPowerState(2);
+    QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    QCOMPARE(client.loginPage(), QStringLiteral("loginProgressPage"));
+    QCOMPARE(client.child<QLabel>("loginUserLabel")->text(), PhoneRig::kUser);
+    QVERIFY(!window.isLoggedIn());
+    QTRY_COMPARE_WITH_TIMEOUT(m_network->calls(), callsBefore + 2, 3000);
+
+    // Suspended again before the network came back: the checks stop.
+    window.setPowerState(1);
+    const int callsAtSuspend = m_network->calls();
+    QTest::qWait(2500);
+    QCOMPARE(m_network->calls(), callsAtSuspend);
+    QCOMPARE(loggedIn.size(), 0);
+
+    // The network is back after the next resume: signed in again.
+    m_network->setOnline(true);
+    window.setPowerState(2);
+    QTRY_COMPARE_WITH_TIMEOUT(loggedIn.size(), 1, 5000);
+    QTRY_COMPARE(client.content()->currentView(), ContentWidget::DialPadView);
+    QVERIFY(window.isLoggedIn());
+    QCOMPARE(client.loginPage(), QStringLiteral("loginFormPage"));
+    QCOMPARE(m_prompts->requests.size(), 0);
+}
+
+void TestMainWindowCase::screenshots()
+{
+    applyApplicationLook();
+    Client &client = *m_client;
+    TestMainWindow &window = *client.window;
+    client.content()->setLoginName(QStringLiteral("ann@example.com"));
+    client.child<QLineEdit>("passwordLineEdit")->setText(QStringLiteral("secret"));
+    client.child<QCheckBox>("rememberMeCheckBox")->setChecked(true);
+    QApplication::processEvents();
+
+    const QImage login = window.grab().toImage();
+    QVERIFY(login.save(screenshotPath(QStringLiteral("mainwindow-login.png"))));
+    // The window picture is painted; its corners stay see-through.
+    QCOMPARE(login.size(), QSize(300, 600));
+    QVERIFY(qAlpha(login.pixel(150, 300)) > 0);
+    QCOMPARE(qAlpha(login.pixel(0, 0)), 0);
+
+    client.content()->setLoginInProgress(true);
+    QApplication::processEvents();
+    const QImage busy = window.grab().toImage();
+    QVERIFY(busy.save(screenshotPath(QStringLiteral("mainwindow-busy.png"))));
+    QVERIFY(busy != login);
+    client.content()->setLoginInProgress(false);
+
+    QVERIFY(logIn(client));
+    QApplication::processEvents();
+    QVERIFY(window.grab().save(screenshotPath(QStringLiteral("mainwindow-dialpad.png"))));
+    qApp->setStyleSheet(QString());
+}
+
+LINKORA_TEST_MAIN(TestMainWindowCase)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,136 @@
+#ifndef UITESTHELPERS_H
+#define UITESTHELPERS_H
+
+#include "settings/dbstore.h"
+#include "ui/messageprompt.h"
+#include "util/connectivitycheck.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+#include <atomic>
+
+namespace UiTesting {
+
+inline QByteArray readResource(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The look the application object gives the program: its fonts, then the
+// common style sheet and the main one, read as Latin-1.
+inline void applyApplicationLook()
+{
+    static bool fontsLoaded = false;
+    if (!fontsLoaded) {
+        fontsLoaded = true;
+        const QStringList fonts
+            = QString::fromLatin1(readResource(QStringLiteral(":/fonts/index.txt"))).split(QLatin1Char('\n'));
+        for (const QString &font : fonts) {
+            if (!font.trimmed().isEmpty())
+                QFontDatabase::addApplicationFont(font.trimmed());
+        }
+    }
+    qApp->setStyleSheet(QString::fromLatin1(readResource(QStringLiteral(":/css/common-stylesheet.css")))
+                        + QString::fromLatin1(readResource(QStringLiteral(":/css/stylesheet.css"))));
+}
+
+// Where the screenshots go: a folder next to the test program.
+inline QString screenshotPath(const QString &name)
+{
+    QDir dir(QCoreApplication::applicationDirPath());
+    dir.mkpath(QStringLiteral("screenshots"));
+    return dir.filePath(QStringLiteral("screenshots/") + name);
+}
+
+// A database of its own for one test case, in the test's data folder.
+class CaseStore : public DbStore
+{
+public:
+    explicit CaseStore(const QString &fileName)
+        : m_fileName(fileName)
+    { }
+    QString databaseFileName() const override { return m_fileName; }
+
+private:
+    QString m_fileName;
+};
+
+// Stands in for the user in front of the message boxes while it lives: it
+// records each box and answers with the next queued button (Ok, or No for a
+// question, when none is queued).
+class PromptRecorder
+{
+public:
+    PromptRecorder()
+    {
+        MessagePrompt::setHandler([this](const MessagePrompt::Request &request) {
+            requests << request;
+            if (!answers.isEmpty())
+                return answers.takeFirst();
+            return request.icon == QMessageBox::Question ? QMessageBox::No : QMessageBox::Ok;
+        });
+    }
+    ~PromptRecorder() { MessagePrompt::setHandler({}); }
+    Q_DISABLE_COPY(PromptRecorder)
+
+    QStringList texts() const
+    {
+        QStringList list;
+        for (const MessagePrompt::Request &request : requests)
+            list << request.text;
+        return list;
+    }
+    QStringList titles() const
+    {
+        QStringList list;
+        for (const MessagePrompt::Request &request : requests)
+            list << request.title;
+        return list;
+    }
+
+    QList<MessagePrompt::Request> requests;
+    QList<QMessageBox::StandardButton> answers;
+};
+
+// Decides whether the computer is online for the connectivity checks, and
+// counts them.
+class ConnectivityProbe
+{
+public:
+    explicit ConnectivityProbe(bool initiallyOnline)
+    {
+        s_online = initiallyOnline;
+        s_calls = 0;
+        s_delayMs = 0;
+        ConnectivityCheck::setProbe([] {
+            ++s_calls;
+            if (s_delayMs > 0)
+                QThread::msleep(static_cast<unsigned long>(s_delayMs.load()));
+            return s_online.load();
+        });
+    }
+    ~ConnectivityProbe() { ConnectivityCheck::setProbe({}); }
+    Q_DISABLE_COPY(ConnectivityProbe)
+
+    void setOnline(bool online) { s_online = online; }
+    void setDelay(int milliseconds) { s_delayMs = milliseconds; }
+    int calls() const { return s_calls; }
+
+private:
+    static inline std::atomic<bool> s_online {true};
+    static inline std::atomic<int> s_calls {0};
+    static inline std::atomic<int> s_delayMs {0};
+};
+
+} // namespace UiTesting
+
+#endif // UITESTHELPERS_H
