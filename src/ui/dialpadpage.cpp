@@ -45,3 +45,19 @@ void DialPadPage::updateBalance(const Balance &balance)
 {
     m_balance = balance;
 }
+
+void DialPadPage::increaseVolume(bool speaker)
+{
+    Q_UNUSED(speaker)
+}
+
+void DialPadPage::decreaseVolume(bool speaker)
+{
+    Q_UNUSED(speaker)
+}
+
+void DialPadPage::doCall()
+{
+    if (m_phone && m_phone->isConnected() && !m_number.isEmpty())
+        m_phone->call(Phone::normalizeNumber(m_number), false);
+}

@@ -1,6 +1,7 @@
 #ifndef LINKORA_UI_DIALPADPAGE_H
 #define LINKORA_UI_DIALPADPAGE_H
 
+#include "history/callhistoryevent.h"
 #include "rest/balance.h"
 
 #include <QScopedPointer>
@@ -29,6 +30,11 @@ public:
     void setSettings(Settings *settings);
     void setHistory(History *history);
 
+    QString number() const { return m_number; }
+    void setNumber(const QString &number) { m_number = number; }
+    void increaseVolume(bool speaker);
+    void decreaseVolume(bool speaker);
+
 public slots:
     void showSpeakerVolumePanel();
     void showMicVolumePanel();
@@ -36,6 +42,11 @@ public slots:
     void clearNumber();
     void hangup();
     void updateBalance(const Balance &balance);
+    void doCall();
+    void setCallHistoryEventType(CallHistoryEvent::EventType type) { m_eventType = type; }
+
+signals:
+    void callInfoChanged(const QString &info);
 
 private:
     const QScopedPointer<Ui::DialPadPage> m_ui;
@@ -43,6 +54,8 @@ private:
     Settings *m_settings = nullptr;
     History *m_history = nullptr;
     Balance m_balance;
+    QString m_number;
+    CallHistoryEvent::EventType m_eventType = CallHistoryEvent::Outgoing;
 };
 
 #endif // LINKORA_UI_DIALPADPAGE_H
