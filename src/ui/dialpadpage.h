@@ -4,58 +4,150 @@
 #include "history/callhistoryevent.h"
 #include "rest/balance.h"
 
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPointer>
 #include <QScopedPointer>
+#include <QString>
 #include <QWidget>
 
+#include <functional>
+
+class ContactManager;
 class History;
+class KeyTonePlayer;
 class Phone;
+class QTimer;
 class Settings;
+
+namespace talk {
+class Call;
+}
 
 namespace Ui {
 class DialPadPage;
 }
 
-// The dial pad view: the number entry, the keys and the call button. So far
-// only the page itself and what the central area hands it.
+// The dial pad view. It takes a number from the number entry or the keys,
+// checks it, the credit and the connection before handing it to Phone, and
+// follows the call in its state line (calling, running time, end reason).
+// A small panel sets and mutes the speaker or the microphone; the credit
+// button shows the balance and opens the buy-credit page.
 class DialPadPage : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(DialPadPage)
 
 public:
+    // Shows one of the page's modal message boxes; tests stand in for it.
+    using MessageBoxHandler = std::function<void(QWidget *parent, QMessageBox::Icon icon,
+                                                 const QString &title, const QString &text)>;
+
     explicit DialPadPage(QWidget *parent = nullptr);
     ~DialPadPage() override;
 
+    // Services, not owned; each given once, before the page is used.
     void setPhone(Phone *phone);
     void setSettings(Settings *settings);
     void setHistory(History *history);
+    void setContactManager(ContactManager *contactManager);
 
-    QString number() const { return m_number; }
-    void setNumber(const QString &number) { m_number = number; }
+    // The number entry's text as typed.
+    QString number() const;
+    void setNumber(const QString &number);
+    int currentCountryIndex() const;
+    void setCurrentCountryIndex(int row);
+
+    // One step of the volume panel for the speaker (true) or the microphone.
     void increaseVolume(bool speaker);
     void decreaseVolume(bool speaker);
+
+    CallHistoryEvent::EventType callHistoryEventType() const { return m_eventType; }
+    // Milliseconds the current or last call has run; 0 before any.
+    qint64 callDuration() const;
+
+    // "hh:mm:ss", each field at least two digits wide.
+    static QString formatDuration(qint64 milliseconds);
+
+    // An empty handler brings the real boxes back.
+    static void setMessageBoxHandler(MessageBoxHandler handler);
 
 public slots:
     void showSpeakerVolumePanel();
     void showMicVolumePanel();
     void hideVolumePanel();
     void clearNumber();
+    void setHangupButton();
+    void setCallButton();
+    // Places a call unless one is in progress.
+    void doCall();
+    // Ends the call in progress, if any.
     void hangup();
     void updateBalance(const Balance &balance);
-    void doCall();
-    void setCallHistoryEventType(CallHistoryEvent::EventType type) { m_eventType = type; }
+    void setCallHistoryEventType(CallHistoryEvent::EventType type);
 
 signals:
+    void saveNumber(const QString &number);
+    void speakerVolumeChanged(int volume);
+    void micVolumeChanged(int volume);
+    void speakerMuted(bool muted);
+    void micMuted(bool muted);
+    void smsClicked();
+    void callProgressChanged();
+    // The running time every second of a call; empty when it ends.
     void callInfoChanged(const QString &info);
 
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+private slots:
+    void onCallHangupClicked();
+    void onCallConnecting(const talk::Call *call);
+    void onCallStarted(const talk::Call *call);
+    void onCallEnded(const talk::Call *call);
+    void onCallEndedCleanup(const talk::Call *call);
+    void onCallFailed(const talk::Call *call);
+    void onCallHangupIsBusy(const talk::Call *call);
+    void onCallHangupDecline(const talk::Call *call);
+    void onCallHangupNotFound(const talk::Call *call);
+    void onCallHangupUnreachable(const talk::Call *call);
+    void onCallHangupTimeout(const talk::Call *call);
+    void onVolDownClicked();
+    void onVolUpClicked();
+    void onMuteClicked(bool checked);
+    void onVolumeChanged(int value);
+    void onDialKeyPressed();
+    void onBuyCreditClicked();
+    void onCallEndedTimerRefresh();
+    void showMessage(const QString &text, int timeout);
+    void showMessage(const QString &text);
+
 private:
+    bool callInProgress() const;
+    bool panelControlsMic() const;
+    void showVolumePanel(bool mic);
+    void stopDurationTimer();
+    void showBox(QMessageBox::Icon icon, const QString &title, const QString &text);
+
     const QScopedPointer<Ui::DialPadPage> m_ui;
-    Phone *m_phone = nullptr;
-    Settings *m_settings = nullptr;
-    History *m_history = nullptr;
-    Balance m_balance;
-    QString m_number;
+    int m_durationTimerId = -1;
+    // Wall-clock start and last tick, ms since 1970, for a history record;
+    // the running time itself comes from the monotonic clock.
+    qint64 m_callStart = 0;
+    qint64 m_lastTick = 0;
+    QElapsedTimer m_callClock;
+    qint64 m_callDuration = 0;
+    bool m_speakerMuted = false;
+    bool m_micMuted = false;
+    int m_speakerLevel = 30;
+    int m_micLevel = 30;
     CallHistoryEvent::EventType m_eventType = CallHistoryEvent::Outgoing;
+    QTimer *m_messageTimer;
+    KeyTonePlayer *m_keyTones;
+    QPointer<Phone> m_phone;
+    QPointer<Settings> m_settings;
+    QPointer<History> m_history;
+    QPointer<ContactManager> m_contactManager;
 };
 
 #endif // LINKORA_UI_DIALPADPAGE_H
