@@ -5,6 +5,7 @@
 #include "phone/phonerig.h"
 #include "settings/settings.h"
 #include "ui/contentwidget.h"
+#include "ui/dialpadpage.h"
 #include "uitesthelpers.h"
 
 #include <QStackedWidget>
@@ -19,6 +20,10 @@ public:
     explicit CentralRig(const QString &databaseName)
         : store(databaseName)
     {
+        // The dial pad's boxes are recorded, never shown.
+        DialPadPage::setMessageBoxHandler([this](QWidget *, QMessageBox::Icon, const QString &,
+                                                 const QString &text) { dialPadBoxes << text; });
+        phone.server.setBalance(PhoneRig::kUser, 5.0, QStringLiteral("USD"), QStringLiteral("$"));
         store.loadDatabases();
         settings = std::make_unique<Settings>(&store);
         widget = std::make_unique<ContentWidget>();
@@ -35,6 +40,7 @@ public:
         history.reset();
         settings.reset();
         store.closeDatabases();
+        DialPadPage::setMessageBoxHandler({});
     }
 
     Q_DISABLE_COPY(CentralRig)
@@ -50,6 +56,7 @@ public:
         return child<QStackedWidget>("mainStackedWidget")->currentWidget()->objectName();
     }
 
+    QStringList dialPadBoxes;
     UiTesting::PromptRecorder prompts;
     UiTesting::CaseStore store;
     std::unique_ptr<Settings> settings;

@@ -100,6 +100,8 @@ void TestIncomingCall::init()
     m_rig->widget->show();
     m_rig->widget->setView(ContentWidget::DialPadView, false);
     QVERIFY(m_rig->phone.logIn());
+    // The dial pad calls only with credit.
+    QTRY_VERIFY(m_rig->phone.phone->balance().credit() > 0);
 }
 
 void TestIncomingCall::cleanup()
@@ -310,6 +312,7 @@ void TestIncomingCall::missedCallBack()
     QVERIFY(control()->hangup_remote(plix::HANGUP_DECLINE));
     QTRY_VERIFY(missedCalls() && missedCalls()->isVisible());
     m_rig->widget->setView(ContentWidget::ContactListView, false);
+    QTRY_VERIFY(m_rig->phone.phone->calls().isEmpty());
 
     QSignalSpy connecting(m_rig->phone.phone.get(), &Phone::connecting);
     button(missedCalls()->rows().first(), "callNumberButton")->click();
@@ -318,6 +321,7 @@ void TestIncomingCall::missedCallBack()
     QVERIFY(connecting.wait(5000));
     QCOMPARE(QString::fromUtf8(control()->last_callee()).section(QLatin1Char('@'), 0, 0),
              QStringLiteral("+4930123"));
+    QVERIFY(m_rig->dialPadBoxes.isEmpty());
 
     // The list was emptied: the next missed call stands alone.
     QVERIFY(control()->hangup_remote(plix::HANGUP_BUSY));
