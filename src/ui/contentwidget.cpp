@@ -3,21 +3,34 @@
 
 #include "history/history.h"
 #include "history/loginhistory.h"
+#include "history/numberhistory.h"
 #include "phone/phone.h"
 #include "settings/homeurls.h"
 #include "settings/settings.h"
+#include "talk/call.h"
+#include "talk/jid.h"
+#include "talk/mediaengine.h"
+#include "talk/plixtalk.h"
+#include "ui/callswitchdialog.h"
 #include "ui/contactmanager.h"
+#include "ui/incomingcalldialog.h"
 #include "ui/messageprompt.h"
+#include "ui/missedcallsdialog.h"
+#include "ui/ringtone.h"
 #include "util/connectivitycheck.h"
 #include "util/trace.h"
 
 #include <QButtonGroup>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QMovie>
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -26,8 +39,85 @@ namespace {
 enum LoopExit { OtherViewChosen = 0, Confirmed = 1, Cancelled = 2, EndedFromOutside = 3 };
 
 const int autoLoginRetryInterval = 1000;
+const int slideDuration = 250;
+// The gloss sweeps 10 px every 100 ms and comes back in with its last 40 px.
+const int glossInterval = 100;
+const int glossStep = 10;
+const int glossMargin = 40;
 
 } // namespace
+
+class ContentWidget::HotKeys
+{
+public:
+    enum Key {
+        PlaceCall = 0,
+        PlaceCallTwin = 1,
+        CancelCall = 2,
+        IncreaseSpeakerVolume = 3,
+        DecreaseSpeakerVolume = 4,
+        IncreaseMicVolume = 5,
+        DecreaseMicVolume = 6,
+        ShowHideGroups = 7,
+        Count = 8
+    };
+
+    explicit HotKeys(QWidget *parent)
+    {
+        for (QShortcut *&shortcut : shortcuts) {
+            shortcut = new QShortcut(parent);
+            shortcut->setContext(Qt::ApplicationShortcut);
+        }
+    }
+
+    QShortcut *operator[](Key key) const { return shortcuts[key]; }
+
+    void configure(const Settings *settings)
+    {
+        TRACE << "Configure hotkeys";
+        if (!settings)
+            return;
+        shortcuts[PlaceCall]->setEnabled(settings->placeCallHotkeyEnabled(true));
+        shortcuts[CancelCall]->setEnabled(settings->cancelCallHotkeyEnabled(true));
+        shortcuts[IncreaseSpeakerVolume]->setEnabled(settings->increaseSpeakerVolHotkeyEnabled(true));
+        shortcuts[DecreaseSpeakerVolume]->setEnabled(settings->decreaseSpeakerVolHotkeyEnabled(true));
+        shortcuts[IncreaseMicVolume]->setEnabled(settings->increaseMicVolHotkeyEnabled(true));
+        shortcuts[DecreaseMicVolume]->setEnabled(settings->decreaseMicVolHotkeyEnabled(true));
+        shortcuts[ShowHideGroups]->setEnabled(settings->showHideGroupsHotkeyEnabled(true));
+
+        const QString placeCall = settings->placeCallHotkey(QStringLiteral("Enter"));
+        setKey(PlaceCall, placeCall);
+        setKey(CancelCall, settings->cancelCallHotkey(QStringLiteral("Esc")));
+        setKey(IncreaseSpeakerVolume, settings->increaseSpeakerVolHotkey(QStringLiteral("Ctrl+Right")));
+        setKey(DecreaseSpeakerVolume, settings->decreaseSpeakerVolHotkey(QStringLiteral("Ctrl+Left")));
+        setKey(IncreaseMicVolume, settings->increaseMicVolHotkey(QStringLiteral("Alt+Right")));
+        setKey(DecreaseMicVolume, settings->decreaseMicVolHotkey(QStringLiteral("Alt+Left")));
+        setKey(ShowHideGroups, settings->showHideGroupsHotkey(QStringLiteral("Ctrl+H")));
+
+        // "Return" is the main keyboard's key and "Enter" the key pad's: the
+        // twin makes either place a call.
+        const QString enter = QStringLiteral("Enter");
+        const QString ret = QStringLiteral("Return");
+        if (placeCall == enter || placeCall == ret) {
+            shortcuts[PlaceCallTwin]->setEnabled(settings->placeCallHotkeyEnabled(true));
+            setKey(PlaceCallTwin, placeCall == enter ? ret : enter);
+        } else {
+            shortcuts[PlaceCallTwin]->setEnabled(false);
+        }
+
+        for (int key = 0; key < Count; ++key) {
+            shortcuts[key]->setAutoRepeat(key >= IncreaseSpeakerVolume && key <= DecreaseMicVolume);
+        }
+    }
+
+private:
+    void setKey(Key key, const QString &text)
+    {
+        shortcuts[key]->setKey(QKeySequence::fromString(text, QKeySequence::PortableText));
+    }
+
+    QShortcut *shortcuts[Count] = {};
+};
 
 ContentWidget::ContentWidget(QWidget *parent)
     : QFrame(parent)
@@ -39,6 +129,7 @@ ContentWidget::ContentWidget(QWidget *parent)
     , m_connectivityCheck(new ConnectivityCheck(this))
 {
     m_ui->setupUi(this);
+    createHotKeys();
 
     m_callHistoryFilterGroup->addButton(m_ui->allTimeTopMenuButton, 0);
     m_callHistoryFilterGroup->addButton(m_ui->oneDayTopMenuButton, 1);
@@ -149,9 +240,19 @@ ContentWidget::ContentWidget(QWidget *parent)
     m_ui->pinLabel->installEventFilter(this);
     m_ui->passwordLineEdit->setAcceptDrops(false);
     m_ui->loginCombo->setAcceptDrops(false);
+
+    connect(m_ui->holdTopMenuButton, &MenuButton::clicked, this, &ContentWidget::onHoldCallClicked);
+    connect(m_ui->swapTopMenuButton, &MenuButton::clicked, this, &ContentWidget::onSwapCallClicked);
+    connect(m_ui->dialPadPage, &DialPadPage::callInfoChanged, this, &ContentWidget::setCallInfo);
 }
 
-ContentWidget::~ContentWidget() = default;
+ContentWidget::~ContentWidget()
+{
+    // The switch window goes with the QWidget part; nothing of this class
+    // may hear of it then.
+    if (m_callSwitchDialog)
+        disconnect(m_callSwitchDialog, nullptr, this, nullptr);
+}
 
 void ContentWidget::setPhone(Phone *phone)
 {
@@ -165,6 +266,9 @@ void ContentWidget::setPhone(Phone *phone)
     connect(phone, &Phone::loginSuccessful, m_ui->callHistoryPage, &CallHistoryPage::onLoginSuccedeed);
     connect(phone, &Phone::loginSuccessful, this, &ContentWidget::onLoginSuccessful);
     connect(phone, &Phone::balanceUpdate, this, &ContentWidget::onBalanceUpdate);
+    connect(phone, &Phone::incomingCall, this, &ContentWidget::onIncomingCall);
+    connect(phone, &Phone::incomingCallHangupDecline, this, &ContentWidget::onIncomingCallHangupDecline);
+    connect(phone, &Phone::callInstanceDestroyed, this, &ContentWidget::onCallInstanceDestroyed);
 }
 
 void ContentWidget::setTalk(talk::PlixTalk *talk)
@@ -198,6 +302,7 @@ void ContentWidget::setContactManager(ContactManager *contactManager)
 {
     m_contactManager = contactManager;
     m_ui->contactDetailsPage->setContactManager(contactManager);
+    m_ui->dialPadPage->setContactManager(contactManager);
     if (contactManager)
         connect(contactManager, &ContactManager::contactUpdated, this, &ContentWidget::onContactUpdated,
                 Qt::UniqueConnection);
@@ -208,6 +313,8 @@ void ContentWidget::setView(View view, bool animated)
     if (view == m_currentView)
         return;
 
+    setupHotkeysForView(view);
+
     // The question page never slides, in or out.
     if (view == QueryUserView || m_currentView == QueryUserView) {
         m_ui->queryUserOkButton->setDefault(true);
@@ -215,10 +322,14 @@ void ContentWidget::setView(View view, bool animated)
     } else {
         m_ui->queryUserOkButton->setDefault(false);
     }
-    Q_UNUSED(animated)
+
+    stopRunningSlide();
+    if (animated)
+        prepareSlide();
 
     m_ui->bottomToolbarStackedWidget->show();
     m_currentView = view;
+    updateConversationPanel();
 
     // A switch anywhere else ends a waiting question or PIN choice.
     if (view != QueryUserView && view != PinSelectView && m_loop->isRunning())
@@ -332,6 +443,9 @@ void ContentWidget::setView(View view, bool animated)
     }
 
     m_ui->contactCallHistoryTopMenuButton->hide();
+
+    if (animated)
+        startSlide();
 }
 
 bool ContentWidget::queryUser(const QString &question, const QString &extra)
@@ -425,7 +539,7 @@ QList<ContactGroupPtr> ContentWidget::contactGroups() const
 
 void ContentWidget::configureHotKeys()
 {
-    // The hot keys of the central area are not built yet.
+    m_hotKeys->configure(m_settings);
 }
 
 void ContentWidget::clearDialpad()
@@ -458,7 +572,7 @@ void ContentWidget::onAddGroupClicked()
 bool ContentWidget::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
-        if (watched == m_ui->liveConversationPanel) {
+        if (watched == m_ui->liveConversationPanel || (m_glossLabel && watched == m_glossLabel)) {
             setView(DialPadView, true);
             return true;
         }
@@ -743,4 +857,478 @@ void ContentWidget::onPinListChanged(const QStringList &pins, const QString &pin
 {
     Q_UNUSED(pins)
     Q_UNUSED(pin)
+}
+
+// Calls, hot keys, slide and live-conversation strip.
+
+void ContentWidget::createHotKeys()
+{
+    m_hotKeys.reset(new HotKeys(this));
+    const HotKeys &keys = *m_hotKeys;
+    connect(keys[HotKeys::PlaceCall], &QShortcut::activated, this,
+            &ContentWidget::onPlaceCallHotKeyActivated);
+    connect(keys[HotKeys::PlaceCallTwin], &QShortcut::activated, this,
+            &ContentWidget::onPlaceCallHotKeyActivated);
+    connect(keys[HotKeys::CancelCall], &QShortcut::activated, m_ui->dialPadPage, &DialPadPage::hangup);
+    connect(keys[HotKeys::IncreaseSpeakerVolume], &QShortcut::activated, this,
+            &ContentWidget::onIncreaseVolumeHotKeyActivated);
+    connect(keys[HotKeys::DecreaseSpeakerVolume], &QShortcut::activated, this,
+            &ContentWidget::onDecreaseVolumeHotKeyActivated);
+    connect(keys[HotKeys::IncreaseMicVolume], &QShortcut::activated, this,
+            &ContentWidget::onIncreaseVolumeHotKeyActivated);
+    connect(keys[HotKeys::DecreaseMicVolume], &QShortcut::activated, this,
+            &ContentWidget::onDecreaseVolumeHotKeyActivated);
+    connect(keys[HotKeys::ShowHideGroups], &QShortcut::activated, this,
+            &ContentWidget::onShowHideGroupsHotKeyActivated);
+}
+
+void ContentWidget::setupHotkeysForView(View view)
+{
+    if (!m_settings)
+        return;
+    const HotKeys &keys = *m_hotKeys;
+    keys[HotKeys::CancelCall]->setEnabled(m_settings->cancelCallHotkeyEnabled(true));
+    keys[HotKeys::IncreaseSpeakerVolume]->setEnabled(m_settings->increaseSpeakerVolHotkeyEnabled(true));
+    keys[HotKeys::DecreaseSpeakerVolume]->setEnabled(m_settings->decreaseSpeakerVolHotkeyEnabled(true));
+    keys[HotKeys::IncreaseMicVolume]->setEnabled(m_settings->increaseMicVolHotkeyEnabled(true));
+    keys[HotKeys::DecreaseMicVolume]->setEnabled(m_settings->decreaseMicVolHotkeyEnabled(true));
+
+    const bool placeCall = view == DialPadView && m_settings->placeCallHotkeyEnabled(true);
+    keys[HotKeys::PlaceCall]->setEnabled(placeCall);
+    keys[HotKeys::PlaceCallTwin]->setEnabled(placeCall);
+    keys[HotKeys::ShowHideGroups]->setEnabled(view == ContactListView
+                                              && m_settings->showHideGroupsHotkeyEnabled(true));
+}
+
+void ContentWidget::onPlaceCallHotKeyActivated()
+{
+    if (m_currentView == DialPadView)
+        m_ui->dialPadPage->doCall();
+    else if (m_currentView == ContactListView)
+        m_ui->contactListPage->callCurrentContact();
+}
+
+void ContentWidget::onIncreaseVolumeHotKeyActivated()
+{
+    const bool speaker = sender() == (*m_hotKeys)[HotKeys::IncreaseSpeakerVolume];
+    m_ui->volTopMenuButton->setSelected(speaker);
+    m_ui->micTopMenuButton->setSelected(!speaker);
+    if (speaker)
+        m_ui->dialPadPage->showSpeakerVolumePanel();
+    else
+        m_ui->dialPadPage->showMicVolumePanel();
+    m_ui->dialPadPage->increaseVolume(speaker);
+}
+
+void ContentWidget::onDecreaseVolumeHotKeyActivated()
+{
+    const bool speaker = sender() == (*m_hotKeys)[HotKeys::DecreaseSpeakerVolume];
+    m_ui->volTopMenuButton->setSelected(speaker);
+    m_ui->micTopMenuButton->setSelected(!speaker);
+    if (speaker)
+        m_ui->dialPadPage->showSpeakerVolumePanel();
+    else
+        m_ui->dialPadPage->showMicVolumePanel();
+    m_ui->dialPadPage->decreaseVolume(speaker);
+}
+
+void ContentWidget::onShowHideGroupsHotKeyActivated()
+{
+    onViewGroupsClicked();
+}
+
+talk::MediaEngine *ContentWidget::mediaEngine() const
+{
+    if (m_talk)
+        return m_talk->mediaEngine();
+    return m_phone ? m_phone->mediaEngine() : nullptr;
+}
+
+talk::Call *ContentWidget::liveCall(const talk::Call *call) const
+{
+    if (!call || !m_phone)
+        return nullptr;
+    const QList<talk::Call *> calls = m_phone->calls();
+    for (talk::Call *live : calls) {
+        if (live == call)
+            return live;
+    }
+    return nullptr;
+}
+
+void ContentWidget::stopRing()
+{
+    m_ringing = false;
+    if (talk::MediaEngine *engine = mediaEngine())
+        engine->stopPlaying();
+}
+
+void ContentWidget::onIncomingCall(const talk::Call *call)
+{
+    TRACE << "INCOMING CALL";
+    if (!call)
+        return;
+    const QString number = call->remoteJid().node();
+    QString caller = number;
+    if (m_contactManager) {
+        if (const ContactPtr contact = m_contactManager->contactByPhoneNumber(number))
+            caller = contact->firstName();
+    }
+
+    if (!m_incomingCallDialog) {
+        m_incomingCallDialog = new IncomingCallDialog(this);
+        connect(m_incomingCallDialog, &IncomingCallDialog::acceptCall, this,
+                &ContentWidget::onIncomingCallAccepted);
+        connect(m_incomingCallDialog, &IncomingCallDialog::rejectCall, this,
+                &ContentWidget::onIncomingCallRejected);
+    }
+    m_ringingCall = call;
+    m_incomingCallDialog->setCaller(caller);
+
+    if (m_history)
+        m_history->numberHistory()->addNumber(number, QString());
+    m_ui->dialPadPage->setCallHistoryEventType(CallHistoryEvent::Incoming);
+
+    if (!m_ringTone)
+        m_ringTone = new RingTone(this);
+    m_ringing = m_ringTone->start(mediaEngine());
+
+    m_incomingCallDialog->setModal(false);
+    m_incomingCallDialog->show();
+}
+
+void ContentWidget::onIncomingCallAccepted()
+{
+    stopRing();
+    talk::Call *call = liveCall(m_ringingCall);
+    m_ringingCall = nullptr;
+    if (call)
+        call->accept(false);
+    else
+        TRACE_WARNING << "The incoming call is gone; nothing to answer";
+}
+
+void ContentWidget::onIncomingCallRejected()
+{
+    stopRing();
+    talk::Call *call = liveCall(m_ringingCall);
+    m_ringingCall = nullptr;
+    // The library reports a declined call as given up by the caller; the
+    // user who declined it has not missed it.
+    m_declinedCall = call;
+    if (call)
+        call->reject();
+    else
+        TRACE_WARNING << "The incoming call is gone; nothing to decline";
+}
+
+void ContentWidget::onIncomingCallHangupDecline(const talk::Call *call)
+{
+    if (!call)
+        return;
+    if (call == m_declinedCall) {
+        m_declinedCall = nullptr;
+        return;
+    }
+    // Another call may have taken the pop-up meanwhile; it keeps ringing.
+    if (call == m_ringingCall) {
+        m_ringingCall = nullptr;
+        if (m_incomingCallDialog)
+            m_incomingCallDialog->hide();
+        talk::MediaEngine *engine = mediaEngine();
+        if (engine && engine->isPlaying())
+            stopRing();
+        m_ringing = false;
+    }
+    m_missedCallNumbers << call->remoteJid().node();
+    showMissedCallsDialog();
+}
+
+void ContentWidget::onCallInstanceDestroyed(const talk::Call *call)
+{
+    if (call && call == m_declinedCall)
+        m_declinedCall = nullptr;
+    if (!call || call != m_ringingCall)
+        return;
+    // Ended unanswered for another reason than the caller giving up: no
+    // missed call, but nothing may keep ringing for it.
+    m_ringingCall = nullptr;
+    if (m_incomingCallDialog)
+        m_incomingCallDialog->hide();
+    talk::MediaEngine *engine = mediaEngine();
+    if (m_ringing && engine && engine->isPlaying())
+        stopRing();
+    m_ringing = false;
+}
+
+void ContentWidget::showMissedCallsDialog()
+{
+    if (!m_missedCallsDialog) {
+        m_missedCallsDialog = new MissedCallsDialog(this);
+        connect(m_missedCallsDialog, &MissedCallsDialog::callNumber, this,
+                &ContentWidget::onCallNumberFromMissedCallDialog);
+        connect(m_missedCallsDialog, &MissedCallsDialog::sendSMSToNumber, this,
+                &ContentWidget::onSendSMSFromMissedCallDialog);
+        connect(m_missedCallsDialog, &MissedCallsDialog::accepted, this,
+                &ContentWidget::onMissedCallsDialogClosed);
+        connect(m_missedCallsDialog, &MissedCallsDialog::rejected, this,
+                &ContentWidget::onMissedCallsDialogClosed);
+    }
+    m_missedCallsDialog->setMissedCallsNumbers(m_missedCallNumbers);
+    m_missedCallsDialog->setModal(false);
+    m_missedCallsDialog->show();
+}
+
+void ContentWidget::onMissedCallsDialogClosed()
+{
+    m_missedCallNumbers.clear();
+}
+
+void ContentWidget::onCallNumberFromMissedCallDialog(const QString &number)
+{
+    m_missedCallsDialog->hide();
+    m_missedCallNumbers.clear();
+    TRACE << "Getting signal from MissedCallsDialog" << number;
+    setView(DialPadView, true);
+    m_ui->dialPadPage->setNumber(number);
+    m_ui->dialPadPage->doCall();
+}
+
+void ContentWidget::onSendSMSFromMissedCallDialog(const QString &number)
+{
+    m_missedCallsDialog->hide();
+    m_missedCallNumbers.clear();
+    TRACE << "Getting signal from MissedCallsDialog" << number;
+    setView(SmsView, true);
+    m_ui->smsPage->setNumber(number);
+}
+
+void ContentWidget::onHoldCallClicked()
+{
+    m_ui->holdTopMenuButton->setSelected(!m_ui->holdTopMenuButton->isSelected());
+}
+
+void ContentWidget::onSwapCallClicked()
+{
+    if (m_callSwitchDialog) {
+        m_ui->swapTopMenuButton->setSelected(false);
+        m_callSwitchDialog->close();
+        return;
+    }
+    m_ui->swapTopMenuButton->setSelected(true);
+    m_callSwitchDialog = new CallSwitchDialog(m_phone, this);
+    m_callSwitchDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_callSwitchDialog, &QObject::destroyed, this, &ContentWidget::onCallSwitchDialogClosed);
+    m_callSwitchDialog->setModal(false);
+    m_callSwitchDialog->show();
+}
+
+void ContentWidget::onCallSwitchDialogClosed()
+{
+    m_callSwitchDialog = nullptr;
+}
+
+void ContentWidget::stopRunningSlide()
+{
+    if (!m_slideGroup || m_slideGroup->state() == QAbstractAnimation::Stopped)
+        return;
+    // stop() emits no finished(): take the overlays away here, or they would
+    // stay over the next view.
+    m_slideGroup->stop();
+    onAnimationFinished();
+}
+
+void ContentWidget::prepareSlide()
+{
+    const QPixmap outgoing = grab();
+    const QSize pictureSize = outgoing.deviceIndependentSize().toSize();
+    if (!m_slideBackground) {
+        m_slideBackground = new QLabel(this);
+        m_slideBackground->setObjectName(QStringLiteral("contentAnimationBackground"));
+        m_slideBackground->setAutoFillBackground(true);
+        m_slideBackground->setGeometry(0, 0, width(), height());
+
+        m_outgoingSnapshot = new QLabel(this);
+        m_outgoingSnapshot->setObjectName(QStringLiteral("outgoingSlideSnapshot"));
+        auto *effect = new QGraphicsOpacityEffect(m_outgoingSnapshot);
+        effect->setOpacity(1.0);
+        m_outgoingSnapshot->setGraphicsEffect(effect);
+        m_outgoingSnapshot->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        m_outgoingSnapshot->setGeometry(0, 0, pictureSize.width(),
+                                        pictureSize.height() - visibleBottomMenuHeight());
+    }
+    m_outgoingSnapshot->setPixmap(outgoing);
+    m_slideBackground->show();
+    m_slideBackground->raise();
+    m_outgoingSnapshot->show();
+    m_outgoingSnapshot->raise();
+    static_cast<QGraphicsOpacityEffect *>(m_outgoingSnapshot->graphicsEffect())->setOpacity(1.0);
+}
+
+int ContentWidget::visibleBottomMenuHeight() const
+{
+    const QWidget *menu = m_ui->bottomToolbarStackedWidget;
+    return menu->isVisibleTo(this) ? menu->height() : 0;
+}
+
+void ContentWidget::startSlide()
+{
+    if (!m_slideBackground)
+        return;
+    m_slideBackground->hide();
+    m_outgoingSnapshot->hide();
+    if (m_incomingSnapshot)
+        m_incomingSnapshot->hide();
+    // The pages just changed; lay them out before the picture is taken.
+    if (layout())
+        layout()->activate();
+    const QPixmap incoming = grab();
+    m_slideBackground->show();
+    m_slideBackground->raise();
+    m_outgoingSnapshot->show();
+    m_outgoingSnapshot->raise();
+
+    if (!m_incomingSnapshot) {
+        const QSize pictureSize = incoming.deviceIndependentSize().toSize();
+        m_incomingSnapshot = new QLabel(this);
+        m_incomingSnapshot->setObjectName(QStringLiteral("incomingSlideSnapshot"));
+        m_incomingSnapshot->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        m_incomingSnapshot->setGeometry(0, 0, pictureSize.width(),
+                                        pictureSize.height() - visibleBottomMenuHeight());
+    }
+    m_incomingSnapshot->setPixmap(incoming);
+    m_incomingSnapshot->show();
+    m_incomingSnapshot->raise();
+
+    if (!m_slideGroup) {
+        m_slideGroup = new QParallelAnimationGroup(this);
+        auto *slide = new QPropertyAnimation(m_incomingSnapshot, "pos", m_slideGroup);
+        slide->setStartValue(QPoint(m_incomingSnapshot->x(), m_incomingSnapshot->height()));
+        slide->setEndValue(QPoint(0, 0));
+        slide->setDuration(slideDuration);
+        auto *fade = new QPropertyAnimation(m_outgoingSnapshot->graphicsEffect(), "opacity", m_slideGroup);
+        fade->setStartValue(1.0);
+        fade->setEndValue(0.3);
+        fade->setDuration(slideDuration);
+        m_slideGroup->addAnimation(slide);
+        m_slideGroup->addAnimation(fade);
+        connect(m_slideGroup, &QParallelAnimationGroup::finished, this, &ContentWidget::onAnimationFinished);
+    } else {
+        m_slideGroup->stop();
+        m_outgoingSnapshot->show();
+        m_slideBackground->show();
+    }
+    m_slideGroup->start();
+}
+
+void ContentWidget::onAnimationFinished()
+{
+    if (m_outgoingSnapshot)
+        m_outgoingSnapshot->hide();
+    if (m_incomingSnapshot)
+        m_incomingSnapshot->hide();
+    if (m_slideBackground)
+        m_slideBackground->hide();
+}
+
+bool ContentWidget::showsConversationPanel(View view)
+{
+    return view >= SmsView && view <= VoicemailView;
+}
+
+void ContentWidget::setCallInfo(const QString &text)
+{
+    m_ui->callProgressInfoLabel->setText(text);
+    m_callInfoShown = !text.isEmpty();
+    if (!m_callInfoShown)
+        stopConversationPanel(true);
+    else if (showsConversationPanel(m_currentView))
+        showConversationPanel();
+    else
+        hideConversationPanel();
+}
+
+void ContentWidget::updateConversationPanel()
+{
+    if (!m_callInfoShown)
+        stopConversationPanel(true);
+    else if (showsConversationPanel(m_currentView))
+        showConversationPanel();
+    else
+        hideConversationPanel();
+}
+
+void ContentWidget::hideConversationPanel()
+{
+    if (!m_glossTimer || !m_glossLabel)
+        return;
+    m_glossTimer->stop();
+    m_ui->liveConversationPanel->hide();
+    m_glossLabel->hide();
+}
+
+void ContentWidget::ensureGloss()
+{
+    if (!m_glossLabel) {
+        m_glossLabel = new QLabel(this);
+        m_glossLabel->setObjectName(QStringLiteral("glossLiveConversationLabel"));
+        m_glossLabel->setGeometry(QRect(QPoint(0, 0), m_ui->liveConversationPanel->size()));
+        m_glossLabel->installEventFilter(this);
+        m_glossLabel->show();
+        m_glossConnections << connect(m_ui->dialPadPage, &DialPadPage::callInfoChanged, m_ui->timeLabel,
+                                      &QLabel::setText)
+                           << connect(m_ui->backButton, &QPushButton::clicked, this,
+                                      &ContentWidget::onConversationBackClicked);
+    }
+    if (!m_glossTimer) {
+        m_glossTimer = new QTimer(this);
+        connect(m_glossTimer, &QTimer::timeout, this, &ContentWidget::onGlossAnimation);
+    }
+}
+
+void ContentWidget::showConversationPanel()
+{
+    ensureGloss();
+    // The focused call's party: an answered incoming call never was in the
+    // number entry.
+    const talk::Call *call = m_phone ? m_phone->focusedCall() : nullptr;
+    m_ui->numberLabel->setText(call ? Phone::remoteNumber(call) : m_ui->dialPadPage->number());
+    const bool wasHidden = m_ui->liveConversationPanel->isHidden();
+    m_ui->liveConversationPanel->show();
+    if (wasHidden && layout()) {
+        layout()->activate();
+        m_glossLabel->resize(m_glossLabel->width(), m_ui->liveConversationPanel->height());
+    }
+    m_glossLabel->show();
+    m_glossLabel->raise();
+    m_glossTimer->start(glossInterval);
+}
+
+void ContentWidget::onGlossAnimation()
+{
+    if (!m_glossLabel)
+        return;
+    QPoint position(m_glossLabel->x() + glossStep, 0);
+    if (position.x() + glossMargin > m_ui->liveConversationPanel->width())
+        position.setX(glossMargin - m_glossLabel->width());
+    m_glossLabel->move(position);
+}
+
+void ContentWidget::stopConversationPanel(bool destroy)
+{
+    hideConversationPanel();
+    if (!destroy)
+        return;
+    for (const QMetaObject::Connection &connection : std::as_const(m_glossConnections))
+        disconnect(connection);
+    m_glossConnections.clear();
+    delete m_glossTimer;
+    m_glossTimer = nullptr;
+    delete m_glossLabel;
+    m_glossLabel = nullptr;
+}
+
+void ContentWidget::onConversationBackClicked()
+{
+    setView(DialPadView, true);
 }

@@ -10,19 +10,27 @@
 #include <QScopedPointer>
 #include <QStringList>
 
+class CallSwitchDialog;
 class ConnectivityCheck;
 class ContactManager;
 class History;
+class IncomingCallDialog;
+class MissedCallsDialog;
 class Phone;
 class QButtonGroup;
 class QEventLoop;
+class QLabel;
 class QMovie;
+class QParallelAnimationGroup;
 class QTimer;
+class RingTone;
 class Settings;
 
 namespace talk {
+class Call;
+class MediaEngine;
 class PlixTalk;
-}
+} // namespace talk
 
 namespace Ui {
 class ContentWidget;
@@ -134,6 +142,77 @@ private slots:
     void onLoginSuccessful();
     void onPinSelectClicked();
     void onPINSelected(const QString &pin);
+
+    // Calls: incoming, missed and switched calls, hot keys, the slide
+    // between views and the live-conversation strip.
+public:
+    // The eight application-wide shortcuts of the central area.
+    class HotKeys;
+
+public slots:
+    // The running call's state text; an empty text ends the live strip.
+    void setCallInfo(const QString &text);
+    void showMissedCallsDialog();
+
+private slots:
+    void onIncomingCall(const talk::Call *call);
+    void onIncomingCallAccepted();
+    void onIncomingCallRejected();
+    void onIncomingCallHangupDecline(const talk::Call *call);
+    // Ends the pop-up and the ring of a ringing call that ended otherwise.
+    void onCallInstanceDestroyed(const talk::Call *call);
+    void onMissedCallsDialogClosed();
+    void onCallNumberFromMissedCallDialog(const QString &number);
+    void onSendSMSFromMissedCallDialog(const QString &number);
+    void onHoldCallClicked();
+    void onSwapCallClicked();
+    void onCallSwitchDialogClosed();
+    void setupHotkeysForView(ContentWidget::View view);
+    void onPlaceCallHotKeyActivated();
+    void onIncreaseVolumeHotKeyActivated();
+    void onDecreaseVolumeHotKeyActivated();
+    void onShowHideGroupsHotKeyActivated();
+    void onAnimationFinished();
+    void onGlossAnimation();
+    void onConversationBackClicked();
+
+private:
+    void createHotKeys();
+    void stopRunningSlide();
+    void prepareSlide();
+    void startSlide();
+    void updateConversationPanel();
+    void showConversationPanel();
+    void ensureGloss();
+    void stopConversationPanel(bool destroy);
+    void hideConversationPanel();
+    int visibleBottomMenuHeight() const;
+    static bool showsConversationPanel(View view);
+    talk::MediaEngine *mediaEngine() const;
+    // The live call behind the pointer, or null once it is gone.
+    talk::Call *liveCall(const talk::Call *call) const;
+    void stopRing();
+
+    QScopedPointer<HotKeys> m_hotKeys;
+    RingTone *m_ringTone = nullptr;
+    IncomingCallDialog *m_incomingCallDialog = nullptr;
+    // The call the pop-up belongs to while it rings; only compared, and
+    // used only while Phone still lists it.
+    const talk::Call *m_ringingCall = nullptr;
+    // The call the user declined from the pop-up, until it is gone.
+    const talk::Call *m_declinedCall = nullptr;
+    bool m_ringing = false;
+    MissedCallsDialog *m_missedCallsDialog = nullptr;
+    QStringList m_missedCallNumbers;
+    CallSwitchDialog *m_callSwitchDialog = nullptr;
+    QLabel *m_slideBackground = nullptr;
+    QLabel *m_outgoingSnapshot = nullptr;
+    QLabel *m_incomingSnapshot = nullptr;
+    QParallelAnimationGroup *m_slideGroup = nullptr;
+    bool m_callInfoShown = false;
+    QLabel *m_glossLabel = nullptr;
+    QTimer *m_glossTimer = nullptr;
+    QList<QMetaObject::Connection> m_glossConnections;
 
 private:
     double credit() const;
