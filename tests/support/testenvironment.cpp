@@ -39,6 +39,8 @@ void TestEnvironment::isolate()
     setEnv("XDG_RUNTIME_DIR", home + QStringLiteral("/runtime"));
     QFile::setPermissions(home + QStringLiteral("/runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // Temporary files of one test must not meet those of tests running beside it.
+    setEnv("TMPDIR", home + QStringLiteral("/tmp"));
     setEnv("XDG_CONFIG_DIRS", home + QStringLiteral("/etc-xdg"));
     setEnv("XDG_DATA_DIRS", home + QStringLiteral("/usr-share"));
 
