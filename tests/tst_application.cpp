@@ -10,6 +10,7 @@
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
 #include "ui/contentwidget.h"
+#include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
 #include "ui/splashscreen.h"
 #include "util/powerevents.h"
@@ -20,8 +21,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QNetworkProxyFactory>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
@@ -98,6 +101,7 @@ private slots:
     void showMessageBringsTheWindowBack();
     void signInThroughTheLoginViewReachesTheDialPad();
     void screenshotsShowTheThreeViews();
+    void dialAndAnswerACallThroughTheWindow();
     void suspendReachesTheMainWindow();
     void proxyDetection_data();
     void proxyDetection();
@@ -258,6 +262,68 @@ void TestApplication::screenshotsShowTheThreeViews()
         QVERIFY2(image != previous, name);
         previous = image;
     }
+}
+
+void TestApplication::dialAndAnswerACallThroughTheWindow()
+{
+    MainWindow *window = app()->mainWindow();
+    ContentWidget *content = window->contentWidget();
+    Phone *phone = ObjFactory::instance()->phone();
+    const PlixStandinControl *control = TalkTesting::control();
+    QVERIFY(control);
+    QCOMPARE(content->currentView(), ContentWidget::DialPadView);
+    auto *number = content->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+    auto *callButton = content->findChild<QPushButton *>(QStringLiteral("callHungUpButton"));
+    auto *state = content->findChild<QLabel *>(QStringLiteral("callStateLabel"));
+    QVERIFY(number && callButton && state);
+    // The account's credit has to be in before the dial pad places a call.
+    QTRY_VERIFY_WITH_TIMEOUT(phone->balance().credit() > 0, 5000);
+
+    // Typed on the dial pad, answered by the far end after ringing.
+    control->set_call_outcome(PLIX_STANDIN_ANSWER);
+    window->activateWindow();
+    QTest::keyClicks(number, QStringLiteral("4930123456"));
+    QTest::mouseClick(callButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("00:00:00"), 5000);
+    QVERIFY2(QString::fromUtf8(control->last_callee()).contains(QStringLiteral("4930123456")),
+             control->last_callee());
+    QCOMPARE(callButton->text(), QStringLiteral("Hang Up"));
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("00:00:01"), 3000);
+    QVERIFY(saveScreenshot(window, QStringLiteral("dialpad-in-call.png")));
+
+    QTest::mouseClick(callButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(phone->calls().isEmpty(), 5000);
+    QCOMPARE(callButton->text(), QStringLiteral("Call"));
+    QCOMPARE(control->live_calls(), 0);
+
+    // A call comes in: the pop-up names the caller and answers it.
+    QSignalSpy started(phone, &Phone::callStarted);
+    QVERIFY(control->raise_incoming_call("4940999888"));
+    IncomingCallDialog *popup = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((popup = window->findChild<IncomingCallDialog *>()) && popup->isVisible(), 5000);
+    QVERIFY(popup->findChild<QLabel *>(QStringLiteral("infoLabel"))
+                ->text()
+                .contains(QStringLiteral("4940999888")));
+    QTest::qWait(100);
+    QVERIFY(popup->grab().save(screenshotPath(QStringLiteral("incoming-call.png"))));
+
+    QTest::mouseClick(popup->findChild<QPushButton *>(QStringLiteral("anwserButton")), Qt::LeftButton);
+    QVERIFY(!popup->isVisible());
+    QVERIFY(started.count() > 0 || started.wait(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("00:00:00"), 5000);
+    QCOMPARE(control->live_calls(), 1);
+
+    QTest::mouseClick(callButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(phone->calls().isEmpty(), 5000);
+    QCOMPARE(control->live_calls(), 0);
+
+    // The two new pictures show something, each its own.
+    const QImage inCall(screenshotPath(QStringLiteral("dialpad-in-call.png")));
+    const QImage idle(screenshotPath(QStringLiteral("dialpad-view.png")));
+    const QImage incoming(screenshotPath(QStringLiteral("incoming-call.png")));
+    QCOMPARE(inCall.size(), window->size());
+    QVERIFY(inCall != idle);
+    QCOMPARE(incoming.size(), popup->size());
 }
 
 void TestApplication::suspendReachesTheMainWindow()

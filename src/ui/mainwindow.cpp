@@ -13,10 +13,12 @@
 #include "talk/proxysettings.h"
 #include "ui/contentwidget.h"
 #include "ui/importcontactsdialog.h"
+#include "ui/incomingcalldialog.h"
 #include "ui/messageprompt.h"
 #include "ui/minimizetotraydialog.h"
 #include "ui/proxysettingsdialog.h"
 #include "ui/settingsdialog.h"
+#include "ui/welcomedialog.h"
 #include "update/updater.h"
 #include "util/connectivitycheck.h"
 #include "util/trace.h"
@@ -499,14 +501,15 @@ void MainWindow::onImportContactsActionTriggered()
 
 void MainWindow::showWelcomeDialog()
 {
-    TRACE_NOTIMPL;
+    WelcomeDialog dialog(m_talk ? m_talk->mediaEngine() : nullptr);
+    dialog.exec();
 }
 
 bool MainWindow::showIncommingCall(const QString &caller)
 {
-    Q_UNUSED(caller)
-    TRACE_NOTIMPL;
-    return false;
+    IncomingCallDialog dialog(this);
+    dialog.setCaller(caller);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void MainWindow::crashApp()

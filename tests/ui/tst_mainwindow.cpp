@@ -1,12 +1,15 @@
 #include "history/history.h"
 #include "history/loginhistory.h"
+#include "objfactory.h"
 #include "phone/phonerig.h"
 #include "settings/homeurls.h"
 #include "settings/settings.h"
 #include "support/testenvironment.h"
 #include "ui/contentwidget.h"
+#include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
 #include "ui/proxysettingsdialog.h"
+#include "ui/welcomedialog.h"
 #include "uitesthelpers.h"
 
 #include <QAction>
@@ -17,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMovie>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -70,6 +74,8 @@ struct Client
         settings = std::make_unique<Settings>(&store);
         history = std::make_unique<History>();
         rig.phone->setSettings(settings.get());
+        // The first-run dialog is modal; the cases about it turn it back on.
+        settings->setShowWelcome(false);
         window = std::make_unique<TestMainWindow>();
         window->phone = rig.phone.get();
         window->setSettings(settings.get());
@@ -127,6 +133,33 @@ void onNextModalDialog(std::function<void(QWidget *)> action)
     timer->start();
 }
 
+// Records every modal dialog that comes up and hands it to the action,
+// which must close it, while it lives.
+class ModalWatcher
+{
+public:
+    explicit ModalWatcher(std::function<void(QDialog *)> action)
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, action] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || dialog == m_last)
+                return;
+            m_last = dialog;
+            dialogs << dialog->metaObject()->className();
+            action(dialog);
+        });
+        m_timer.start();
+    }
+    Q_DISABLE_COPY(ModalWatcher)
+
+    QStringList dialogs;
+
+private:
+    QTimer m_timer;
+    QPointer<QDialog> m_last;
+};
+
 // Runs the action once the in-page question is up. The question waits in a
 // nested event loop, so the answer must be on its way before it is asked.
 void whenAsked(Client &client, std::function<void()> action)
@@ -182,6 +215,10 @@ private slots:
     void closeHidesToTheTray_data();
     void closeHidesToTheTray();
     void suspendAndResume();
+    void welcomeDialogAfterSignInAndFromTheMenu_data();
+    void welcomeDialogAfterSignInAndFromTheMenu();
+    void incomingCallPopupAnswers_data();
+    void incomingCallPopupAnswers();
     void screenshots();
 
 public slots:
@@ -195,6 +232,7 @@ private:
     bool logIn(Client &client);
 
     int m_run = 0;
+    QString m_processObjects;
     std::unique_ptr<PromptRecorder> m_prompts;
     std::unique_ptr<ConnectivityProbe> m_network;
     std::unique_ptr<Client> m_client;
@@ -207,6 +245,12 @@ void TestMainWindowCase::initTestCase()
     QCoreApplication::setApplicationName(QStringLiteral("Halvetta Linkora"));
     QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
     QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
+    // The welcome dialog reads the process-wide settings, which hold the
+    // process-wide talk session: made here, so cases see only their own.
+    TalkTesting::useStandIn();
+    QVERIFY(ObjFactory::instance()->settings());
+    m_processObjects = TalkTesting::liveObjects();
+    QCOMPARE(m_processObjects, QStringLiteral("jid=0 device=0 proxy=0 status=0 list=0 talk=1"));
 }
 
 std::unique_ptr<Client> TestMainWindowCase::newClient()
@@ -232,7 +276,7 @@ void TestMainWindowCase::cleanup()
     m_network.reset();
     m_prompts.reset();
     QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
-    QCOMPARE(TalkTesting::liveObjects(), QStringLiteral("jid=0 device=0 proxy=0 status=0 list=0 talk=0"));
+    QCOMPARE(TalkTesting::liveObjects(), m_processObjects);
 }
 
 void TestMainWindowCase::typeLogin(Client &client, const QString &user, const QString &password,
@@ -760,6 +804,79 @@ void TestMainWindowCase::suspendAndResume()
     QVERIFY(window.isLoggedIn());
     QCOMPARE(client.loginPage(), QStringLiteral("loginFormPage"));
     QCOMPARE(m_prompts->requests.size(), 0);
+}
+
+void TestMainWindowCase::welcomeDialogAfterSignInAndFromTheMenu_data()
+{
+    QTest::addColumn<bool>("showWelcome");
+    QTest::newRow("first run") << true;
+    QTest::newRow("turned off") << false;
+}
+
+void TestMainWindowCase::welcomeDialogAfterSignInAndFromTheMenu()
+{
+    QFETCH(bool, showWelcome);
+    Client &client = *m_client;
+    client.settings->setShowWelcome(showWelcome);
+    bool parentless = true;
+    bool dialPadBehind = true;
+    ModalWatcher watcher([&](QDialog *dialog) {
+        parentless = parentless && !dialog->parentWidget();
+        dialPadBehind = dialPadBehind && client.content()->currentView() == ContentWidget::DialPadView;
+        dialog->reject();
+    });
+
+    QVERIFY(logIn(client));
+    if (showWelcome)
+        QTRY_COMPARE(watcher.dialogs, QStringList {QStringLiteral("WelcomeDialog")});
+    QTest::qWait(100);
+    QCOMPARE(watcher.dialogs.size(), showWelcome ? 1 : 0);
+
+    // The menu opens it whatever the setting says.
+    client.action("actionShow_welcome_screen")->trigger();
+    QCOMPARE(watcher.dialogs.size(), showWelcome ? 2 : 1);
+    QCOMPARE(watcher.dialogs.last(), QStringLiteral("WelcomeDialog"));
+    QVERIFY(parentless);
+    QVERIFY(dialPadBehind);
+}
+
+void TestMainWindowCase::incomingCallPopupAnswers_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("answer") << "anwserButton" << true;
+    QTest::newRow("decline") << "declineButton" << false;
+    QTest::newRow("close") << "closeButton" << false;
+}
+
+void TestMainWindowCase::incomingCallPopupAnswers()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, accepted);
+    Client &client = *m_client;
+    QString caller;
+    bool ownedByTheWindow = false;
+    bool buttonFound = false;
+    ModalWatcher watcher([&](QDialog *dialog) {
+        caller = dialog->findChild<QLabel *>(QStringLiteral("infoLabel"))->text();
+        ownedByTheWindow = dialog->parentWidget() == client.window.get();
+        auto *pushButton = dialog->findChild<QPushButton *>(button);
+        buttonFound = pushButton;
+        if (pushButton)
+            pushButton->click();
+        else
+            dialog->reject();
+    });
+
+    QCOMPARE(client.window->showIncommingCall(QStringLiteral("Ann")), accepted);
+    QCOMPARE(watcher.dialogs, QStringList {QStringLiteral("IncomingCallDialog")});
+    QVERIFY(buttonFound);
+    QVERIFY(ownedByTheWindow);
+    QCOMPARE(caller, QStringLiteral("Ann<br/>is calling..."));
+    // Shown by itself, it answers no call.
+    QVERIFY(client.rig.phone->calls().isEmpty());
+    // The dialog went with the answer.
+    QVERIFY(client.window->findChildren<IncomingCallDialog *>().isEmpty());
 }
 
 void TestMainWindowCase::screenshots()
