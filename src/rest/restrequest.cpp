@@ -5,7 +5,9 @@
 #include "util/installationidstore.h"
 #include "util/trace.h"
 
+#include <QHostAddress>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
@@ -22,6 +24,33 @@ bool isPasswordKey(const QString &key)
 bool isProxyError(QNetworkReply::NetworkError error)
 {
     return error >= QNetworkReply::ProxyConnectionRefusedError && error <= QNetworkReply::UnknownProxyError;
+}
+
+// Whether the request to url went out through a proxy: the manager's own, or
+// the application's (which follows the system configuration when asked to).
+bool goesThroughProxy(const QNetworkAccessManager *manager, const QUrl &url)
+{
+    const QHostAddress host(url.host());
+    if (url.host() == QLatin1String("localhost") || host.isLoopback())
+        return false; // Qt never sends these through a proxy
+    QNetworkProxy proxy = manager->proxy();
+    if (proxy.type() == QNetworkProxy::DefaultProxy) {
+        const QList<QNetworkProxy> proxies = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(url));
+        proxy = proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.constFirst();
+    }
+    return proxy.type() != QNetworkProxy::NoProxy && proxy.type() != QNetworkProxy::DefaultProxy;
+}
+
+// Qt 6 reports a proxy that refuses the connection as a plain connection
+// failure (HTTP) or an unknown network error (SOCKS5): through a proxy, the
+// proxy is the only peer the program connects to.
+bool isProxyFailure(const QNetworkAccessManager *manager, const QNetworkReply *reply)
+{
+    if (isProxyError(reply->error()))
+        return true;
+    const bool connectionFailure = reply->error() == QNetworkReply::ConnectionRefusedError
+        || reply->error() == QNetworkReply::UnknownNetworkError;
+    return connectionFailure && goesThroughProxy(manager, reply->url());
 }
 
 } // namespace
@@ -107,7 +136,7 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
     if (reply->error() != QNetworkReply::NoError) {
         const QString errorText = traceableErrorText(reply);
         TRACE << "Error =" << errorText << int(reply->error());
-        if (isProxyError(reply->error()))
+        if (isProxyFailure(m_manager, reply))
             emit proxyConnectionError(errorText);
         else
             emit requestError();

@@ -116,6 +116,8 @@ private slots:
     void eachReplyIsParsedOnceWithItsOwnMethodAndMode();
     void httpErrorsGiveRequestError();
     void proxyFailuresAreKnownByTheirCode();
+    void refusingProxyIsAProxyFailure_data();
+    void refusingProxyIsAProxyFailure();
     void passwordsNeverReachTheTrace();
     void transferTimeout();
     void redirectsAreNotFollowed();
@@ -342,6 +344,39 @@ void TestRestRequest::proxyFailuresAreKnownByTheirCode()
     QCOMPARE(errors.size(), 0);
     QCOMPARE(AuthenticatingProxy::requests(), 1);
     QVERIFY(m_request->parsed.isEmpty());
+}
+
+void TestRestRequest::refusingProxyIsAProxyFailure_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("http") << int(QNetworkProxy::HttpProxy);
+    QTest::newRow("socks5") << int(QNetworkProxy::Socks5Proxy);
+}
+
+void TestRestRequest::refusingProxyIsAProxyFailure()
+{
+    QFETCH(int, type);
+    // A port that nobody listens on.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+
+    QNetworkProxy::setApplicationProxy(
+        QNetworkProxy(QNetworkProxy::ProxyType(type), QStringLiteral("127.0.0.1"), port));
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+    QSignalSpy proxyErrors(m_request.get(), &RestRequest::proxyConnectionError);
+    m_request->send(m_request->userUrl(QStringLiteral("http://webservice.invalid/balance")), RestRequest::Get,
+                    nullptr);
+    QVERIFY(proxyErrors.wait(5000));
+    QCOMPARE(errors.size(), 0);
+
+    // Without a proxy, a refused connection is the service's failure.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    proxyErrors.clear();
+    m_request->send(QUrl(QStringLiteral("http://127.0.0.1:%1/balance").arg(port)), RestRequest::Get, nullptr);
+    QVERIFY(errors.wait(5000));
+    QCOMPARE(proxyErrors.size(), 0);
 }
 
 void TestRestRequest::passwordsNeverReachTheTrace()
