@@ -1,5 +1,6 @@
 #include "history/callhistory.h"
 #include "settings/dbstore.h"
+#include "support/casestore.h"
 #include "support/testenvironment.h"
 #include "ui/contactmanager.h"
 
@@ -11,18 +12,6 @@
 #include <memory>
 
 namespace {
-
-class CaseStore : public DbStore
-{
-public:
-    explicit CaseStore(const QString &fileName)
-        : m_fileName(fileName)
-    { }
-    QString databaseFileName() const override { return m_fileName; }
-
-private:
-    QString m_fileName;
-};
 
 // A call history on a clock the test sets.
 class ClockedCallHistory : public CallHistory

@@ -1,6 +1,7 @@
 #include "history/loginhistory.h"
 #include "history/numberhistory.h"
 #include "settings/dbstore.h"
+#include "support/casestore.h"
 #include "support/testenvironment.h"
 
 #include <QApplication>
@@ -11,18 +12,6 @@
 #include <memory>
 
 namespace {
-
-class CaseStore : public DbStore
-{
-public:
-    explicit CaseStore(const QString &fileName)
-        : m_fileName(fileName)
-    { }
-    QString databaseFileName() const override { return m_fileName; }
-
-private:
-    QString m_fileName;
-};
 
 // A number history on a clock the test sets.
 class ClockedNumberHistory : public NumberHistory

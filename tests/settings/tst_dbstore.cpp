@@ -1,5 +1,6 @@
 #include "settings/dbstore.h"
 #include "settings/emailvalidator.h"
+#include "support/casestore.h"
 #include "support/testenvironment.h"
 
 #include <QApplication>
@@ -14,19 +15,6 @@
 #include <memory>
 
 namespace {
-
-// A store over its own file, so that every case starts from nothing.
-class CaseStore : public DbStore
-{
-public:
-    explicit CaseStore(const QString &fileName)
-        : m_fileName(fileName)
-    { }
-    QString databaseFileName() const override { return m_fileName; }
-
-private:
-    QString m_fileName;
-};
 
 // Reads the file through a connection of its own, as another program would.
 QList<QStringList> rowsOf(const QString &path, const QString &statement)

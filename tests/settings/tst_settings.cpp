@@ -1,6 +1,7 @@
 #include "settings/dbstore.h"
 #include "settings/settings.h"
 #include "settings/xdgautostartentry.h"
+#include "support/casestore.h"
 #include "support/testenvironment.h"
 #include "talk/plixtalk.h"
 
@@ -16,18 +17,6 @@
 #include <memory>
 
 namespace {
-
-class CaseStore : public DbStore
-{
-public:
-    explicit CaseStore(const QString &fileName)
-        : m_fileName(fileName)
-    { }
-    QString databaseFileName() const override { return m_fileName; }
-
-private:
-    QString m_fileName;
-};
 
 // A talk session whose proxy is already configured.
 class ConfiguredTalk : public talk::PlixTalk

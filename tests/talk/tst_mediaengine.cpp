@@ -1,5 +1,6 @@
 #include "settings/dbstore.h"
 #include "settings/settings.h"
+#include "support/casestore.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "talk/call.h"
@@ -24,18 +25,6 @@ const PlixStandinControl *control()
 {
     return TalkTesting::control();
 }
-
-class FileStore : public DbStore
-{
-public:
-    explicit FileStore(const QString &path)
-        : m_path(path)
-    { }
-    QString databaseFileName() const override { return m_path; }
-
-private:
-    QString m_path;
-};
 
 // Follows the engine's calls and writes what happens to them, one line per
 // signal, e.g. "hungup call-1 2".
@@ -150,7 +139,7 @@ private slots:
 private:
     std::unique_ptr<TestTalk> m_talk;
     MediaEngine *m_engine = nullptr;
-    std::unique_ptr<FileStore> m_store;
+    std::unique_ptr<CaseStore> m_store;
     std::unique_ptr<Settings> m_settings;
 };
 
@@ -163,7 +152,7 @@ void TestMediaEngine::initTestCase()
 void TestMediaEngine::init()
 {
     control()->reset();
-    m_store = std::make_unique<FileStore>(TestEnvironment::freshDirectory(QStringLiteral("db"))
+    m_store = std::make_unique<CaseStore>(TestEnvironment::freshDirectory(QStringLiteral("db"))
                                           + QStringLiteral("/data.px"));
     m_store->loadDatabases();
     m_settings = std::make_unique<Settings>(m_store.get());

@@ -53,7 +53,7 @@ public:
     }
 
     UiTesting::PromptRecorder prompts;
-    UiTesting::CaseStore store;
+    CaseStore store;
     std::unique_ptr<Settings> settings;
     std::unique_ptr<History> history = std::make_unique<History>();
     PhoneRig phone;

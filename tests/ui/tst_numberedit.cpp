@@ -3,6 +3,7 @@
 #include "phone/phonerig.h"
 #include "prefixprovider.h"
 #include "settings/dbstore.h"
+#include "support/casestore.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "talk/call.h"
@@ -43,18 +44,6 @@ QString screenshotPath(const QString &name)
     dir.mkpath(QStringLiteral("screenshots"));
     return dir.filePath(QStringLiteral("screenshots/") + name);
 }
-
-class CaseStore : public DbStore
-{
-public:
-    explicit CaseStore(const QString &fileName)
-        : m_fileName(fileName)
-    { }
-    QString databaseFileName() const override { return m_fileName; }
-
-private:
-    QString m_fileName;
-};
 
 // A number history whose clock moves one second per number.
 class ClockedNumberHistory : public NumberHistory

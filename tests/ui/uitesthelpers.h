@@ -2,6 +2,7 @@
 #define UITESTHELPERS_H
 
 #include "settings/dbstore.h"
+#include "support/casestore.h"
 #include "ui/messageprompt.h"
 #include "util/connectivitycheck.h"
 
@@ -50,19 +51,6 @@ inline QString screenshotPath(const QString &name)
     dir.mkpath(QStringLiteral("screenshots"));
     return dir.filePath(QStringLiteral("screenshots/") + name);
 }
-
-// A database of its own for one test case, in the test's data folder.
-class CaseStore : public DbStore
-{
-public:
-    explicit CaseStore(const QString &fileName)
-        : m_fileName(fileName)
-    { }
-    QString databaseFileName() const override { return m_fileName; }
-
-private:
-    QString m_fileName;
-};
 
 // Stands in for the user in front of the message boxes while it lives: it
 // records each box and answers with the next queued button (Ok, or No for a
