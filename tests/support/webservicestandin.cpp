@@ -386,6 +386,24 @@ void WebserviceStandIn::delayNext(int milliseconds, const Match &match)
     m_delays.append(steering);
 }
 
+void WebserviceStandIn::answerNextTrickling(const QByteArray &body, int chunkSize, int interval, int status,
+                                            const Match &match)
+{
+    Answer answer {status, body, kJsonType};
+    answer.chunkSize = qMax(1, chunkSize);
+    answer.interval = qMax(1, interval);
+    queueAnswer(match, answer);
+}
+
+void WebserviceStandIn::answerNextEndless(int chunkSize, int interval, const Match &match)
+{
+    Answer answer {200, QByteArray(), kJsonType};
+    answer.chunkSize = qMax(1, chunkSize);
+    answer.interval = qMax(1, interval);
+    answer.endless = true;
+    queueAnswer(match, answer);
+}
+
 void WebserviceStandIn::queueAnswer(const Match &match, const Answer &answer)
 {
     Steering steering;
@@ -421,7 +439,10 @@ void WebserviceStandIn::handle(const QHttpServerRequest &httpRequest, QHttpServe
         }
     }
     if (delay <= 0) {
-        send(responder, reply, request);
+        if (reply.chunkSize > 0)
+            startStream(std::make_unique<QHttpServerResponder>(std::move(responder)), reply, request);
+        else
+            send(responder, reply, request);
         return;
     }
 
@@ -756,8 +777,57 @@ void WebserviceStandIn::sendPending(quint64 serial)
     Pending pending = std::move(it->second);
     m_pending.erase(it);
     disconnect(pending.disconnection);
-    if (pending.socket)
+    if (!pending.socket)
+        return;
+    if (pending.answer.chunkSize > 0)
+        startStream(std::move(pending.responder), pending.answer, pending.request);
+    else
         send(*pending.responder, pending.answer, pending.request);
+}
+
+void WebserviceStandIn::startStream(std::unique_ptr<QHttpServerResponder> responder, const Answer &answer,
+                                    const Request &request)
+{
+    QPointer<QTcpSocket> socket = responder->socket();
+    responder->writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(answer.status));
+    responder->writeHeader(QByteArrayLiteral("Content-Type"), answer.contentType);
+    if (!answer.endless)
+        responder->writeHeader(QByteArrayLiteral("Content-Length"), QByteArray::number(answer.body.size()));
+    responder->writeBody(QByteArray());
+
+    // The responder stays with the timer, which feeds the socket directly
+    // until the body is out or the client has gone.
+    auto *timer = new QTimer(this);
+    timer->setInterval(answer.interval);
+    auto shared = std::make_shared<std::unique_ptr<QHttpServerResponder>>(std::move(responder));
+    auto offset = std::make_shared<qsizetype>(0);
+    const QByteArray filler(answer.chunkSize, ' ');
+    connect(timer, &QTimer::timeout, this, [timer, socket, shared, offset, filler, answer] {
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState) {
+            shared->reset();
+            timer->deleteLater();
+            return;
+        }
+        if (answer.endless) {
+            socket->write(filler);
+            return;
+        }
+        socket->write(answer.body.mid(*offset, answer.chunkSize));
+        *offset += answer.chunkSize;
+        if (*offset >= answer.body.size()) {
+            shared->reset();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+
+    for (Request &recorded : m_requests) {
+        if (recorded.serial == request.serial) {
+            recorded.status = answer.status;
+            recorded.answeredAt = m_clock.elapsed();
+            break;
+        }
+    }
 }
 
 WebserviceStandIn::AccountData *WebserviceStandIn::accountData(const QString &username)

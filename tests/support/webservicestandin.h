@@ -131,6 +131,14 @@ public:
     void answerNextWithEmptyBody(int status = 200, const Match &match = {});
     void answerNextWith(int status, const QByteArray &body, const Match &match = {});
     void delayNext(int milliseconds, const Match &match = {});
+    // The next matching request is answered slowly: status line and headers
+    // (with the body's full length) at once, then chunkSize bytes of the body
+    // every interval milliseconds.
+    void answerNextTrickling(const QByteArray &body, int chunkSize, int interval, int status = 200,
+                             const Match &match = {});
+    // The next matching request gets a body without a length that never
+    // ends: chunkSize bytes of filler every interval milliseconds.
+    void answerNextEndless(int chunkSize, int interval, const Match &match = {});
     void clearSteering();
 
     static QByteArray malformedBody();
@@ -148,6 +156,9 @@ private:
         int status = 200;
         QByteArray body;
         QByteArray contentType;
+        int chunkSize = 0; // > 0: the body goes out a chunk at a time
+        int interval = 0;
+        bool endless = false;
     };
 
     struct AccountData
@@ -193,6 +204,8 @@ private:
     Answer serveInvite(const Request &request, AccountData &data);
     void send(QHttpServerResponder &responder, const Answer &answer, Request request);
     void sendPending(quint64 serial);
+    void startStream(std::unique_ptr<QHttpServerResponder> responder, const Answer &answer,
+                     const Request &request);
     AccountData *accountData(const QString &username);
     const AccountData *accountData(const QString &username) const;
 
