@@ -44,6 +44,7 @@ ContactManager::ContactManager(QObject *parent)
     , m_task(new GroupAddEditDeleteTask(this))
 {
     m_task->setContactManager(this);
+    connect(m_task, &GroupAddEditDeleteTask::contactAdded, this, &ContactManager::contactAdded);
 }
 
 ContactManager::~ContactManager() = default;

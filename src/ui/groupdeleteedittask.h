@@ -72,6 +72,8 @@ signals:
     void success();
     // An operation stopped: a request failed or was not answered in time.
     void error();
+    // The web service's answer to a single contact addition.
+    void contactAdded(const Contact &contact, bool accepted);
 
 private slots:
     void deleteNextContact();

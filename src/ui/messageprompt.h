@@ -21,6 +21,8 @@ public:
         QString text;
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        // Plain for texts that carry someone else's data.
+        Qt::TextFormat textFormat = Qt::AutoText;
     };
     // Answers a request with the button the user would have pressed.
     using Handler = std::function<QMessageBox::StandardButton(const Request &request)>;
