@@ -1,13 +1,14 @@
 #include "importcontacts/googleimporter.h"
 
 #include "importcontacts/netutil.h"
-#include "rest/json.h"
 #include "util/trace.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QUrlQuery>
 
 namespace {
 
@@ -15,33 +16,33 @@ const QByteArray kUserAgent = QByteArrayLiteral("GData-C++/1.0");
 const QByteArray kGDataVersion = QByteArrayLiteral("3.0");
 const QByteArray kFormType = QByteArrayLiteral("application/x-www-form-urlencoded;charset=\"utf-8\"");
 
-QString textOf(const QVariant &object, const QString &key)
+QString textOf(const QJsonValue &object, const QString &key)
 {
-    return object.toMap().value(key).toString();
+    return NetUtil::jsonText(object.toObject().value(key));
 }
 
-ImportContact contactOfEntry(const QVariantMap &entry)
+ImportContact contactOfEntry(const QJsonObject &entry)
 {
     ImportContact contact;
     contact.type = ImportContact::Google;
     const QString email
-        = textOf(entry.value(QStringLiteral("gd$email")).toList().value(0), QStringLiteral("address"));
+        = textOf(entry.value(QStringLiteral("gd$email")).toArray().at(0), QStringLiteral("address"));
     if (!email.isEmpty())
         contact.emails << email;
 
     QString phone;
-    const QVariantList phones = entry.value(QStringLiteral("gd$phoneNumber")).toList();
-    for (auto it = phones.crbegin(); it != phones.crend(); ++it) {
-        const QVariantMap number = it->toMap();
+    const QJsonArray phones = entry.value(QStringLiteral("gd$phoneNumber")).toArray();
+    for (qsizetype i = phones.size() - 1; i >= 0; --i) {
+        const QJsonObject number = phones.at(i).toObject();
         if (number.contains(QStringLiteral("$t"))) {
-            phone = number.value(QStringLiteral("$t")).toString();
+            phone = NetUtil::jsonText(number.value(QStringLiteral("$t")));
             break;
         }
     }
     if (!phone.isEmpty())
         contact.phones << phone;
 
-    const QVariantMap name = entry.value(QStringLiteral("gd$name")).toMap();
+    const QJsonObject name = entry.value(QStringLiteral("gd$name")).toObject();
     contact.firstName = textOf(name.value(QStringLiteral("gd$givenName")), QStringLiteral("$t"));
     contact.lastName = textOf(name.value(QStringLiteral("gd$familyName")), QStringLiteral("$t"));
     return contact;
@@ -178,14 +179,14 @@ void GoogleImporter::parseContactList(const QString &json)
 
 bool GoogleImporter::parseFeed(const QString &json, QList<ImportContact> &contacts)
 {
-    bool ok = true;
-    const QVariant root = Json::parse(json, ok);
-    if (!ok || !root.isValid())
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError)
         return false;
-    const QVariantList entries
-        = root.toMap().value(QStringLiteral("feed")).toMap().value(QStringLiteral("entry")).toList();
+    const QJsonArray entries
+        = document.object().value(QStringLiteral("feed")).toObject().value(QStringLiteral("entry")).toArray();
     contacts.reserve(contacts.size() + entries.size());
-    for (const QVariant &entry : entries)
-        contacts << contactOfEntry(entry.toMap());
+    for (const QJsonValue &entry : entries)
+        contacts << contactOfEntry(entry.toObject());
     return true;
 }

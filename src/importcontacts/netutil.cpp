@@ -2,6 +2,7 @@
 
 #include "util/trace.h"
 
+#include <QJsonValue>
 #include <QMessageAuthenticationCode>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -39,6 +40,19 @@ bool isTokenText(const QString &text)
 {
     static const QRegularExpression token(QStringLiteral("^[A-Za-z0-9._~+/=%-]+$"));
     return token.match(text).hasMatch();
+}
+
+QString jsonText(const QJsonValue &value)
+{
+    switch (value.type()) {
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Double:
+    case QJsonValue::Bool:
+        return value.toVariant().toString();
+    default:
+        return QString();
+    }
 }
 
 QByteArray pct(const QString &text)

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QString>
 
+class QJsonValue;
 class QNetworkReply;
 class QNetworkRequest;
 
@@ -20,6 +21,10 @@ bool checkReplyIsOk(QNetworkReply *reply);
 // Whether a token from a provider may go into a header or a body as it is:
 // letters, digits and - . _ ~ + / = %.
 bool isTokenText(const QString &text);
+
+// A JSON value read where text is expected: a string as it is, a number or
+// a boolean as its text, anything else empty.
+QString jsonText(const QJsonValue &value);
 
 // Percent-encoding of the UTF-8 text, all but A-Z a-z 0-9 - . _ ~.
 QByteArray pct(const QString &text);

@@ -1,10 +1,12 @@
 #include "importcontacts/yahooimporter.h"
 
 #include "importcontacts/netutil.h"
-#include "rest/json.h"
 #include "util/trace.h"
 
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -39,10 +41,10 @@ QByteArray formBody(const QMap<QString, QString> &fields, bool trailingAmpersand
     return body;
 }
 
-QString composeAddress(const QVariantMap &value)
+QString composeAddress(const QJsonObject &value)
 {
     const auto part = [&value](const char *key) {
-        return value.value(QLatin1String(key)).toString();
+        return NetUtil::jsonText(value.value(QLatin1String(key)));
     };
     QString address;
     if (const QString street = part("street"); !street.isEmpty())
@@ -57,39 +59,40 @@ QString composeAddress(const QVariantMap &value)
     return address;
 }
 
-ImportContact contactOf(const QVariantMap &entry, const QString &mailDomain)
+ImportContact contactOf(const QJsonObject &entry, const QString &mailDomain)
 {
     ImportContact contact;
     contact.type = ImportContact::Yahoo;
     QString yahooId;
-    const QVariantList fields = entry.value(QStringLiteral("fields")).toList();
-    for (const QVariant &item : fields) {
-        const QVariantMap field = item.toMap();
-        const QString type = field.value(QStringLiteral("type")).toString();
-        const QVariant value = field.value(QStringLiteral("value"));
+    const QJsonArray fields = entry.value(QStringLiteral("fields")).toArray();
+    for (const QJsonValue &item : fields) {
+        const QJsonObject field = item.toObject();
+        const QString type = NetUtil::jsonText(field.value(QStringLiteral("type")));
+        const QJsonValue value = field.value(QStringLiteral("value"));
+        const QString text = NetUtil::jsonText(value);
         if (type == QLatin1String("yahooid")) {
             if (yahooId.isEmpty())
-                yahooId = value.toString();
+                yahooId = text;
         } else if (type == QLatin1String("email")) {
-            if (const QString email = value.toString(); !email.isEmpty())
-                contact.emails << email;
+            if (!text.isEmpty())
+                contact.emails << text;
         } else if (type == QLatin1String("name")) {
-            const QVariantMap name = value.toMap();
+            const QJsonObject name = value.toObject();
             const auto set = [&name](const char *key, QString &member) {
-                if (const QString text = name.value(QLatin1String(key)).toString(); !text.isEmpty())
-                    member = text;
+                if (const QString part = NetUtil::jsonText(name.value(QLatin1String(key))); !part.isEmpty())
+                    member = part;
             };
             set("givenName", contact.firstName);
             set("middleName", contact.middleName);
             set("familyName", contact.lastName);
         } else if (type == QLatin1String("nickname")) {
-            if (const QString nick = value.toString(); !nick.isEmpty())
-                contact.nickName = nick;
+            if (!text.isEmpty())
+                contact.nickName = text;
         } else if (type == QLatin1String("phone")) {
-            if (const QString phone = value.toString(); !phone.isEmpty())
-                contact.phones << phone;
+            if (!text.isEmpty())
+                contact.phones << text;
         } else if (type == QLatin1String("address")) {
-            contact.address = composeAddress(value.toMap());
+            contact.address = composeAddress(value.toObject());
         }
     }
     if (contact.emails.isEmpty() && !yahooId.isEmpty())
@@ -452,14 +455,17 @@ void YahooImporter::parseJsonToContactList(const QString &json)
 bool YahooImporter::parseContacts(const QString &json, const QString &mailDomain,
                                   QList<ImportContact> &contacts)
 {
-    bool ok = true;
-    const QVariant root = Json::parse(json, ok);
-    if (!ok || !root.isValid())
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError)
         return false;
-    const QVariantList entries
-        = root.toMap().value(QStringLiteral("contacts")).toMap().value(QStringLiteral("contact")).toList();
+    const QJsonArray entries = document.object()
+                                   .value(QStringLiteral("contacts"))
+                                   .toObject()
+                                   .value(QStringLiteral("contact"))
+                                   .toArray();
     contacts.reserve(contacts.size() + entries.size());
-    for (const QVariant &entry : entries)
-        contacts << contactOf(entry.toMap(), mailDomain);
+    for (const QJsonValue &entry : entries)
+        contacts << contactOf(entry.toObject(), mailDomain);
     return true;
 }

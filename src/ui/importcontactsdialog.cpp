@@ -13,6 +13,7 @@
 #include "util/trace.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QTimer>
@@ -163,6 +164,8 @@ void ImportContactsDialog::onSelectProviderClicked()
 
     // The old importer's chain and a pending import end with it.
     importTimer->stop();
+    m_importing = false;
+    m_toImport.clear();
     delete importer;
     contacts.clear();
     phoneContacts.clear();
@@ -492,41 +495,66 @@ void ImportContactsDialog::importContacts()
         return;
     importedCount = 0;
     m_acceptedCount = 0;
-    const QList<ImportContact> checked = checkedContacts(ui->importListWidget);
-    for (const ImportContact &imported : checked) {
-        Contact contact;
-        contact.setFirstName(imported.firstName);
-        contact.setLastName(imported.lastName);
-        contact.setNick(imported.nickName);
-        contact.setEmails(imported.emails);
-        if (contact.firstName().isEmpty()) {
-            if (!contact.nick().isEmpty()) {
-                contact.setFirstName(contact.nick());
-            } else if (!imported.emails.isEmpty()) {
-                const QString &email = imported.emails.first();
-                const qsizetype at = email.indexOf(QLatin1Char('@'));
-                contact.setFirstName(at > 0 ? email.left(at) : email);
-            }
-        }
-        QList<PhoneNumber> phones;
-        for (QString number : imported.phones) {
-            PhoneNumber phone;
-            phone.setType(PhoneNumber::Home);
-            phone.setNumber(number.remove(QLatin1Char('-')).remove(QLatin1Char('+')));
-            phones << phone;
-        }
-        contact.setPhones(phones);
-        contact.setAddressLine1(imported.address);
-        contact.setGroupName(groupName);
-        if (contact.nick().isEmpty())
-            contact.setNick(contact.generateNick());
-        contact.setNick(cleanNick(contact.nick()));
-        ++importedCount;
-        ++m_awaitedAnswers;
-        contactManager->addNewContact(contact);
-    }
-    TRACE << "Final imported count:" << importedCount;
+    m_toImport = checkedContacts(ui->importListWidget);
+    m_importing = true;
+    handNextContacts();
+}
 
+// A big address book goes over in slices, so the window keeps drawing.
+void ImportContactsDialog::handNextContacts()
+{
+    if (!m_importing)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_toImport.isEmpty() && contactManager) {
+        addImported(m_toImport.takeFirst());
+        if (!m_toImport.isEmpty() && slice.elapsed() >= ImportSlice) {
+            QTimer::singleShot(0, this, &ImportContactsDialog::handNextContacts);
+            return;
+        }
+    }
+    finishImport();
+}
+
+void ImportContactsDialog::addImported(const ImportContact &imported)
+{
+    Contact contact;
+    contact.setFirstName(imported.firstName);
+    contact.setLastName(imported.lastName);
+    contact.setNick(imported.nickName);
+    contact.setEmails(imported.emails);
+    if (contact.firstName().isEmpty()) {
+        if (!contact.nick().isEmpty()) {
+            contact.setFirstName(contact.nick());
+        } else if (!imported.emails.isEmpty()) {
+            const QString &email = imported.emails.first();
+            const qsizetype at = email.indexOf(QLatin1Char('@'));
+            contact.setFirstName(at > 0 ? email.left(at) : email);
+        }
+    }
+    QList<PhoneNumber> phones;
+    for (QString number : imported.phones) {
+        PhoneNumber phone;
+        phone.setType(PhoneNumber::Home);
+        phone.setNumber(number.remove(QLatin1Char('-')).remove(QLatin1Char('+')));
+        phones << phone;
+    }
+    contact.setPhones(phones);
+    contact.setAddressLine1(imported.address);
+    contact.setGroupName(groupName);
+    if (contact.nick().isEmpty())
+        contact.setNick(contact.generateNick());
+    contact.setNick(cleanNick(contact.nick()));
+    ++importedCount;
+    ++m_awaitedAnswers;
+    contactManager->addNewContact(contact);
+}
+
+void ImportContactsDialog::finishImport()
+{
+    m_importing = false;
+    TRACE << "Final imported count:" << importedCount;
     if (importedCount > 0)
         goToPage(InvitePage);
     else

@@ -40,6 +40,8 @@ public:
     using ImporterFactory = std::function<ContactImporter *(int provider, QObject *parent)>;
     // Between the Import button and the import.
     static constexpr int ImportDelay = 2000;
+    // Longest stretch of handing contacts over before the window gets a turn.
+    static constexpr int ImportSlice = 10;
 
     explicit ImportContactsDialog(QWidget *parent = nullptr);
     ~ImportContactsDialog() override;
@@ -73,6 +75,7 @@ private slots:
     void onImporterErrorLoggingIn();
     void onImporterFinished();
     void importContacts();
+    void handNextContacts();
     void onContactAnswered(bool accepted);
 
 private:
@@ -84,6 +87,8 @@ private:
     void signIn();
     void checkAndImport();
     void sendInvitations();
+    void addImported(const ImportContact &imported);
+    void finishImport();
     void endSignIn();
     void updateConclusion();
     void warn(const QString &title, const QString &text);
@@ -100,6 +105,9 @@ private:
     QPointer<RestManager> restManager;
     QPointer<ContactManager> contactManager;
     QTimer *const importTimer;
+    // Checked contacts still to be handed over.
+    QList<ImportContact> m_toImport;
+    bool m_importing = false;
     // Contacts handed over whose answer has not come yet.
     int m_awaitedAnswers = 0;
     int m_acceptedCount = 0;

@@ -37,7 +37,17 @@ const QString kMail = QStringLiteral("jo.user");
 // Every character a form body must encode.
 const QString kMailPassword = QStringLiteral("p&=+ é%");
 
-enum Scenario { WrongPassword, ConsentRefused, MalformedFeed, RedirectLoop, SlowProvider, ForeignFormHost };
+enum Scenario {
+    WrongPassword,
+    Captcha,
+    ConsentRefused,
+    MalformedFeed,
+    RedirectLoop,
+    SlowProvider,
+    ForeignFormHost,
+    PlainHttpFeed,
+    HugePage
+};
 
 QJsonObject field(const QString &type, const QJsonValue &value)
 {
@@ -64,6 +74,7 @@ private slots:
     void failuresEndTheSignIn_data();
     void failuresEndTheSignIn();
     void importChecksAndProviderSwitch();
+    void restartDropsTheChainUnderWay();
 
 private:
     template<typename T>
@@ -92,6 +103,7 @@ private:
     std::unique_ptr<ImportContactsDialog> m_dialog;
     std::unique_ptr<UiTesting::PromptRecorder> m_prompts;
     int m_timeout = 10000;
+    bool m_plainHttpFeed = false;
     QList<int> m_progress;
 };
 
@@ -154,9 +166,13 @@ void TestImportContactsDialog::init()
     m_dialog->setContactManager(m_book.get());
     m_dialog->setGroups({QStringLiteral("Friends"), QStringLiteral("Work")});
     m_timeout = 10000;
+    m_plainHttpFeed = false;
     m_dialog->setImporterFactory([this](int provider, QObject *parent) {
+        GoogleEndpoints google = m_google->endpoints();
+        if (m_plainHttpFeed)
+            google.contacts.setScheme(QStringLiteral("http"));
         ContactImporter *importer = provider == ImportContactsDialog::Google
-            ? static_cast<ContactImporter *>(new GoogleImporter(m_google->endpoints(), parent))
+            ? static_cast<ContactImporter *>(new GoogleImporter(google, parent))
             : new YahooImporter(m_yahoo->endpoints(), parent);
         importer->setTimeouts(m_timeout, 3 * m_timeout);
         return importer;
@@ -309,7 +325,9 @@ void TestImportContactsDialog::failuresEndTheSignIn_data()
     const int login = ImportContactsDialog::LoginPage;
     const int start = ImportContactsDialog::ProviderPage;
     QTest::newRow("google, wrong password") << google << int(WrongPassword) << "Login error" << login;
+    QTest::newRow("google, captcha wanted") << google << int(Captcha) << "Network error" << start;
     QTest::newRow("google, malformed feed") << google << int(MalformedFeed) << "Network error" << start;
+    QTest::newRow("google, feed over plain http") << google << int(PlainHttpFeed) << "Network error" << start;
     QTest::newRow("google, slow") << google << int(SlowProvider) << "Network error" << start;
     QTest::newRow("yahoo, wrong password") << yahoo << int(WrongPassword) << "Login error" << login;
     QTest::newRow("yahoo, consent refused") << yahoo << int(ConsentRefused) << "Network error" << start;
@@ -317,6 +335,7 @@ void TestImportContactsDialog::failuresEndTheSignIn_data()
     QTest::newRow("yahoo, redirect loop") << yahoo << int(RedirectLoop) << "Network error" << start;
     QTest::newRow("yahoo, slow") << yahoo << int(SlowProvider) << "Network error" << start;
     QTest::newRow("yahoo, form posts elsewhere") << yahoo << int(ForeignFormHost) << "Network error" << start;
+    QTest::newRow("yahoo, endless page") << yahoo << int(HugePage) << "Network error" << start;
 }
 
 void TestImportContactsDialog::failuresEndTheSignIn()
@@ -332,8 +351,21 @@ void TestImportContactsDialog::failuresEndTheSignIn()
     case WrongPassword:
         password = QStringLiteral("wrong");
         break;
+    case Captcha:
+        m_google->answerNext(
+            "/accounts/ClientLogin",
+            ProviderStandIn::text(403,
+                                  "Error=CaptchaRequired\nCaptchaToken=ct\nCaptchaUrl=Captcha?ctoken=ct\n"));
+        break;
     case ConsentRefused:
         m_yahoo->setConsentRefused(true);
+        break;
+    case PlainHttpFeed:
+        m_plainHttpFeed = true;
+        break;
+    case HugePage:
+        m_yahoo->answerNext("/login/form",
+                            ProviderStandIn::html(QByteArray(ContactImporter::PageLimit + 1, ' ')));
         break;
     case MalformedFeed:
         standIn->answerNext(yahoo ? "/v1/user/GUIDABC123/contacts;count=max"
@@ -360,8 +392,10 @@ void TestImportContactsDialog::failuresEndTheSignIn()
     const QStringList lines = standIn->requestLines();
     if (scenario == RedirectLoop)
         QCOMPARE(lines.count("GET /login/start"), 1 + YahooImporter::MaxRedirects / 2);
-    if (scenario == ForeignFormHost)
+    if (scenario == ForeignFormHost || scenario == HugePage)
         QVERIFY(!lines.contains("POST /login/verify") && lines.contains("GET /login/form"));
+    if (scenario == PlainHttpFeed)
+        QCOMPARE(lines, QStringList {"POST /accounts/ClientLogin"});
     if (page == ImportContactsDialog::LoginPage) {
         QVERIFY(child<QPushButton>("importButton")->isEnabled());
         QVERIFY(child<QLabel>("processingLabel")->isHidden());
@@ -408,6 +442,22 @@ void TestImportContactsDialog::importChecksAndProviderSwitch()
     click("skipButton");
     click("skipButton");
     QCOMPARE(child<QLabel>("concludeLabel")->text(), "You haven't imported any contacts.");
+}
+
+void TestImportContactsDialog::restartDropsTheChainUnderWay()
+{
+    GoogleImporter importer(m_google->endpoints());
+    QSignalSpy finished(&importer, &ContactImporter::finished);
+    QSignalSpy failed(&importer, &ContactImporter::networkError);
+    m_google->setAnswerDelay(100);
+    importer.startImportingContacts(kMail, QStringLiteral("wrong"));
+    QTRY_COMPARE(m_google->requests().size(), 1);
+    importer.startImportingContacts(kMail, kMailPassword);
+    QTRY_COMPARE(finished.size(), 1);
+    QTest::qWait(300);
+    QCOMPARE(finished.size() + failed.size(), 1);
+    QCOMPARE(importer.sortedContactList().size(), 3);
+    QCOMPARE(importer.sortedContactList().first().firstName, "Ann");
 }
 
 LINKORA_TEST_MAIN(TestImportContactsDialog)
