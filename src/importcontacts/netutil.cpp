@@ -31,8 +31,10 @@ bool checkReplyIsOk(QNetworkReply *reply)
     }
     if (reply->error() == QNetworkReply::NoError)
         return true;
-    TRACE << reply->errorString();
-    TRACE << reply->error();
+    // Not the error text: it quotes the address, tokens included, and the
+    // server's own words.
+    TRACE << "Request failed:" << reply->error();
+    TRACE << "HTTP status:" << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     return false;
 }
 

@@ -15,7 +15,8 @@ class QNetworkRequest;
 // and OAuth 1.0 signing, and header dumps for the trace.
 namespace NetUtil {
 
-// False, with a trace, for a null reply or one that ended in an error.
+// False, with a trace of the error code, for a null reply or one that ended
+// in an error.
 bool checkReplyIsOk(QNetworkReply *reply);
 
 // Whether a token from a provider may go into a header or a body as it is:

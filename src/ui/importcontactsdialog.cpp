@@ -163,9 +163,7 @@ void ImportContactsDialog::onSelectProviderClicked()
         return;
 
     // The old importer's chain and a pending import end with it.
-    importTimer->stop();
-    m_importing = false;
-    m_toImport.clear();
+    stopImport();
     delete importer;
     contacts.clear();
     phoneContacts.clear();
@@ -321,6 +319,8 @@ void ImportContactsDialog::signIn()
         warn(tr("Insert password"), tr("Please insert your password"));
         return;
     }
+    // An import still waiting would read the rows of the last sign-in.
+    stopImport();
     ui->processingLabel->show();
     ui->loginProgressBar->show();
     ui->importButton->setEnabled(false);
@@ -549,6 +549,14 @@ void ImportContactsDialog::addImported(const ImportContact &imported)
     ++importedCount;
     ++m_awaitedAnswers;
     contactManager->addNewContact(contact);
+}
+
+void ImportContactsDialog::stopImport()
+{
+    importTimer->stop();
+    m_importing = false;
+    m_toImport.clear();
+    ui->importProgressBar->hide();
 }
 
 void ImportContactsDialog::finishImport()

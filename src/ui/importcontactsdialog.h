@@ -89,6 +89,7 @@ private:
     void sendInvitations();
     void addImported(const ImportContact &imported);
     void finishImport();
+    void stopImport();
     void endSignIn();
     void updateConclusion();
     void warn(const QString &title, const QString &text);

@@ -74,7 +74,6 @@ private slots:
     void failuresEndTheSignIn_data();
     void failuresEndTheSignIn();
     void importChecksAndProviderSwitch();
-    void restartDropsTheChainUnderWay();
 
 private:
     template<typename T>
@@ -442,22 +441,6 @@ void TestImportContactsDialog::importChecksAndProviderSwitch()
     click("skipButton");
     click("skipButton");
     QCOMPARE(child<QLabel>("concludeLabel")->text(), "You haven't imported any contacts.");
-}
-
-void TestImportContactsDialog::restartDropsTheChainUnderWay()
-{
-    GoogleImporter importer(m_google->endpoints());
-    QSignalSpy finished(&importer, &ContactImporter::finished);
-    QSignalSpy failed(&importer, &ContactImporter::networkError);
-    m_google->setAnswerDelay(100);
-    importer.startImportingContacts(kMail, QStringLiteral("wrong"));
-    QTRY_COMPARE(m_google->requests().size(), 1);
-    importer.startImportingContacts(kMail, kMailPassword);
-    QTRY_COMPARE(finished.size(), 1);
-    QTest::qWait(300);
-    QCOMPARE(finished.size() + failed.size(), 1);
-    QCOMPARE(importer.sortedContactList().size(), 3);
-    QCOMPARE(importer.sortedContactList().first().firstName, "Ann");
 }
 
 LINKORA_TEST_MAIN(TestImportContactsDialog)
