@@ -196,7 +196,9 @@ bool SingleInstance::claim()
             return false;
         case Claim::Failed:
             reasons << folder.path
-                    + QStringLiteral(" cannot hold the lock (error %1)").arg(int(m_lockFile->error()));
+                    + (m_lockFile->error() == QLockFile::PermissionError
+                           ? QStringLiteral(" is not writable")
+                           : QStringLiteral(" cannot hold the lock file"));
             break;
         }
     }
