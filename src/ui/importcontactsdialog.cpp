@@ -218,6 +218,7 @@ void ImportContactsDialog::goToPage(int page)
         // One sign-in at a time; Back leaves a running one going.
         ui->importButton->setEnabled(!importer || !importer->isRunning());
         importedCount = 0;
+        m_acceptedCount = 0;
         ui->serviceLoginLineEdit->setFocus();
         ui->contentStackedWidget->setCurrentWidget(ui->pageLogin);
         break;

