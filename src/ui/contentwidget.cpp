@@ -902,8 +902,9 @@ void ContentWidget::setupHotkeysForView(View view)
 
 void ContentWidget::onPlaceCallHotKeyActivated()
 {
+    // In the dial pad the key is the call button: it hangs up during a call.
     if (m_currentView == DialPadView)
-        m_ui->dialPadPage->doCall();
+        m_ui->dialPadPage->callOrHangUp();
     else if (m_currentView == ContactListView)
         m_ui->contactListPage->callCurrentContact();
 }
