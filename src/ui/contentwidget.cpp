@@ -164,6 +164,7 @@ ContentWidget::ContentWidget(QWidget *parent)
     connect(m_ui->loginCombo->lineEdit(), &QLineEdit::returnPressed, this,
             &ContentWidget::onLoginOrPasswordEditReturnPressed);
     connect(m_ui->loginCombo->lineEdit(), &QLineEdit::textEdited, this, &ContentWidget::onUsernameEdited);
+    connect(m_ui->cancelLoginButton, &QPushButton::clicked, this, &ContentWidget::onCancelLoginClicked);
     // By index, not by text: the text of an editable combo box changes with
     // every key typed.
     connect(m_ui->loginCombo, &QComboBox::currentIndexChanged, this, &ContentWidget::onLoginUserChanged);
@@ -711,6 +712,12 @@ void ContentWidget::onLoginButtonClicked()
 void ContentWidget::onLoginOrPasswordEditReturnPressed()
 {
     onLoginButtonClicked();
+}
+
+void ContentWidget::onCancelLoginClicked()
+{
+    setLoginInProgress(false);
+    emit loginCancelled();
 }
 
 void ContentWidget::setLoginInProgress(bool busy)
