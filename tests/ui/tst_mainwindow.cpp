@@ -840,7 +840,7 @@ void TestMainWindowCase::signInCanBeCancelled()
     Client &client = *m_client;
     Phone *phone = client.rig.phone.get();
     QSignalSpy loggedIn(phone, &Phone::loginSuccessful), failed(phone, &Phone::loginFailed);
-    control()->set_step_delay(slowTalkLogin ? 400 : 5);
+    control()->set_step_delay(slowTalkLogin ? 800 : 5);
     if (!slowTalkLogin)
         client.rig.server.answerNextTrickling(QByteArray(100, ' '), 1, 1000, 200,
                                               {QStringLiteral("account"), "GET"});
@@ -852,7 +852,7 @@ void TestMainWindowCase::signInCanBeCancelled()
     QVERIFY(cancel && cancel->isVisible());
     cancel->click();
     QCOMPARE(client.loginPage(), QStringLiteral("loginFormPage"));
-    QTest::qWait(600);
+    QTest::qWait(1000);
     QVERIFY(loggedIn.isEmpty() && failed.isEmpty() && m_prompts->requests.isEmpty());
     // The talk login was stopped, not completed and ended again.
     QVERIFY(!traces.contains(QStringLiteral("Login completed")));
