@@ -94,7 +94,7 @@ ContactPtr ContactManager::storeContact(const Contact &contact, bool verbose)
     const ContactPtr stored = ContactPtr::create(contact);
     if (stored->nick().isEmpty()) {
         TRACE << "Nick is empty, generating nick.";
-        stored->setNick(stored->generateNick());
+        stored->setNick(newNick(*stored));
     }
     if (verbose)
         TRACE << "   adding contact: " << stored->nick() << ", " << stored->firstName() << stored->lastName();
@@ -108,6 +108,16 @@ ContactPtr ContactManager::storeContact(const Contact &contact, bool verbose)
     group->addContact(stored);
     m_contacts.insert(stored->nick(), stored);
     return stored;
+}
+
+QString ContactManager::newNick(const Contact &contact) const
+{
+    // Contacts made in the same millisecond may share the generated one.
+    const QString generated = contact.generateNick();
+    QString nick = generated;
+    for (int n = 2; m_contacts.contains(nick); ++n)
+        nick = generated + QLatin1Char('-') + QString::number(n);
+    return nick;
 }
 
 void ContactManager::addGroup(const QString &name, bool isNew)

@@ -120,6 +120,8 @@ public slots:
 private:
     ContactGroupPtr findOrCreateGroup(const QString &name, bool verbose);
     ContactPtr storeContact(const Contact &contact, bool verbose);
+    // The contact's own generated nick, made unique in the book.
+    QString newNick(const Contact &contact) const;
 
     QMap<QString, ContactGroupPtr> m_groups;
     QMap<QString, ContactPtr> m_contacts;
