@@ -67,6 +67,12 @@ signals:
     void groupAlreadyExists(const QString &name);
     void contactUpdated(const QString &nick);
     void refreshContactListUI();
+    // A change of the book did not get through to the web service: it was
+    // refused, failed or not answered in time. The message says which change
+    // and why, in words for the user; show it as plain text (it holds names
+    // and the service's own words). The book keeps the change; an operation
+    // of several requests stops at the one that failed.
+    void writeFailed(const QString &message);
 
 public slots:
     // What the stored contacts share with the given texts (names exactly, a
@@ -107,11 +113,14 @@ public slots:
     void deleteGroupMoveContacts(const QString &name, const QString &targetGroupName);
     void deleteGroupMoveContacts(const ContactGroupPtr &group, const QString &targetGroupName);
     // Removes the group from the book; its contacts leave the book with it,
-    // or move to the target group.
+    // or move to the target group. A move to a group the book does not have,
+    // or to the group itself, is refused: nothing changes.
     void deleteGroup(const ContactGroupPtr &group, const QString &targetGroupName, bool moveContacts = false);
     void deleteGroup(const QString &name, const QString &targetGroupName, bool moveContacts = false);
     // Each connection to this slot delivers one invitation: it is removed
-    // after use.
+    // after use, the sender's other connections stay. Qt can single out only
+    // a connection made by signature (SIGNAL/SLOT, QMetaMethod); connect with
+    // member-function pointers through Qt::SingleShotConnection.
     void sendInvitations(const Invite &invite);
     void ensureDefaultGroupsPresent();
     // Empties the book and drops the changes not yet sent.

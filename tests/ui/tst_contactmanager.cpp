@@ -368,8 +368,12 @@ void TestContactManager::deletingAGroupChangesTheBookAtOnce()
     QCOMPARE(m_manager->contact(QStringLiteral("cid"))->groupName(), QStringLiteral("Friends"));
     QCOMPARE(refreshed.count(), 2);
 
-    // An absent name does nothing.
+    // An absent name does nothing, nor a move to a missing group or to itself.
     m_manager->deleteGroup(QStringLiteral("Nope"), QString());
+    for (const QString &target : {QStringLiteral("Nope"), QStringLiteral("Friends")})
+        m_manager->deleteGroupMoveContacts(QStringLiteral("Friends"), target);
+    QCOMPARE(m_manager->contactInGroup(QStringLiteral("Friends"), QStringLiteral("cid")),
+             m_manager->contact(QStringLiteral("cid")));
     QCOMPARE(refreshed.count(), 2);
 }
 
