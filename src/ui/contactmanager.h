@@ -20,8 +20,9 @@ class RestManager;
 // The address book in memory: the account's groups by name and every contact
 // by nick. Changes apply to the book at once and go to the web service
 // afterwards, in order and one at a time; the book does not wait for, nor
-// undo on, the service's answers. Contacts and groups are shared: one that
-// leaves the book stays valid for whoever still holds it.
+// undo on, the service's answers, but reports a change the service did not
+// take (writeFailed()). Contacts and groups are shared: one that leaves the
+// book stays valid for whoever still holds it.
 class ContactManager : public QObject
 {
     Q_OBJECT
@@ -123,7 +124,8 @@ public slots:
     // member-function pointers through Qt::SingleShotConnection.
     void sendInvitations(const Invite &invite);
     void ensureDefaultGroupsPresent();
-    // Empties the book and drops the changes not yet sent.
+    // Empties the book and drops the changes not yet answered, the one in
+    // flight included: nothing more is sent or reported for them.
     void clear();
 
 private:
