@@ -47,8 +47,16 @@ public:
     // Longest time a request may stay without progress before it fails.
     void setTransferTimeout(int milliseconds);
 
+    // Gives up the account requests under way; they report nothing more
+    // than a failure.
+    void abortAccountRequests();
+
     void setUsername(const QString &username);
     void setPassword(const QString &password);
+
+    // Aborts the changes of contacts and groups in flight; they end in no
+    // signal at all.
+    void abandonAddressBookWrites();
 
 public slots:
     void onUsernameChanged(const QString &username);
@@ -88,6 +96,10 @@ signals:
     void accountCreated(const Account &account);
     void requestFinished(const QList<OnlineNumber> &onlineNumbers);
     void requestFinished(const SMS &sms);
+    // Every change of a contact or a group sent ends in this once, after the
+    // other signals of its answer: ok, or failed (the service's refusal text
+    // given when it sent one).
+    void addressBookWriteFinished(bool ok, const QString &errorMessage);
 
 private slots:
     void slotErrorReceived();
