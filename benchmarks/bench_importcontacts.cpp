@@ -7,15 +7,11 @@
 #include "importcontacts/contactimporter.h"
 #include "importcontacts/googleimporter.h"
 #include "importcontacts/yahooimporter.h"
-#include "rest/restmanager.h"
-#include "settings/webserviceurls.h"
+#include "support/addressbookrig.h"
 #include "support/googlestandin.h"
 #include "support/testenvironment.h"
-#include "support/webservicestandin.h"
-#include "ui/contactmanager.h"
 #include "ui/importcontactsdialog.h"
 #include "ui/uitesthelpers.h"
-#include "util/installationidstore.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -141,19 +137,10 @@ void BenchImportContacts::fillListPageAndHandOver()
     QList<ImportContact> book;
     QVERIFY(GoogleImporter::parseFeed(m_googleFeed, book));
 
-    InstallationIdStore ids;
-    ids.load();
-    WebserviceStandIn service;
-    QVERIFY(service.listen());
-    service.addAccount(QStringLiteral("demo"), QStringLiteral("demo1234"));
-    const WebserviceUrls urls(service.baseUrl());
-    RestManager rest;
-    rest.setUrls(&urls);
-    rest.setInstallationIdStore(&ids);
-    rest.setUsername(QStringLiteral("demo"));
-    rest.setPassword(QStringLiteral("demo1234"));
-    ContactManager manager;
-    manager.setRestManager(&rest);
+    AddressBookRig rig;
+    QVERIFY(rig.start());
+    ContactManager &manager = rig.book;
+    WebserviceStandIn &service = rig.service;
     manager.addOldGroup(QStringLiteral("Friends"));
 
     UiTesting::applyApplicationLook();
@@ -204,7 +191,7 @@ void BenchImportContacts::fillListPageAndHandOver()
     ticker.stop();
     qInfo("%d contacts handed over in %lld ms, all answered after %lld ms; longest frame %lld ms, at %lld ms",
           ContactCount, handOver, answered, longestFrame, longestAt);
-    QCOMPARE(service.contactNicks(QStringLiteral("demo")).size(), ContactCount);
+    QCOMPARE(service.contactNicks(AddressBookRig::User).size(), ContactCount);
     const QList<WebserviceStandIn::Request> requests = service.requests();
     qint64 serverTime = 0;
     qint64 clientTime = 0;

@@ -42,6 +42,15 @@ void YahooStandIn::setAccount(const QString &user, const QString &password)
     m_password = password;
 }
 
+QJsonObject YahooStandIn::contact(const QList<QPair<QString, QJsonValue>> &fields)
+{
+    QJsonArray array;
+    for (const auto &field : fields)
+        array.append(
+            QJsonObject {{QStringLiteral("type"), field.first}, {QStringLiteral("value"), field.second}});
+    return QJsonObject {{QStringLiteral("fields"), array}};
+}
+
 YahooEndpoints YahooStandIn::endpoints() const
 {
     YahooEndpoints endpoints;

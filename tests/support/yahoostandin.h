@@ -5,6 +5,8 @@
 #include "providerstandin.h"
 
 #include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
 
 // Yahoo's OAuth 1.0 service with its sign-in and consent pages and the
 // contacts interface, all on one host. Token requests are checked key by key
@@ -29,6 +31,8 @@ public:
     void setAccount(const QString &user, const QString &password);
     // The "contact" array of the contact list.
     void setContacts(const QJsonArray &contacts) { m_contacts = contacts; }
+    // A contact of the list: its fields, (type, value) in order.
+    static QJsonObject contact(const QList<QPair<QString, QJsonValue>> &fields);
     // The sign-in start redirects to itself by way of a second address, forever.
     void setRedirectLoop(bool loop) { m_redirectLoop = loop; }
     // The user does not allow access: the consent post brings no verifier.

@@ -1,17 +1,13 @@
 #include "importcontacts/googleimporter.h"
 #include "importcontacts/yahooimporter.h"
-#include "rest/restmanager.h"
 #include "rest/resttesthelpers.h"
-#include "settings/webserviceurls.h"
+#include "support/addressbookrig.h"
 #include "support/googlestandin.h"
 #include "support/testenvironment.h"
 #include "support/testtls.h"
-#include "support/webservicestandin.h"
 #include "support/yahoostandin.h"
-#include "ui/contactmanager.h"
 #include "ui/importcontactsdialog.h"
 #include "ui/uitesthelpers.h"
-#include "util/installationidstore.h"
 
 #include <QCheckBox>
 #include <QJsonArray>
@@ -30,8 +26,6 @@
 
 namespace {
 
-const QString kUser = QStringLiteral("demo");
-const QString kPassword = QStringLiteral("demo1234");
 const QString kMail = QStringLiteral("jo.user");
 // Every character a form body must encode.
 const QString kMailPassword = QStringLiteral("p&=+ é%");
@@ -49,16 +43,6 @@ enum Scenario {
     PathInUserId,
     EmptyBook
 };
-
-QJsonObject field(const QString &type, const QJsonValue &value)
-{
-    return {{QStringLiteral("type"), type}, {QStringLiteral("value"), value}};
-}
-
-QJsonObject yahooContact(const QJsonArray &fields)
-{
-    return {{QStringLiteral("fields"), fields}};
-}
 
 } // namespace
 
@@ -93,13 +77,9 @@ private:
             QVERIFY(m_dialog->grab().save(UiTesting::screenshotPath(name)));
     }
 
-    InstallationIdStore m_ids;
-    std::unique_ptr<WebserviceStandIn> m_service;
+    std::unique_ptr<AddressBookRig> m_rig;
     std::unique_ptr<GoogleStandIn> m_google;
     std::unique_ptr<YahooStandIn> m_yahoo;
-    std::unique_ptr<WebserviceUrls> m_urls;
-    std::unique_ptr<RestManager> m_rest;
-    std::unique_ptr<ContactManager> m_book;
     std::unique_ptr<ImportContactsDialog> m_dialog;
     std::unique_ptr<UiTesting::PromptRecorder> m_prompts;
     int m_timeout = 10000;
@@ -113,15 +93,13 @@ void TestImportContactsDialog::initTestCase()
     QNetworkProxyFactory::setUseSystemConfiguration(false);
     QVERIFY2(TestTls::credentials().isValid(), qPrintable(TestTls::credentials().error));
     TestTls::trustAuthority();
-    m_ids.load();
     UiTesting::applyApplicationLook();
 }
 
 void TestImportContactsDialog::init()
 {
-    m_service = std::make_unique<WebserviceStandIn>();
-    QVERIFY(m_service->listen());
-    m_service->addAccount(kUser, kPassword);
+    m_rig = std::make_unique<AddressBookRig>();
+    QVERIFY(m_rig->start());
     m_google = std::make_unique<GoogleStandIn>();
     m_yahoo = std::make_unique<YahooStandIn>();
     QVERIFY(m_google->listen() && m_yahoo->listen());
@@ -132,38 +110,29 @@ void TestImportContactsDialog::init()
          GoogleStandIn::entry("Dora", "", {"dora@example.test", "d2@example.test"}, {"555-0102", "+49 30 1"}),
          GoogleStandIn::entry("Carl", "", {"carl@example.test"}, {})});
     m_yahoo->setContacts(
-        {yahooContact({field("name", QJsonObject {{"givenName", "Ann"}, {"familyName", "Lee"}}),
-                       field("email", "ann@example.test"), field("phone", "+1-555-0100")}),
-         yahooContact({field("yahooid", "bobby"), field("nickname", "Bob"), field("phone", "555 0101")}),
-         yahooContact(
-             {field("name", QJsonObject {{"givenName", "Carl"}}), field("email", "carl@example.test")}),
-         yahooContact({field("name", QJsonObject {{"givenName", "Zoë"}, {"familyName", "<b>Ökçe</b>"}}),
-                       field("phone", "+44 20 7946 0000")}),
+        {YahooStandIn::contact({{"name", QJsonObject {{"givenName", "Ann"}, {"familyName", "Lee"}}},
+                                {"email", "ann@example.test"},
+                                {"phone", "+1-555-0100"}}),
+         YahooStandIn::contact({{"yahooid", "bobby"}, {"nickname", "Bob"}, {"phone", "555 0101"}}),
+         YahooStandIn::contact(
+             {{"name", QJsonObject {{"givenName", "Carl"}}}, {"email", "carl@example.test"}}),
+         YahooStandIn::contact({{"name", QJsonObject {{"givenName", "Zoë"}, {"familyName", "<b>Ökçe</b>"}}},
+                                {"phone", "+44 20 7946 0000"}}),
          QJsonObject()});
 
-    m_urls = std::make_unique<WebserviceUrls>(m_service->baseUrl());
-    m_rest = std::make_unique<RestManager>();
-    m_rest->setUrls(m_urls.get());
-    m_rest->setInstallationIdStore(&m_ids);
-    m_rest->setUsername(kUser);
-    m_rest->setPassword(kPassword);
-    m_book = std::make_unique<ContactManager>();
-    m_book->setRestManager(m_rest.get());
-    m_book->addOldGroup(QStringLiteral("Friends"));
-    Contact known;
-    known.setNick(QStringLiteral("annold"));
-    known.setFirstName(QStringLiteral("Ann"));
-    known.setLastName(QStringLiteral("<i>Old</i>"));
-    known.setGroupName(QStringLiteral("Friends"));
-    PhoneNumber phone;
-    phone.setNumber(QStringLiteral("15550100"));
-    known.setPhones({phone});
-    m_book->addOldContact(known);
+    m_rig->book.addOldGroup(QStringLiteral("Friends"));
+    // Holds Ann's number as the import will write it, not as the provider does.
+    m_rig->book.addOldContact(
+        Contact(QVariantMap {{"nick", "annold"},
+                             {"firstName", "Ann"},
+                             {"lastName", "<i>Old</i>"},
+                             {"groupName", "Friends"},
+                             {"phones", QVariantList {QVariantMap {{"number", "15550100"}}}}}));
 
     m_prompts = std::make_unique<UiTesting::PromptRecorder>();
     m_dialog = std::make_unique<ImportContactsDialog>();
-    m_dialog->setRestManager(m_rest.get());
-    m_dialog->setContactManager(m_book.get());
+    m_dialog->setRestManager(&m_rig->rest);
+    m_dialog->setContactManager(&m_rig->book);
     m_dialog->setGroups({QStringLiteral("Friends"), QStringLiteral("Work")});
     m_timeout = 10000;
     m_plainHttpFeed = false;
@@ -184,11 +153,9 @@ void TestImportContactsDialog::cleanup()
 {
     m_dialog.reset();
     m_prompts.reset();
-    m_book.reset();
-    m_rest.reset();
     m_yahoo.reset();
     m_google.reset();
-    m_service.reset();
+    m_rig.reset();
 }
 
 void TestImportContactsDialog::signIn(int provider, const QString &user, const QString &password)
@@ -280,7 +247,7 @@ void TestImportContactsDialog::importsThroughEveryPage()
                  .arg(importRows.size()));
     child<QCheckBox>("selectAllImportCheckBox")->click();
     if (group == QLatin1String("Friends")) {
-        m_service->answerNextWithStatus(500, {QStringLiteral("contact"), "PUT"});
+        m_rig->service.answerNextWithStatus(500, {QStringLiteral("contact"), "PUT"});
     } else {
         click("addGroupButton");
         child<QLineEdit>("groupLineEdit")->setText(group);
@@ -290,7 +257,7 @@ void TestImportContactsDialog::importsThroughEveryPage()
     QTRY_COMPARE_WITH_TIMEOUT(page(), int(ImportContactsDialog::InvitePage),
                               ImportContactsDialog::ImportDelay + 5000);
     QVERIFY(m_prompts->requests.isEmpty());
-    QCOMPARE(m_service->groups(kUser).contains(group), !yahoo);
+    QCOMPARE(m_rig->service.groups(AddressBookRig::User).contains(group), !yahoo);
     QTRY_COMPARE(m_dialog->acceptedCount(), accepted);
 
     QCOMPARE(rows("inviteListWidget").size(), 3);
@@ -301,8 +268,8 @@ void TestImportContactsDialog::importsThroughEveryPage()
     screenshot(QStringLiteral("importcontacts-4-invite.png"));
     click("importButton");
     QCOMPARE(page(), int(ImportContactsDialog::ConcludePage));
-    QTRY_COMPARE(m_service->invitations(kUser).size(), 1);
-    const QJsonObject invite = m_service->invitations(kUser).first();
+    QTRY_COMPARE(m_rig->service.invitations(AddressBookRig::User).size(), 1);
+    const QJsonObject invite = m_rig->service.invitations(AddressBookRig::User).first();
     QCOMPARE(invite.value("toEmails").toArray(),
              QJsonArray {yahoo ? "ann@example.test" : "carl@example.test"});
     QCOMPARE(invite.value("userSubject").toString(), "Jo User has invited you to Halvetta Linkora.");
@@ -443,12 +410,10 @@ void TestImportContactsDialog::importChecksAndProviderSwitch()
     click("addGroupButton");
     child<QLineEdit>("groupLineEdit")->setText(QStringLiteral("Friends"));
     child<QListWidget>("importListWidget")->item(0)->setCheckState(Qt::Checked);
-    Contact same;
-    same.setNick(QStringLiteral("ann2"));
-    same.setFirstName(QStringLiteral("Ann"));
-    same.setLastName(QStringLiteral("<i>Two</i>"));
-    same.setEmails({QStringLiteral("ann@example.test")});
-    m_book->addOldContact(same);
+    m_rig->book.addOldContact(Contact(QVariantMap {{"nick", "ann2"},
+                                                   {"firstName", "Ann"},
+                                                   {"lastName", "<i>Two</i>"},
+                                                   {"emails", QStringList {"ann@example.test"}}}));
     click("importButton");
     QCOMPARE(
         m_prompts->texts(),
