@@ -427,6 +427,13 @@ void TestImportContactsDialog::importChecksAndProviderSwitch()
     click("skipButton");
     click("skipButton");
     QCOMPARE(child<QLabel>("concludeLabel")->text(), "You haven't imported any contacts.");
+
+    // Another provider drops the import still waiting: no rows, no warning.
+    click("anotherServiceButton");
+    click("importYahooButton");
+    QTest::qWait(ImportContactsDialog::ImportDelay + 200);
+    QCOMPARE(page(), int(ImportContactsDialog::LoginPage));
+    QCOMPARE(m_prompts->requests.size(), 1);
 }
 
 LINKORA_TEST_MAIN(TestImportContactsDialog)
