@@ -164,19 +164,15 @@ void BenchImportContacts::fillListPageAndHandOver()
     qInfo("List page with %d contacts shown after %lld ms", ContactCount, fill);
 
     // Every stretch without a turn of the event loop is a frame the window
-    // could not draw.
-    qint64 longestFrame = 0;
+    // could not draw: while the contacts are handed over, then while the
+    // service's answers come in.
+    qint64 longestFrame[2] = {0, 0};
+    int phase = 0;
     QElapsedTimer frame;
     QTimer ticker;
     ticker.setInterval(1);
-    qint64 longestAt = 0;
-    connect(&ticker, &QTimer::timeout, this, [&] {
-        const qint64 gap = frame.restart();
-        if (gap > longestFrame) {
-            longestFrame = gap;
-            longestAt = timer.elapsed();
-        }
-    });
+    connect(&ticker, &QTimer::timeout, this,
+            [&] { longestFrame[phase] = qMax(longestFrame[phase], frame.restart()); });
     dialog.findChild<QCheckBox *>("selectAllImportCheckBox")->click();
     QTest::mouseClick(dialog.findChild<QPushButton *>("importButton"), Qt::LeftButton);
     QTest::qWait(ImportContactsDialog::ImportDelay - 100);
@@ -186,11 +182,13 @@ void BenchImportContacts::fillListPageAndHandOver()
     QTRY_COMPARE_WITH_TIMEOUT(dialog.findChild<QStackedWidget *>("contentStackedWidget")->currentIndex(),
                               int(ImportContactsDialog::InvitePage), 60000);
     const qint64 handOver = timer.elapsed();
+    phase = 1;
     QTRY_COMPARE_WITH_TIMEOUT(dialog.acceptedCount(), ContactCount, 300000);
     const qint64 answered = timer.elapsed();
     ticker.stop();
-    qInfo("%d contacts handed over in %lld ms, all answered after %lld ms; longest frame %lld ms, at %lld ms",
-          ContactCount, handOver, answered, longestFrame, longestAt);
+    qInfo("%d contacts handed over in %lld ms (longest frame %lld ms), all answered after %lld ms (longest "
+          "frame %lld ms)",
+          ContactCount, handOver, longestFrame[0], answered, longestFrame[1]);
     QCOMPARE(service.contactNicks(AddressBookRig::User).size(), ContactCount);
     const QList<WebserviceStandIn::Request> requests = service.requests();
     qint64 serverTime = 0;
@@ -203,7 +201,7 @@ void BenchImportContacts::fillListPageAndHandOver()
           serverTime / qMax(1, int(requests.size()) - 1), clientTime / qMax(1, int(requests.size()) - 1));
 #ifdef QT_NO_DEBUG
     QVERIFY2(fill < 200, "the list page must fill in under 200 ms");
-    QVERIFY2(longestFrame <= 50, "no frame may take over 50 ms");
+    QVERIFY2(qMax(longestFrame[0], longestFrame[1]) <= 50, "no frame may take over 50 ms");
 #endif
 }
 
