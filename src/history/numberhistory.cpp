@@ -44,9 +44,11 @@ void NumberHistory::addNumber(const QString &number)
 QList<NumberHistoryEntry> NumberHistory::lastFewNumbersOrderedDescendingByTimestamp()
 {
     // The time stamps are fixed-width text, so text order is time order.
+    // Within one second the later insertion wins: a replaced row gets a new
+    // rowid above all others.
     return read(m_recent,
                 QStringLiteral("select phone_number, contact_nick, timestamp from number_history "
-                               "order by timestamp desc limit :limit"),
+                               "order by timestamp desc, rowid desc limit :limit"),
                 RecentLimit);
 }
 
