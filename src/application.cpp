@@ -5,11 +5,13 @@
 #include "phone/phone.h"
 #include "prefixprovider.h"
 #include "rest/restmanager.h"
+#include "settings/dbstore.h"
 #include "settings/settings.h"
 #include "talk/mediaengine.h"
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
 #include "ui/mainwindow.h"
+#include "ui/messageprompt.h"
 #include "ui/splashscreen.h"
 #include "update/updater.h"
 #include "util/javaappdetector.h"
@@ -163,6 +165,14 @@ void Application::initUI()
     m_mainWindow->showLogIn();
     TRACE << "Login view shown";
 
+    // A damaged or unusable data file is told with the login view, and any
+    // later failure to save when it happens.
+    DbStore *store = m_objFactory->dbStore();
+    connect(store, &DbStore::problemOccurred, this, &Application::showStorageProblem, Qt::QueuedConnection);
+    if (!store->problem().isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, message = store->problem()] { showStorageProblem(message); }, Qt::QueuedConnection);
+
     detectProxies();
 }
 
@@ -230,6 +240,11 @@ void Application::onPowerStateChanged(int state)
 {
     if (m_mainWindow)
         m_mainWindow->setPowerState(state);
+}
+
+void Application::showStorageProblem(const QString &message)
+{
+    MessagePrompt::critical(m_mainWindow, tr("Data file"), message);
 }
 
 bool Application::isJavaAppRunning()

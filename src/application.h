@@ -66,6 +66,7 @@ private slots:
     void onApplicationMessageReceived(const QString &message);
     void onMediaEngineCreated();
     void onPowerStateChanged(int state);
+    void showStorageProblem(const QString &message);
 
 private:
     void loadFonts();

@@ -2,6 +2,7 @@
 #include "objfactory.h"
 #include "phone/phone.h"
 #include "prefixprovider.h"
+#include "settings/dbstore.h"
 #include "settings/settings.h"
 #include "startup.h"
 #include "support/talktesting.h"
@@ -12,6 +13,7 @@
 #include "ui/contentwidget.h"
 #include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
+#include "ui/messageprompt.h"
 #include "ui/splashscreen.h"
 #include "util/powerevents.h"
 #include "util/tracelog.h"
@@ -98,6 +100,7 @@ private slots:
     void initializePreparesLogFontsStyleAndSplash();
     void showBeforeTheWindowExistsDoesNothing();
     void userInterfaceFollowsAfterTheDelay();
+    void damagedDataFileIsToldWithTheLoginView();
     void showMessageBringsTheWindowBack();
     void signInThroughTheLoginViewReachesTheDialPad();
     void screenshotsShowTheThreeViews();
@@ -112,6 +115,10 @@ private:
 
     WebserviceStandIn m_webservice;
     QElapsedTimer m_sinceInitialize;
+    QString m_dataFile;
+    // What the data-file box said, and whether the login view was up by then.
+    QStringList m_prompts;
+    bool m_loginViewShownAtPrompt = false;
 };
 
 void TestApplication::initTestCase()
@@ -119,6 +126,20 @@ void TestApplication::initTestCase()
     QVERIFY(m_webservice.listen());
     m_webservice.addAccount(kUser, kPassword);
     ObjFactory::setWebserviceBaseUrl(m_webservice.baseUrl());
+
+    // The data file is damaged before the program starts.
+    m_dataFile = DbStore().databasePath();
+    QFile file(m_dataFile);
+    QVERIFY(QDir().mkpath(QFileInfo(m_dataFile).path()) && file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(3 * 4096, '\x17'));
+    file.close();
+    MessagePrompt::setHandler([this](const MessagePrompt::Request &request) {
+        MainWindow *window = app()->mainWindow();
+        m_prompts << request.text;
+        m_loginViewShownAtPrompt = window && request.parent == window && window->isVisible()
+            && window->contentWidget()->currentView() == ContentWidget::LoginView;
+        return QMessageBox::Ok;
+    });
 }
 
 void TestApplication::constructionOnlyClaimsTheInstance()
@@ -192,6 +213,17 @@ void TestApplication::userInterfaceFollowsAfterTheDelay()
     QVERIFY(!QApplication::quitOnLastWindowClosed());
     QVERIFY(!QApplication::windowIcon().isNull());
     QVERIFY(indexOfLine(logLines(), QStringLiteral("Login view shown")) > 0);
+}
+
+void TestApplication::damagedDataFileIsToldWithTheLoginView()
+{
+    QTRY_COMPARE(m_prompts.size(), 1);
+    QVERIFY(m_loginViewShownAtPrompt);
+    QVERIFY2(m_prompts.first().contains(m_dataFile) && m_prompts.first().contains(QStringLiteral("damaged")),
+             qPrintable(m_prompts.first()));
+    // The program runs on a fresh file.
+    QCOMPARE(ObjFactory::instance()->settings()->placeCallHotkey(), QStringLiteral("Enter"));
+    MessagePrompt::setHandler({});
 }
 
 void TestApplication::showMessageBringsTheWindowBack()

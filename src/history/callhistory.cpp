@@ -1,5 +1,6 @@
 #include "callhistory.h"
 
+#include "settings/dbstore.h"
 #include "ui/contactmanager.h"
 #include "util/trace.h"
 
@@ -43,8 +44,10 @@ void CallHistory::addEvent(const QString &number, const QTime &duration, CallHis
     query.bindValue(QStringLiteral(":type"), static_cast<int>(type));
     query.bindValue(QStringLiteral(":duration"), duration.toString(kDurationFormat));
     const bool ok = query.exec();
-    if (!ok)
+    if (!ok) {
         TRACE_WARNING << "Could not add the event:" << query.lastError().text();
+        DbStore::noteFailure(query.lastError());
+    }
     recordWrite(ok);
 }
 

@@ -75,3 +75,9 @@ QString TestEnvironment::sourceDirectory()
     const QByteArray fromEnv = qgetenv("LINKORA_SOURCE_DIR");
     return fromEnv.isEmpty() ? QStringLiteral(LINKORA_SOURCE_DIR) : QFile::decodeName(fromEnv);
 }
+
+QByteArray TestEnvironment::fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

@@ -1,6 +1,7 @@
 #ifndef TESTENVIRONMENT_H
 #define TESTENVIRONMENT_H
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -18,6 +19,8 @@ public:
     static QString freshDirectory(const QString &name);
     // The source tree, for reading the project's own files.
     static QString sourceDirectory();
+    // A file's whole content; empty when it cannot be read.
+    static QByteArray fileContents(const QString &path);
 };
 
 // QTEST_MAIN with isolation done before the application object exists.
