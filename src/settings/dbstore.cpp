@@ -298,10 +298,12 @@ bool DbStore::openConnection(const QString &path, QString *cause)
 
     // A volume slider writes a setting per step: with a write-ahead log and
     // normal syncing a write does not wait for the disk; a power cut can lose
-    // the last writes but never corrupts the file.
+    // the last writes but never corrupts the file. Removed rows are
+    // overwritten, so that a removed password does not linger in the file.
     QSqlQuery pragma(db);
     for (const QString &statement :
-         {QStringLiteral("pragma journal_mode = wal"), QStringLiteral("pragma synchronous = normal")}) {
+         {QStringLiteral("pragma secure_delete = on"), QStringLiteral("pragma journal_mode = wal"),
+          QStringLiteral("pragma synchronous = normal")}) {
         if (!pragma.exec(statement))
             TRACE_WARNING << statement << pragma.lastError().text();
     }

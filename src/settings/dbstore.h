@@ -43,7 +43,8 @@ public:
     QVariant value(const QString &table, const QString &key, const QVariant &defaultValue = QVariant()) const;
     void removeValue(const QString &table, const QString &key);
 
-    // Writes the journal into the file and empties it.
+    // Writes the journal into the file and empties it. Removed rows are
+    // overwritten in the file, so afterwards no copy of them is left on disk.
     void checkpoint();
 
     // The last message of problemOccurred(); empty while all is well.
