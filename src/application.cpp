@@ -10,6 +10,7 @@
 #include "talk/mediaengine.h"
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
+#include "ui/countrytable.h"
 #include "ui/mainwindow.h"
 #include "ui/messageprompt.h"
 #include "ui/splashscreen.h"
@@ -73,6 +74,8 @@ void Application::initialize()
     m_initialized = true;
 
     m_prefixProvider = new PrefixProvider;
+    // One table per process: the number fields use this one too.
+    setCountryTable(m_prefixProvider);
     m_splashScreen = new SplashScreen(nullptr);
     m_objFactory = ObjFactory::instance();
 

@@ -11,6 +11,7 @@
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
 #include "ui/contentwidget.h"
+#include "ui/countrytable.h"
 #include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
 #include "ui/messageprompt.h"
@@ -188,6 +189,7 @@ void TestApplication::initializePreparesLogFontsStyleAndSplash()
 
     QVERIFY(app()->prefixProvider());
     QCOMPARE(app()->prefixProvider()->prefixOfNumber(QStringLiteral("+441234")), QStringLiteral("44"));
+    QCOMPARE(countryTable(), app()->prefixProvider());
     SplashScreen *splash = splashScreen();
     QVERIFY(splash);
     QVERIFY(splash->isVisible());
