@@ -17,6 +17,7 @@
 #include "update/updater.h"
 #include "util/javaappdetector.h"
 #include "util/powerevents.h"
+#include "util/quitsignalwatcher.h"
 #include "util/trace.h"
 #include "util/tracelog.h"
 
@@ -59,6 +60,11 @@ Application::~Application()
     delete m_splashScreen;
     delete m_mainWindow.data();
     delete m_prefixProvider;
+    // Leaves the database whole, without its journal, and the log closed.
+    if (m_objFactory)
+        m_objFactory->closeDb();
+    if (m_initialized)
+        uninstallLinkoraMessageHandler();
     s_instance = nullptr;
 }
 
@@ -94,6 +100,9 @@ void Application::initialize()
 
     m_powerEvents = new PowerEventSource(this);
     connect(m_powerEvents, &PowerEventSource::powerStateChanged, this, &Application::onPowerStateChanged);
+
+    m_quitSignals = new QuitSignalWatcher(this);
+    connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &Application::onQuitSignal);
 }
 
 void Application::loadFonts()
@@ -243,6 +252,14 @@ void Application::onPowerStateChanged(int state)
 {
     if (m_mainWindow)
         m_mainWindow->setPowerState(state);
+}
+
+void Application::onQuitSignal(int signalNumber)
+{
+    // The end the window's Quit takes: out of the event loop, then main's
+    // shutdown. exit() rather than quit(), which a window may refuse.
+    TRACE << "Quitting on signal" << signalNumber;
+    QCoreApplication::exit(0);
 }
 
 void Application::showStorageProblem(const QString &message)

@@ -27,10 +27,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkProxyFactory>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -109,6 +112,8 @@ private slots:
     void suspendReachesTheMainWindow();
     void proxyDetection_data();
     void proxyDetection();
+    void quitSignalsEndTheProgramInOrder_data();
+    void quitSignalsEndTheProgramInOrder();
     void cleanupTestCase();
 
 private:
@@ -449,6 +454,43 @@ void TestApplication::proxyDetection()
         QCOMPARE(control->proxy_mode(), appliedMode);
         QCOMPARE(QString::fromUtf8(control->proxy_host()), appliedHost);
     }
+}
+
+void TestApplication::quitSignalsEndTheProgramInOrder_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestApplication::quitSignalsEndTheProgramInOrder()
+{
+    QFETCH(int, signalNumber);
+    // The program itself, in a home of its own.
+    const QString home = TestEnvironment::freshDirectory(QStringLiteral("program-%1").arg(signalNumber));
+    const QString data = home + QStringLiteral("/XDG_DATA_HOME/Halvetta/Halvetta Linkora/");
+    const auto log = [&data] {
+        return QString::fromUtf8(TestEnvironment::fileContents(data + QStringLiteral("logs/plixtrace.log")));
+    };
+    QProcess program;
+    program.setProcessEnvironment(TestEnvironment::programEnvironment(home));
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(LINKORA_PROGRAM), {QStringLiteral("-noupdate")});
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Login view shown")), 30000);
+    QVERIFY(QFile::exists(data + QStringLiteral("data.px-wal")));
+
+    ::kill(pid_t(program.processId()), signalNumber);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    // Out through main: the database closed without its journal, the log last.
+    const QStringList lines = log().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(indexOfLine(lines, QStringLiteral("Quitting on signal %1").arg(signalNumber)) > 0);
+    QVERIFY(indexOfLine(lines, QStringLiteral("Closed databases")) > 0);
+    QVERIFY(lines.last().contains(QStringLiteral("Closing up the log file")));
+    QVERIFY(!QFile::exists(data + QStringLiteral("data.px-wal")));
+    QVERIFY(!QFile::exists(data + QStringLiteral("data.px-shm")));
 }
 
 void TestApplication::cleanupTestCase()

@@ -2,6 +2,7 @@
 #define TESTENVIRONMENT_H
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -19,6 +20,9 @@ public:
     static QString freshDirectory(const QString &name);
     // The source tree, for reading the project's own files.
     static QString sourceDirectory();
+    // For a program a test runs: every per-user location below home (made,
+    // owner-only), the offscreen platform, the rest inherited.
+    static QProcessEnvironment programEnvironment(const QString &home);
     // A file's whole content; empty when it cannot be read.
     static QByteArray fileContents(const QString &path);
 };
