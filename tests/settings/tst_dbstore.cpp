@@ -402,13 +402,11 @@ void TestDbStore::fullDiskIsReportedOnceAndTheFileKept()
     QVERIFY(query.exec(QStringLiteral("pragma max_page_count = %1").arg(query.value(0).toInt())));
     const QString big(64 * 1024, QLatin1Char('x'));
     NumberHistory numbers;
-    for (int i = 0; i < 3; ++i) {
+    for (const bool number : {numberFirst, !numberFirst, numberFirst}) {
         QTest::ignoreMessage(QtDebugMsg,
                              QRegularExpression(QStringLiteral("Could not add|Assert will fail")));
-        if (numberFirst == (i == 0))
-            numbers.addNumber(QStringLiteral("12345"), big);
-        else
-            m_store->setValue(kSettings, QStringLiteral("big"), big);
+        number ? numbers.addNumber(QStringLiteral("12345"), big)
+               : m_store->setValue(kSettings, QStringLiteral("big"), big);
         QCOMPARE(problems.count(), 1);
     }
     const QString message = m_store->problem();

@@ -390,10 +390,8 @@ void TestSettings::passwordsAreNeverTraced()
 void TestSettings::removedPasswordLeavesNoCopyOnDisk()
 {
     // Every remembered login wrote the page again, into the journal.
-    for (int i = 0; i < 7; ++i) {
-        m_settings->setLoginUser(QStringLiteral("user-%1").arg(i));
+    for (int i = 0; i < 7; ++i)
         m_settings->setLoginPassword(QStringLiteral("Secret-word-%1").arg(i));
-    }
     m_settings->removeLoginPassword();
     QCOMPARE(row(QStringLiteral("login.pass")), QStringLiteral("<none>"));
 
@@ -403,7 +401,6 @@ void TestSettings::removedPasswordLeavesNoCopyOnDisk()
             continue;
         QVERIFY2(!file.readAll().contains("Secret-word-"), qPrintable(file.fileName()));
     }
-    QCOMPARE(m_settings->loginUser(), QStringLiteral("user-6"));
 }
 
 void TestSettings::autostartFollowsTheStoredValue()
