@@ -113,6 +113,8 @@ public slots:
 signals:
     // A validated sign-in request with the fields as typed.
     void loginClicked(const QString &user, const QString &password);
+    // The user gave up the sign-in under way; the form is back.
+    void loginCancelled();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -134,6 +136,7 @@ private slots:
 
     void onLoginButtonClicked();
     void onLoginOrPasswordEditReturnPressed();
+    void onCancelLoginClicked();
     void onLoginUserChanged();
     void onRememberMeCheckBoxTogled(bool on);
     void onAutoLoginInternetConnectionTimerTimedOut();
