@@ -29,6 +29,7 @@
 #include <QMouseEvent>
 #include <QMovie>
 #include <QParallelAnimationGroup>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QShortcut>
 #include <QTimer>
@@ -304,9 +305,13 @@ void ContentWidget::setContactManager(ContactManager *contactManager)
     m_contactManager = contactManager;
     m_ui->contactDetailsPage->setContactManager(contactManager);
     m_ui->dialPadPage->setContactManager(contactManager);
-    if (contactManager)
-        connect(contactManager, &ContactManager::contactUpdated, this, &ContentWidget::onContactUpdated,
-                Qt::UniqueConnection);
+    if (!contactManager)
+        return;
+    connect(contactManager, &ContactManager::contactUpdated, this, &ContentWidget::onContactUpdated,
+            Qt::UniqueConnection);
+    // Queued: the box must not wait inside the handling of a reply.
+    connect(contactManager, &ContactManager::writeFailed, this, &ContentWidget::onContactWriteFailed,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
 }
 
 void ContentWidget::setView(View view, bool animated)
@@ -674,6 +679,23 @@ void ContentWidget::onBalanceUpdate(const Balance &balance)
 void ContentWidget::onContactUpdated(const QString &nick)
 {
     m_ui->contactDetailsPage->setContact(nick);
+}
+
+void ContentWidget::onContactWriteFailed(const QString &message)
+{
+    m_contactWriteFailures << message;
+    if (m_showingContactWriteFailure)
+        return;
+    m_showingContactWriteFailure = true;
+    const QPointer<ContentWidget> self(this);
+    while (self && !m_contactWriteFailures.isEmpty()) {
+        const QString text = m_contactWriteFailures.join(QStringLiteral("\n\n"));
+        m_contactWriteFailures.clear();
+        MessagePrompt::show({parentWidget(), QMessageBox::Warning, tr("Address book"), text, QMessageBox::Ok,
+                             QMessageBox::NoButton, Qt::PlainText});
+    }
+    if (self)
+        m_showingContactWriteFailure = false;
 }
 
 void ContentWidget::onUsernameEdited()
