@@ -95,6 +95,12 @@ void RestManager::setTransferTimeout(int milliseconds)
         request->setTransferTimeout(milliseconds);
 }
 
+void RestManager::setLimits(const RestRequest::Limits &limits)
+{
+    for (RestRequest *request : requests())
+        request->setLimits(limits);
+}
+
 void RestManager::setUsername(const QString &username)
 {
     for (RestRequest *request : requests())

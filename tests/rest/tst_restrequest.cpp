@@ -43,6 +43,9 @@ public:
     }
 
     QList<Parsed> parsed;
+
+protected:
+    bool expectsList(int mode) const override { return mode == 1; }
 };
 
 // A record that has no JSON form.
@@ -120,6 +123,8 @@ private slots:
     void refusingProxyIsAProxyFailure();
     void passwordsNeverReachTheTrace();
     void transferTimeout();
+    void answersBeyondTheirLimitsFail_data();
+    void answersBeyondTheirLimitsFail();
     void redirectsAreNotFollowed();
 
 private:
@@ -411,6 +416,17 @@ void TestRestRequest::passwordsNeverReachTheTrace()
     QCOMPARE(body,
              QStringLiteral(R"({"username":"ann","password":"********","sipPassword" : "********", )"
                             R"("Password":"********","note":"password"})"));
+
+    // Of a long body only the beginning, even when it ends inside a password.
+    const QByteArray longBody = "{\"note\":\"" + QByteArray(100000, 'n') + "\",\"password\":\"late\"}";
+    const QString traced = ProbeRequest::traceableBody(longBody);
+    QVERIFY2(traced.size() < 300, qPrintable(traced));
+    QVERIFY(traced.startsWith(QStringLiteral("{\"note\":\"nnnn")));
+    QVERIFY2(traced.endsWith(QStringLiteral("... (100029 bytes)")), qPrintable(traced));
+    const QString cutSecret
+        = ProbeRequest::traceableBody("{\"password\":\"" + QByteArray(100000, 's') + "\"}");
+    QVERIFY2(cutSecret.startsWith(QStringLiteral("{\"password\":\"********")), qPrintable(cutSecret));
+    QVERIFY2(!cutSecret.contains(QStringLiteral("sss")), qPrintable(cutSecret));
 }
 
 void TestRestRequest::transferTimeout()
@@ -425,6 +441,67 @@ void TestRestRequest::transferTimeout()
     QVERIFY(errors.wait(2500));
     QVERIFY(clock.elapsed() < 2500);
     QVERIFY(m_request->parsed.isEmpty());
+}
+
+void TestRestRequest::answersBeyondTheirLimitsFail_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("parsed");
+
+    QTest::newRow("endless record") << 0 << "endless" << 0 << false;
+    QTest::newRow("endless list") << 1 << "endless" << 0 << false;
+    QTest::newRow("record at its limit") << 0 << "whole" << 4096 << true;
+    QTest::newRow("record past its limit") << 0 << "whole" << 4097 << false;
+    QTest::newRow("list of that size") << 1 << "whole" << 8192 << true;
+    QTest::newRow("record trickling past the deadline") << 0 << "trickle" << 400 << false;
+    QTest::newRow("list trickling within its deadline") << 1 << "trickle" << 400 << true;
+}
+
+void TestRestRequest::answersBeyondTheirLimitsFail()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, answer);
+    QFETCH(int, size);
+    QFETCH(bool, parsed);
+
+    const RestRequest::Limits defaults;
+    QCOMPARE(defaults.recordBodySize, 256 * 1024);
+    QCOMPARE(defaults.listBodySize, 32 * 1024 * 1024);
+    QCOMPARE(defaults.listRecords, 20000);
+    QCOMPARE(defaults.fieldLength, 4096);
+    QCOMPARE(defaults.recordDeadline, 60000);
+    QCOMPARE(defaults.listDeadline, 300000);
+
+    RestRequest::Limits limits;
+    limits.recordBodySize = 4096;
+    limits.listBodySize = 16384;
+    limits.recordDeadline = 500;
+    limits.listDeadline = 5000;
+    m_request->setLimits(limits);
+    const QByteArray body(size, 'x');
+    if (answer == QLatin1String("endless"))
+        m_server->answerNextEndless(1024, 5);
+    else if (answer == QLatin1String("trickle"))
+        m_server->answerNextTrickling(body, 20, 50);
+    else
+        m_server->answerNextWith(200, body);
+
+    TraceCapture capture;
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+    QElapsedTimer clock;
+    clock.start();
+    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr,
+                    mode);
+    QTRY_COMPARE_WITH_TIMEOUT(errors.size() + m_request->parsed.size(), 1, 8000);
+    QCOMPARE(m_request->parsed.size(), parsed ? 1 : 0);
+    if (parsed) {
+        QCOMPARE(m_request->parsed.constFirst().body, body);
+    } else {
+        QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!capture.lines().filter(QStringLiteral("Answer given up")).isEmpty());
+    }
 }
 
 void TestRestRequest::redirectsAreNotFollowed()
