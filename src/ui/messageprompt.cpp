@@ -17,6 +17,7 @@ QMessageBox::StandardButton MessagePrompt::show(const Request &request)
         return current(request);
 
     QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
+    box.setTextFormat(request.textFormat);
     box.setDefaultButton(request.defaultButton);
     const int result = box.exec();
     return static_cast<QMessageBox::StandardButton>(result);

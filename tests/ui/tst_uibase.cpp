@@ -11,13 +11,18 @@
 #include "ui/callforwardpage.h"
 #include "ui/callhistoryeventitemdelegate.h"
 #include "ui/callhistorypage.h"
+#include "ui/callswitchlistitemwidget.h"
 #include "ui/contactdetailspage.h"
 #include "ui/contactlistpage.h"
 #include "ui/custompushbutton.h"
 #include "ui/dialogbase.h"
 #include "ui/importcontactsdialog.h"
+#include "ui/incomingcalldialog.h"
 #include "ui/menubutton.h"
+#include "ui/messageprompt.h"
 #include "ui/minimizetotraydialog.h"
+#include "ui/missedcallwidget.h"
+#include "ui/pinselectpage.h"
 #include "ui/proxysettingsdialog.h"
 #include "ui/repolishwidget.h"
 #include "ui/settingsdialog.h"
@@ -101,17 +106,20 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 m_texts << box->text();
+                m_formats << box->textFormat();
                 box->accept();
             }
         });
         m_timer.start(5);
     }
     QStringList texts() const { return m_texts; }
+    QList<Qt::TextFormat> formats() const { return m_formats; }
 
 private:
     Q_DISABLE_COPY(MessageBoxAnswerer)
     QTimer m_timer;
     QStringList m_texts;
+    QList<Qt::TextFormat> m_formats;
 };
 
 struct Wave
@@ -286,6 +294,7 @@ private slots:
     void proxyDialogConfirmation();
 
     void laterPagesAndDialogsStandIn();
+    void peerTextIsShownAsPlainText();
     void screenshotsOfTheLook();
 
 private:
@@ -1023,6 +1032,52 @@ void TestUiBase::laterPagesAndDialogsStandIn()
     QVERIFY(voicemail.findChild<QWidget *>(QStringLiteral("volumePanel"))->isVisible());
     voicemail.hideVolumePanel();
     QVERIFY(!voicemail.findChild<QWidget *>(QStringLiteral("volumePanel"))->isVisible());
+}
+
+// Text of the service, of a contact or of the far end may hold markup: it is
+// shown as it is, never as a picture, a heading or a file read from disk.
+void TestUiBase::peerTextIsShownAsPlainText()
+{
+    const QString markup = QStringLiteral(R"(<img src="no-such.png"><h1>Zoë &amp;</h1>)");
+    IncomingCallDialog incoming;
+    incoming.setCaller(markup);
+    MissedCallWidget missed;
+    missed.setMissedCall(2, markup, markup);
+    CallSwitchListItemWidget row;
+    row.setContactName(markup);
+    row.setNumber(markup);
+    PINSelectPage pins;
+    pins.setUserName(markup);
+    DialogBase dialog;
+    dialog.setTitle(markup);
+    dialog.setErrorText(markup);
+
+    const auto label = [](const QWidget *widget, const char *name) {
+        return widget->findChild<QLabel *>(QLatin1String(name));
+    };
+    const QList<std::tuple<const char *, QLabel *, QString>> shown = {
+        {"caller", label(&incoming, "infoLabel"), markup + QStringLiteral("\nis calling...")},
+        {"missed number", label(&missed, "numberLabel"), markup},
+        {"missed name", label(&missed, "nameLabel"), QLatin1Char('(') + markup + QLatin1Char(')')},
+        {"switched contact", label(&row, "contactLabel"), markup},
+        {"switched number", label(&row, "numberLabel"), markup},
+        {"PIN page user", label(&pins, "nameLabel"), markup},
+        {"dialog title", label(&dialog, "windowTitleLabel"), markup},
+        {"dialog error", label(&dialog, "errorLabel"), markup},
+    };
+    for (const auto &[where, shownLabel, text] : shown) {
+        QVERIFY2(shownLabel, where);
+        QCOMPARE(shownLabel->text(), text);
+        QVERIFY2(shownLabel->textFormat() == Qt::PlainText, where);
+    }
+
+    // A message box shows its text plainly unless the caller asks for markup.
+    MessageBoxAnswerer answerer;
+    MessagePrompt::information(nullptr, QStringLiteral("Error"), markup);
+    MessagePrompt::show({nullptr, QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("a<br/>b"),
+                         QMessageBox::Ok, QMessageBox::NoButton, Qt::RichText});
+    QCOMPARE(answerer.texts(), QStringList({markup, QStringLiteral("a<br/>b")}));
+    QCOMPARE(answerer.formats(), QList<Qt::TextFormat>({Qt::PlainText, Qt::RichText}));
 }
 
 void TestUiBase::screenshotsOfTheLook()
