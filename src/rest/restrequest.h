@@ -39,7 +39,7 @@ public:
     {
         // The body of one record, and of a whole list: an address book of
         // 10,000 contacts takes a few megabytes.
-        qint64 recordBodySize = 256 * 1024;
+        qint64 recordBodySize = 64 * 1024;
         qint64 listBodySize = 32 * 1024 * 1024;
         // Records taken from one list; a record with a longer text in it is
         // no real one and is dropped.

@@ -467,7 +467,7 @@ void TestRestRequest::answersBeyondTheirLimitsFail()
     QFETCH(bool, parsed);
 
     const RestRequest::Limits defaults;
-    QCOMPARE(defaults.recordBodySize, 256 * 1024);
+    QCOMPARE(defaults.recordBodySize, 64 * 1024);
     QCOMPARE(defaults.listBodySize, 32 * 1024 * 1024);
     QCOMPARE(defaults.listRecords, 20000);
     QCOMPARE(defaults.fieldLength, 4096);
