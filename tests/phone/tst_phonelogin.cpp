@@ -267,11 +267,8 @@ void TestPhoneLogin::connectionFailures()
         rig.rest.setUrls(&remote);
     } else if (trickling) {
         // A byte every 100 ms never lets the inactivity time-out fire.
-        RestRequest::Limits limits;
-        limits.recordDeadline = 600;
-        rig.rest.setLimits(limits);
-        const QByteArray account = QJsonDocument(QJsonArray {rig.server.account(PhoneRig::kUser)}).toJson();
-        rig.server.answerNextTrickling(account, 1, 100, 200, {QStringLiteral("account"), "GET"});
+        rig.rest.setLimits({64 << 10, 32 << 20, 20000, 4096, 600, 300000});
+        rig.server.answerNextTrickling(QByteArray(100, ' '), 1, 100, 200, {QStringLiteral("account"), "GET"});
     } else {
         rig.server.answerNextWithStatus(500, {QStringLiteral("account"), "GET"});
     }

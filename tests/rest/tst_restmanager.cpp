@@ -232,7 +232,7 @@ private slots:
     void proxyFailureOfEveryRequest_data();
     void proxyFailureOfEveryRequest();
     void balancesArriveInReplyOrder();
-    void listsKeepUsableRecordsUpToALimit();
+    void listsAreCutAtTheirLimit();
     void passwordsInRepliesAreMaskedInTheTrace();
 
 private:
@@ -473,7 +473,8 @@ void TestRestManager::replyOutcomes_data()
     QTest::newRow("contact list, null") << int(GetContacts) << 200 << QByteArray("null") << error << noTrace;
     QTest::newRow("contact list, 200 empty") << int(GetContacts) << 200 << empty << error << noTrace;
     QTest::newRow("contact list, no usable record")
-        << int(GetContacts) << 200 << QByteArray(R"([{}, {"nick":""}, [], 7, "ann", null])") << error
+        << int(GetContacts) << 200
+        << QByteArray(R"([{}, {"nick":"", "groupName":"Work"}, [], 7, "ann", null])") << error
         << "6 unusable records dropped";
     QTest::newRow("contact list, a number too long to be one")
         << int(GetContacts) << 200
@@ -698,47 +699,20 @@ void TestRestManager::proxyFailureOfEveryRequest()
     QCOMPARE(AuthenticatingProxy::requests(), 1);
 }
 
-void TestRestManager::listsKeepUsableRecordsUpToALimit()
+void TestRestManager::listsAreCutAtTheirLimit()
 {
-    RestRequest::Limits limits;
-    limits.listRecords = 3;
-    m_manager->setLimits(limits);
-    TraceCapture capture;
-    // A contact is known by its nick, either name, a phone or an e-mail.
-    const QByteArray longest(4096, 'L');
-    m_server->answerNextWith(200,
-                             R"([{}, {"nick":"a"}, {"groupName":"Work"}, {"lastName":")" + longest
-                                 + R"("}, )"
-                                   R"({"phones":[{"number":"+4930"}]}, {"emails":["x@example.org"]}])");
+    m_manager->setLimits({64 << 10, 32 << 20, 3, 4096, 60000, 300000});
+    const QByteArray record = R"({"emails":["x@example.org"]},)";
+    m_server->answerNextWith(200, "[" + record.repeated(4) + "{}]");
     m_manager->getContacts();
     waitForReplies(1);
-    const QList<Contact> contacts = m_recorder->last<QList<Contact>>(QStringLiteral("ContactList"));
-    QCOMPARE(contacts.size(), 3);
-    QCOMPARE(contacts.at(0).nick(), QStringLiteral("a"));
-    QCOMPARE(contacts.at(1).lastName(), QString::fromLatin1(longest));
-    QCOMPARE(contacts.at(2).phones().size(), 1);
-    QVERIFY(!capture.lines().filter(QStringLiteral("only the first 3 records taken")).isEmpty());
+    QCOMPARE(m_recorder->last<QList<Contact>>(QStringLiteral("ContactList")).size(), 3);
 
     // Far more values than such a list may hold are not even read.
-    m_server->answerNextWith(200, "[" + QByteArray("{\"nick\":\"n\"},").repeated(200) + "{}]");
+    m_server->answerNextWith(200, "[" + record.repeated(100) + "{}]");
     m_manager->getContacts();
     waitForReplies(2);
-    QCOMPARE(m_recorder->events.constLast(), QStringLiteral("requestError"));
-
-    // A million empty records: no record is made and the thread is not held up.
-    QByteArray million = "[";
-    for (int i = 0; i < 1000000; ++i)
-        million += "{},";
-    million += "{}]";
-    m_manager->setLimits({});
-    m_server->answerNextWith(200, million);
-    QElapsedTimer clock;
-    clock.start();
-    m_manager->getContacts();
-    waitForReplies(3);
-    QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(m_recorder->events.constLast(), QStringLiteral("requestError"));
-    QVERIFY(!capture.lines().filter(QStringLiteral("1000001 unusable records dropped")).isEmpty());
+    QCOMPARE(m_recorder->events, QStringList({"ContactList", "requestError"}));
 }
 
 void TestRestManager::balancesArriveInReplyOrder()

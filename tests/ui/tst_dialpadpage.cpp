@@ -100,7 +100,6 @@ private slots:
     void volumeStepsAndMute();
     void speakerMuteLeavesTheCallHeard();
     void creditSmsAndSave();
-    void serviceMarkupIsShownAsText();
     void screenshots();
 
 private:
@@ -537,39 +536,6 @@ void TestDialPadPage::creditSmsAndSave()
     QTest::mouseClick(button("saveNumberButton"), Qt::LeftButton);
     QCOMPARE(save.size(), 1);
     QCOMPARE(save.first().first().toString(), m_page->number());
-}
-
-void TestDialPadPage::serviceMarkupIsShownAsText()
-{
-    const QString markup = QStringLiteral(R"(<img src="no-such.png"><h1>Ann</h1>)");
-    m_rig->server.addGroup(PhoneRig::kUser, QStringLiteral("Friends"));
-    m_rig->server.addContact(
-        PhoneRig::kUser,
-        QJsonObject {
-            {QStringLiteral("nick"), QStringLiteral("ann")},
-            {QStringLiteral("groupName"), QStringLiteral("Friends")},
-            {QStringLiteral("firstName"), markup},
-            {QStringLiteral("phones"), QJsonArray {QJsonObject {{QStringLiteral("number"), "+4930123"}}}}});
-    m_rig->server.setBalance(PhoneRig::kUser, 12.5, QStringLiteral("USD"), markup);
-    QSignalSpy balance(m_rig->phone.get(), &Phone::balanceUpdate);
-    QVERIFY(m_rig->logIn());
-    QVERIFY(balance.wait(5000));
-    m_page->updateBalance(m_rig->phone->balance());
-    const auto *credit = m_page->findChild<MenuButton *>(QStringLiteral("creditButton"))
-                             ->findChild<QLabel *>(QStringLiteral("iconLabel"));
-    QCOMPARE(credit->text(), markup + QStringLiteral("12.50"));
-    QCOMPARE(credit->textFormat(), Qt::PlainText);
-
-    QTRY_VERIFY(m_rig->contacts.contactByPhoneNumber(QStringLiteral("4930123")));
-    m_page->setNumber(QStringLiteral("4930123"));
-    m_page->doCall();
-    QTRY_COMPARE(stateLabel()->text(), QStringLiteral("Calling ") + markup);
-    QCOMPARE(stateLabel()->textFormat(), Qt::PlainText);
-    m_page->hangup();
-
-    // The red BUY is the page's own markup.
-    m_page->updateBalance(Balance());
-    QCOMPARE(credit->textFormat(), Qt::RichText);
 }
 
 void TestDialPadPage::screenshots()

@@ -2,6 +2,7 @@
 // the child under the pointer and bring enter and leave events with them.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "rest/balance.h"
 #include "settings/dbstore.h"
 #include "settings/settings.h"
 #include "support/testenvironment.h"
@@ -16,13 +17,13 @@
 #include "ui/contactlistpage.h"
 #include "ui/custompushbutton.h"
 #include "ui/dialogbase.h"
+#include "ui/dialpadpage.h"
 #include "ui/importcontactsdialog.h"
 #include "ui/incomingcalldialog.h"
 #include "ui/menubutton.h"
 #include "ui/messageprompt.h"
 #include "ui/minimizetotraydialog.h"
 #include "ui/missedcallwidget.h"
-#include "ui/pinselectpage.h"
 #include "ui/proxysettingsdialog.h"
 #include "ui/repolishwidget.h"
 #include "ui/settingsdialog.h"
@@ -1045,38 +1046,32 @@ void TestUiBase::peerTextIsShownAsPlainText()
     missed.setMissedCall(2, markup, markup);
     CallSwitchListItemWidget row;
     row.setContactName(markup);
-    row.setNumber(markup);
-    PINSelectPage pins;
-    pins.setUserName(markup);
     DialogBase dialog;
-    dialog.setTitle(markup);
     dialog.setErrorText(markup);
-
-    const auto label = [](const QWidget *widget, const char *name) {
-        return widget->findChild<QLabel *>(QLatin1String(name));
-    };
-    const QList<std::tuple<const char *, QLabel *, QString>> shown = {
-        {"caller", label(&incoming, "infoLabel"), markup + QStringLiteral("\nis calling...")},
-        {"missed number", label(&missed, "numberLabel"), markup},
-        {"missed name", label(&missed, "nameLabel"), QLatin1Char('(') + markup + QLatin1Char(')')},
-        {"switched contact", label(&row, "contactLabel"), markup},
-        {"switched number", label(&row, "numberLabel"), markup},
-        {"PIN page user", label(&pins, "nameLabel"), markup},
-        {"dialog title", label(&dialog, "windowTitleLabel"), markup},
-        {"dialog error", label(&dialog, "errorLabel"), markup},
-    };
-    for (const auto &[where, shownLabel, text] : shown) {
-        QVERIFY2(shownLabel, where);
-        QCOMPARE(shownLabel->text(), text);
-        QVERIFY2(shownLabel->textFormat() == Qt::PlainText, where);
+    DialPadPage pad;
+    Balance balance;
+    balance.setCredit(2);
+    balance.setCurrencySymbol(markup);
+    pad.updateBalance(balance);
+    const QList<std::pair<QLabel *, QString>> shown
+        = {{incoming.findChild<QLabel *>(QStringLiteral("infoLabel")),
+            markup + QStringLiteral("\nis calling...")},
+           {missed.findChild<QLabel *>(QStringLiteral("numberLabel")), markup},
+           {missed.findChild<QLabel *>(QStringLiteral("nameLabel")),
+            QLatin1Char('(') + markup + QLatin1Char(')')},
+           {row.findChild<QLabel *>(QStringLiteral("contactLabel")), markup},
+           {dialog.findChild<QLabel *>(QStringLiteral("errorLabel")), markup},
+           {pad.findChild<QLabel *>(QStringLiteral("iconLabel")), markup + QStringLiteral("2.00")}};
+    for (const auto &[label, text] : shown) {
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
     }
 
-    // A message box shows its text plainly unless the caller asks for markup.
+    // Message boxes too, unless the caller's own text is markup.
     MessageBoxAnswerer answerer;
-    MessagePrompt::information(nullptr, QStringLiteral("Error"), markup);
-    MessagePrompt::show({nullptr, QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("a<br/>b"),
-                         QMessageBox::Ok, QMessageBox::NoButton, Qt::RichText});
-    QCOMPARE(answerer.texts(), QStringList({markup, QStringLiteral("a<br/>b")}));
+    MessagePrompt::information(nullptr, QString(), markup);
+    MessagePrompt::show(
+        {nullptr, QMessageBox::Critical, QString(), markup, QMessageBox::Ok, QMessageBox::Ok, Qt::RichText});
     QCOMPARE(answerer.formats(), QList<Qt::TextFormat>({Qt::PlainText, Qt::RichText}));
 }
 

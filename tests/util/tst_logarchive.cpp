@@ -181,16 +181,9 @@ void TestLogArchive::missingLogIsLeftOut()
 void TestLogArchive::olderTraceLogIsArchivedWhenThere()
 {
     const QByteArray older = sampleLog('o', 40);
-    const QDateTime date(QDate(2023, 11, 6), QTime(8, 0, 0));
-    writeFile(TraceLog::olderLogFilePath(), older, date);
+    writeFile(TraceLog::olderLogFilePath(), older, QDateTime(QDate(2023, 11, 6), QTime(8, 0)));
     const QString zipPath = Util::createZippedLogsFile();
     QVERIFY(QFile::remove(TraceLog::olderLogFilePath()));
-
-    const QMap<QString, QString> entries = entryDates(zipPath);
-    QCOMPARE(entries.keys(),
-             QStringList({"plixtalk.log", "plixtrace.1.log", "plixtrace.log", "plixxmpp.log"}));
-    QCOMPARE(entries.value(QStringLiteral("plixtrace.1.log")),
-             date.toString(QStringLiteral("yyyyMMdd.HHmmss")));
     QCOMPARE(unzip({QStringLiteral("-p"), zipPath, QStringLiteral("plixtrace.1.log")}).output, older);
 }
 
