@@ -85,7 +85,6 @@ private slots:
     void nullTextIsNullWithoutFailure();
     void nestingDepth_data();
     void nestingDepth();
-    void valueBudget();
     void roundTripOfTrees_data();
     void roundTripOfTrees();
     void roundTripOfText();
@@ -297,16 +296,6 @@ void TestJson::nestingDepth_data()
     QTest::newRow("siblings do not add up") << QStringLiteral("[")
             + QStringList(3, nested(array[0], array[1], Json::MaxDepth - 1)).join(QLatin1Char(','))
             + QStringLiteral("]") << true;
-}
-
-void TestJson::valueBudget()
-{
-    // Arrays, objects, members and elements all count.
-    bool ok = false;
-    QCOMPARE(Json::parse(QStringLiteral(R"([{"a":1}, [true, null], "x"])"), ok, 7).toList().size(), 3);
-    QVERIFY(ok);
-    Json::parse(QStringLiteral(R"([{"a":1}, [true, null], "x"])"), ok, 6);
-    QVERIFY(!ok);
 }
 
 void TestJson::nestingDepth()

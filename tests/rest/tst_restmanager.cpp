@@ -482,9 +482,6 @@ void TestRestManager::replyOutcomes_data()
         << "1 unusable records dropped";
     QTest::newRow("group list, nameless") << int(GetGroups) << 200 << QByteArray(R"([{"name":""}, {}])")
                                           << error << "2 unusable records dropped";
-    QTest::newRow("numbers, without number")
-        << int(GetOnlineNumbers) << 200 << QByteArray(R"([{"status":"ACTIVE"}])") << error
-        << "1 unusable records dropped";
     QTest::newRow("group list, []") << int(GetGroups) << 200 << QByteArray("[]") << QStringList {"GroupList"}
                                     << "List size is < 0";
     QTest::newRow("group list, {}") << int(GetGroups) << 200 << QByteArray("{}") << error

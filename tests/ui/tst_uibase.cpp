@@ -12,7 +12,6 @@
 #include "ui/callforwardpage.h"
 #include "ui/callhistoryeventitemdelegate.h"
 #include "ui/callhistorypage.h"
-#include "ui/callswitchlistitemwidget.h"
 #include "ui/contactdetailspage.h"
 #include "ui/contactlistpage.h"
 #include "ui/custompushbutton.h"
@@ -1044,8 +1043,6 @@ void TestUiBase::peerTextIsShownAsPlainText()
     incoming.setCaller(markup);
     MissedCallWidget missed;
     missed.setMissedCall(2, markup, markup);
-    CallSwitchListItemWidget row;
-    row.setContactName(markup);
     DialogBase dialog;
     dialog.setErrorText(markup);
     DialPadPage pad;
@@ -1059,7 +1056,6 @@ void TestUiBase::peerTextIsShownAsPlainText()
            {missed.findChild<QLabel *>(QStringLiteral("numberLabel")), markup},
            {missed.findChild<QLabel *>(QStringLiteral("nameLabel")),
             QLatin1Char('(') + markup + QLatin1Char(')')},
-           {row.findChild<QLabel *>(QStringLiteral("contactLabel")), markup},
            {dialog.findChild<QLabel *>(QStringLiteral("errorLabel")), markup},
            {pad.findChild<QLabel *>(QStringLiteral("iconLabel")), markup + QStringLiteral("2.00")}};
     for (const auto &[label, text] : shown) {
