@@ -17,6 +17,8 @@ QMutex s_mutex;
 QFile *s_file = nullptr;
 QtMessageHandler s_previousHandler = nullptr;
 qint64 s_maxFileSize = TraceLog::DefaultMaxFileSize;
+// Known at install: the handler must not look paths up while it holds the lock.
+QString s_olderPath;
 // A message raised while writing a line (Qt warns from QFile, say) must not recurse.
 thread_local bool t_inHandler = false;
 
@@ -41,8 +43,8 @@ void moveFileAside()
 {
     const QString path = s_file->fileName();
     s_file->close();
-    QFile::remove(TraceLog::olderLogFilePath());
-    QFile::rename(path, TraceLog::olderLogFilePath());
+    QFile::remove(s_olderPath);
+    QFile::rename(path, s_olderPath);
     // When the move failed the lines so far are lost rather than the disk filled.
     s_file->open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
@@ -92,6 +94,7 @@ bool TraceLog::install()
         QMutexLocker locker(&s_mutex);
         delete s_file;
         s_file = file;
+        s_olderPath = olderLogFilePath();
     }
     QtMessageHandler previous = qInstallMessageHandler(&TraceLog::messageHandler);
     if (previous != &TraceLog::messageHandler)
