@@ -29,6 +29,7 @@
 #include <QMouseEvent>
 #include <QMovie>
 #include <QParallelAnimationGroup>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QShortcut>
 #include <QTimer>
@@ -164,6 +165,7 @@ ContentWidget::ContentWidget(QWidget *parent)
     connect(m_ui->loginCombo->lineEdit(), &QLineEdit::returnPressed, this,
             &ContentWidget::onLoginOrPasswordEditReturnPressed);
     connect(m_ui->loginCombo->lineEdit(), &QLineEdit::textEdited, this, &ContentWidget::onUsernameEdited);
+    connect(m_ui->cancelLoginButton, &QPushButton::clicked, this, &ContentWidget::onCancelLoginClicked);
     // By index, not by text: the text of an editable combo box changes with
     // every key typed.
     connect(m_ui->loginCombo, &QComboBox::currentIndexChanged, this, &ContentWidget::onLoginUserChanged);
@@ -303,9 +305,13 @@ void ContentWidget::setContactManager(ContactManager *contactManager)
     m_contactManager = contactManager;
     m_ui->contactDetailsPage->setContactManager(contactManager);
     m_ui->dialPadPage->setContactManager(contactManager);
-    if (contactManager)
-        connect(contactManager, &ContactManager::contactUpdated, this, &ContentWidget::onContactUpdated,
-                Qt::UniqueConnection);
+    if (!contactManager)
+        return;
+    connect(contactManager, &ContactManager::contactUpdated, this, &ContentWidget::onContactUpdated,
+            Qt::UniqueConnection);
+    // Queued: the box must not wait inside the handling of a reply.
+    connect(contactManager, &ContactManager::writeFailed, this, &ContentWidget::onContactWriteFailed,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
 }
 
 void ContentWidget::setView(View view, bool animated)
@@ -676,6 +682,23 @@ void ContentWidget::onContactUpdated(const QString &nick)
     m_ui->contactDetailsPage->setContact(nick);
 }
 
+void ContentWidget::onContactWriteFailed(const QString &message)
+{
+    m_contactWriteFailures << message;
+    if (m_showingContactWriteFailure)
+        return;
+    m_showingContactWriteFailure = true;
+    const QPointer<ContentWidget> self(this);
+    while (self && !m_contactWriteFailures.isEmpty()) {
+        const QString text = m_contactWriteFailures.join(QStringLiteral("\n\n"));
+        m_contactWriteFailures.clear();
+        MessagePrompt::show({parentWidget(), QMessageBox::Warning, tr("Address book"), text, QMessageBox::Ok,
+                             QMessageBox::NoButton, Qt::PlainText});
+    }
+    if (self)
+        m_showingContactWriteFailure = false;
+}
+
 void ContentWidget::onUsernameEdited()
 {
     m_ui->passwordLineEdit->clear();
@@ -712,6 +735,12 @@ void ContentWidget::onLoginButtonClicked()
 void ContentWidget::onLoginOrPasswordEditReturnPressed()
 {
     onLoginButtonClicked();
+}
+
+void ContentWidget::onCancelLoginClicked()
+{
+    setLoginInProgress(false);
+    emit loginCancelled();
 }
 
 void ContentWidget::setLoginInProgress(bool busy)
@@ -903,8 +932,9 @@ void ContentWidget::setupHotkeysForView(View view)
 
 void ContentWidget::onPlaceCallHotKeyActivated()
 {
+    // In the dial pad the key is the call button: it hangs up during a call.
     if (m_currentView == DialPadView)
-        m_ui->dialPadPage->doCall();
+        m_ui->dialPadPage->callOrHangUp();
     else if (m_currentView == ContactListView)
         m_ui->contactListPage->callCurrentContact();
 }

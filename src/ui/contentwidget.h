@@ -113,6 +113,8 @@ public slots:
 signals:
     // A validated sign-in request with the fields as typed.
     void loginClicked(const QString &user, const QString &password);
+    // The user gave up the sign-in under way; the form is back.
+    void loginCancelled();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -130,10 +132,13 @@ private slots:
     void onSMSRatesClicked();
     void onBalanceUpdate(const Balance &balance);
     void onContactUpdated(const QString &nick);
+    // Shows it, or adds it to the box that follows the one still open.
+    void onContactWriteFailed(const QString &message);
     void onUsernameEdited();
 
     void onLoginButtonClicked();
     void onLoginOrPasswordEditReturnPressed();
+    void onCancelLoginClicked();
     void onLoginUserChanged();
     void onRememberMeCheckBoxTogled(bool on);
     void onAutoLoginInternetConnectionTimerTimedOut();
@@ -236,6 +241,9 @@ private:
     Phone *m_phone = nullptr;
     talk::PlixTalk *m_talk = nullptr;
     ContactManager *m_contactManager = nullptr;
+    // Address-book failures not yet shown; one box at a time.
+    QStringList m_contactWriteFailures;
+    bool m_showingContactWriteFailure = false;
     Settings *m_settings = nullptr;
     History *m_history = nullptr;
 };

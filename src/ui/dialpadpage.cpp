@@ -340,6 +340,11 @@ void DialPadPage::hangup()
         onCallHangupClicked();
 }
 
+void DialPadPage::callOrHangUp()
+{
+    onCallHangupClicked();
+}
+
 void DialPadPage::onCallHangupClicked()
 {
     if (!m_phone) {

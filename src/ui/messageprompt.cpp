@@ -17,8 +17,8 @@ QMessageBox::StandardButton MessagePrompt::show(const Request &request)
         return current(request);
 
     QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
-    box.setTextFormat(request.textFormat);
     box.setDefaultButton(request.defaultButton);
+    box.setTextFormat(request.textFormat);
     const int result = box.exec();
     return static_cast<QMessageBox::StandardButton>(result);
 }
