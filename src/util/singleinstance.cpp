@@ -188,6 +188,14 @@ bool SingleInstance::claim()
         }
         switch (claimIn(folder.path)) {
         case Claim::Held:
+            if (!claimDataFolder()) {
+                m_lockFile->unlock();
+                m_problem = QStringLiteral("Another copy of the program (another build, or one started in "
+                                           "another session) is using the data folder ")
+                    + QFileInfo(QFileInfo(m_dataLock->fileName()).absolutePath()).absolutePath();
+                TRACE_WARNING << m_problem;
+                return false;
+            }
             m_problem.clear();
             listen();
             return true;
@@ -218,7 +226,7 @@ SingleInstance::Claim SingleInstance::claimIn(const QString &folder)
         return Claim::Held;
     if (m_lockFile->error() != QLockFile::LockFailedError)
         return Claim::Failed;
-    if (!removeAbandonedLock())
+    if (!removeAbandonedLock(*m_lockFile))
         return Claim::HeldByOther;
     if (m_lockFile->tryLock(0))
         return Claim::Held;
@@ -241,12 +249,33 @@ void SingleInstance::useFolder(const QString &folder)
 #endif
 }
 
-bool SingleInstance::removeAbandonedLock()
+bool SingleInstance::claimDataFolder()
+{
+    if (m_dataLock && m_dataLock->isLocked())
+        return true;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    const Folder folder {data + QStringLiteral("/instance"), true};
+    // A data folder that cannot hold the lock cannot hold the data either;
+    // the store says so to the user.
+    if (data.isEmpty() || !refusal(folder, 0).isEmpty())
+        return true;
+    if (!m_dataLock) {
+        m_dataLock = std::make_unique<QLockFile>(folder.path + QStringLiteral("/data.lock"));
+        m_dataLock->setStaleLockTime(0);
+    }
+    if (m_dataLock->tryLock(0) || m_dataLock->error() != QLockFile::LockFailedError)
+        return true;
+    if (!removeAbandonedLock(*m_dataLock))
+        return false;
+    return m_dataLock->tryLock(0) || m_dataLock->error() != QLockFile::LockFailedError;
+}
+
+bool SingleInstance::removeAbandonedLock(QLockFile &lock)
 {
     // QLockFile itself only gives up a lock that names a dead process; an
     // empty or garbage file (a crash while it was written) or a folder in its
     // place would otherwise block every start.
-    const QString path = m_lockFile->fileName();
+    const QString path = lock.fileName();
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return true;
@@ -265,7 +294,7 @@ bool SingleInstance::removeAbandonedLock()
     } else {
         // A live holder keeps its file lock on it, whatever the file says;
         // without one, nobody is running.
-        removed = m_lockFile->removeStaleLockFile();
+        removed = lock.removeStaleLockFile();
     }
     if (removed)
         TRACE_WARNING << "Removed an abandoned single-instance lock" << path;

@@ -23,6 +23,10 @@ class QLocalSocket;
 // holds the lock. When no private folder can hold the lock the claim is
 // undecided: isRunning() then answers true, so that two instances never share
 // one data folder, and problem() says why.
+//
+// The holder also locks the per-user data folder itself, whatever its
+// identity: another build of the program, or a session whose runtime folder
+// differs, finds the data in use and does not start on it.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -63,8 +67,10 @@ private:
     bool claim();
     Claim claimIn(const QString &folder);
     void useFolder(const QString &folder);
-    // Removes what stands at the lock path when no live instance holds it.
-    bool removeAbandonedLock();
+    // Locks the data folder; false when another live process holds it.
+    bool claimDataFolder();
+    // Removes what stands at the path of lock when no live instance holds it.
+    static bool removeAbandonedLock(QLockFile &lock);
     void listen();
     void readFrom(QLocalSocket *socket);
     // Forgets a connection, whole message or not.
@@ -74,6 +80,7 @@ private:
     QString m_baseName;
     QString m_serverName;
     std::unique_ptr<QLockFile> m_lockFile;
+    std::unique_ptr<QLockFile> m_dataLock;
     QString m_problem;
     QLocalServer *m_server = nullptr;
     // Bytes received so far per connection.
