@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (build-fuzz/) and runs the JSON
-# reader's fuzzer for a bounded time from a few seed replies. A crash, a
-# sanitizer finding or a broken round trip exits non-zero and leaves the
+# Builds the libFuzzer targets with clang (build-fuzz/) and runs each one
+# for a bounded time from a few seeds: the JSON reader (service replies) and
+# the form scraper (the providers' sign-in pages). A crash, a sanitizer
+# finding, a slow input or a broken invariant exits non-zero and leaves the
 # input in build-fuzz/artifacts/.
 #
-# LINKORA_FUZZ_SECONDS sets the running time (default 60).
+# LINKORA_FUZZ_SECONDS sets the running time of each fuzzer (default 60).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -16,11 +17,11 @@ build="$root/build-fuzz"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DLINKORA_FUZZ=ON -DLINKORA_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_json
+cmake --build "$build" -j "$(nproc)" --target fuzz_json fuzz_formscraper
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-corpus="$work/corpus"
+corpus="$work/json"
 mkdir -p "$corpus" "$build/artifacts"
 
 # Seeds shaped like the service's replies, plus the reader's odd corners.
@@ -51,7 +52,49 @@ cat >"$work/json.dict" <<'DICT'
 "\\"
 DICT
 
-ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
-UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    "$build/tests/fuzz/fuzz_json" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-    -dict="$work/json.dict" -artifact_prefix="$build/artifacts/" "$corpus"
+run_fuzzer() {
+    local name="$1" corpus="$2" dict="$3"
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+        "$build/tests/fuzz/$name" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+        -dict="$dict" -artifact_prefix="$build/artifacts/$name-" "$corpus"
+}
+
+run_fuzzer fuzz_json "$corpus" "$work/json.dict"
+
+# Pages shaped like the providers' sign-in, consent and verifier pages.
+forms="$work/forms"
+mkdir -p "$forms"
+printf '%s' '<html><body><form id='"'"'search'"'"' action='"'"'/search'"'"'><input name=q></form><form method="post" action="/login/verify?.src=oauth&amp;.lang=en"><input type="hidden" name=".tries" value="1"><input type='"'"'hidden'"'"' id=challenge value='"'"'a&#x2F;&#61;'"'"'><input type="text" name="login" data-name="x" value=""><input type="password" name="passwd"><input type="checkbox" name=".persistent" checked><input type="checkbox" name=".remember" value="unchecked"><input type="submit" name=".save" value="Sign In"></form><div class="yregertxt">Invalid ID or password.</div></body></html>' >"$forms/signin.html"
+printf '%s' '<html><body><p>&quot;Halvetta Linkora&quot; would like to read your contacts.</p><FORM method=post action=/oauth/grant><input type=hidden name=crumb value=cr-42/><input type=submit name=agree value=Agree><input type=submit name=deny value="Not now"></FORM><script>window.location.replace("https://a.test/x?.done=1&.pd=2");</script></body></html>' >"$forms/consent.html"
+printf '%s' '<html><body><p>Your code:</p><span id="shortCode" class='"'"'code'"'"'> vf8k2x </span><span>footer</span></body></html>' >"$forms/verifier.html"
+
+cat >"$work/forms.dict" <<'DICT'
+"<form"
+"</form>"
+"<input"
+"<span"
+"</span>"
+"<script"
+"</script>"
+"name="
+"id="
+"value="
+"action="
+"type=password"
+"type=checkbox"
+"type=submit"
+"checked"
+"class=yregertxt"
+"id=shortCode"
+"&amp;"
+"&#x"
+"&#"
+";"
+"'"
+"\""
+">"
+"="
+DICT
+
+run_fuzzer fuzz_formscraper "$forms" "$work/forms.dict"

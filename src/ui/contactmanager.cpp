@@ -44,8 +44,8 @@ ContactManager::ContactManager(QObject *parent)
     , m_task(new GroupAddEditDeleteTask(this))
 {
     m_task->setContactManager(this);
-    connect(m_task, &GroupAddEditDeleteTask::error, this,
-            [this] { emit writeFailed(m_task->errorString()); });
+    connect(m_task, &GroupAddEditDeleteTask::contactAdded, this, &ContactManager::contactAdded);
+    connect(m_task, &GroupAddEditDeleteTask::error, this, [this] { emit writeFailed(m_task->errorString()); });
 }
 
 ContactManager::~ContactManager() = default;

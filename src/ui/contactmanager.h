@@ -65,6 +65,9 @@ public:
 
 signals:
     void contactAlreadyPresent(const Contact &contact);
+    // The web service's answer to a new contact: accepted, or refused or
+    // not answered in time.
+    void contactAdded(const Contact &contact, bool accepted);
     void groupAlreadyExists(const QString &name);
     void contactUpdated(const QString &nick);
     void refreshContactListUI();

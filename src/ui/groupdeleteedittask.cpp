@@ -315,8 +315,11 @@ void GroupAddEditDeleteTask::answered(bool ok, const QString &reason)
 
 void GroupAddEditDeleteTask::finishOperation(bool ok)
 {
+    const Operation finished = m_current;
     m_running = false;
     m_current = Operation();
+    if (finished.kind == Kind::Single && finished.request == Request::AddContact)
+        emit contactAdded(finished.contact, ok);
     if (ok) {
         emit success();
     } else {

@@ -74,6 +74,8 @@ signals:
     // An operation stopped: a request failed, was refused or was not
     // answered in time. See errorString().
     void error();
+    // The web service's answer to a single contact addition.
+    void contactAdded(const Contact &contact, bool accepted);
 
 private slots:
     void deleteNextContact();

@@ -1,22 +1,623 @@
 #include "ui/importcontactsdialog.h"
+#include "ui_importcontactsdialog.h"
+
+#include "importcontacts/contactimporter.h"
+#include "importcontacts/googleimporter.h"
+#include "importcontacts/yahooimporter.h"
+#include "rest/contact.h"
+#include "rest/invite.h"
+#include "rest/restmanager.h"
+#include "settings/emailvalidator.h"
+#include "ui/contactmanager.h"
+#include "ui/messageprompt.h"
+#include "util/trace.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+const QString kProductName = QStringLiteral("Halvetta Linkora");
+
+ContactImporter *makeProviderImporter(int provider, QObject *parent)
+{
+    if (provider == ImportContactsDialog::Google)
+        return new GoogleImporter(parent);
+    return new YahooImporter(parent);
+}
+
+QList<ImportContact> checkedContacts(const QListWidget *list)
+{
+    QList<ImportContact> checked;
+    for (int row = 0; row < list->count(); ++row) {
+        const QListWidgetItem *item = list->item(row);
+        if (item->checkState() == Qt::Checked)
+            checked << item->data(Qt::UserRole).value<ImportContact>();
+    }
+    return checked;
+}
+
+QListWidgetItem *makeRow(const QString &text, const QVariant &value)
+{
+    auto *item = new QListWidgetItem(text);
+    item->setCheckState(Qt::Unchecked);
+    item->setSizeHint(QSize(1, 20));
+    item->setData(Qt::UserRole, value);
+    return item;
+}
+
+// Only what percent-encoding leaves as it is: ASCII letters, digits, "-",
+// ".", "_" and "~".
+QString cleanNick(const QString &nick)
+{
+    static const QRegularExpression escape(QStringLiteral("(%[0-9a-fA-F]{2,2})"));
+    return QString::fromLatin1(QUrl::toPercentEncoding(nick)).remove(escape);
+}
+
+} // namespace
 
 ImportContactsDialog::ImportContactsDialog(QWidget *parent)
     : DialogBase(parent)
+    , ui(new Ui::ImportContactsDialog)
+    , factory(&makeProviderImporter)
+    , importTimer(new QTimer(this))
 {
-    setTitle(tr("Import Contacts"));
+    ui->setupUi(contentWidget());
+    contentWidget()->setMinimumSize(300, 370);
+    contentWidget()->resize(300, 370);
+    setTitle(tr("Import contacts"));
+
+    ui->buttonPanel->hide();
+    ui->contentStackedWidget->setCurrentWidget(ui->pageSelectProvider);
+
+    connect(ui->importYahooButton, &QPushButton::clicked, this,
+            &ImportContactsDialog::onSelectProviderClicked);
+    connect(ui->importGmailButton, &QPushButton::clicked, this,
+            &ImportContactsDialog::onSelectProviderClicked);
+    connect(ui->importLiveButton, &QPushButton::clicked, this,
+            &ImportContactsDialog::onSelectProviderClicked);
+    connect(ui->importButton, &QPushButton::clicked, this, &ImportContactsDialog::onImportButtonClicked);
+    connect(ui->skipButton, &QPushButton::clicked, this, &ImportContactsDialog::onSkipButtonClicked);
+    connect(ui->backButton, &QPushButton::clicked, this, &ImportContactsDialog::onBackButtonClicked);
+    connect(ui->addGroupButton, &QPushButton::clicked, this, &ImportContactsDialog::onAddGroupClicked);
+    connect(ui->cancelAddGroupButton, &QPushButton::clicked, this,
+            &ImportContactsDialog::onCancelAddGroupClicked);
+    connect(ui->anotherServiceButton, &QPushButton::clicked, this, &ImportContactsDialog::onAnotherClicked);
+    connect(ui->selectAllImportCheckBox, &QCheckBox::toggled, this,
+            &ImportContactsDialog::onSelectAllToggled);
+    connect(ui->selectAllInviteCheckbox, &QCheckBox::toggled, this,
+            &ImportContactsDialog::onSelectAllToggled);
+    connect(ui->serviceLoginLineEdit, &QLineEdit::returnPressed, this,
+            &ImportContactsDialog::onImportButtonClicked);
+    connect(ui->servicePasswordLineEdit, &QLineEdit::returnPressed, this,
+            &ImportContactsDialog::onImportButtonClicked);
+
+    ui->importLiveButton->hide();
+    ui->winLiveIcon->hide();
+
+    importTimer->setSingleShot(true);
+    importTimer->setInterval(ImportDelay);
+    connect(importTimer, &QTimer::timeout, this, &ImportContactsDialog::importContacts);
 }
 
-void ImportContactsDialog::setRestManager(RestManager *restManager)
+ImportContactsDialog::~ImportContactsDialog() = default;
+
+void ImportContactsDialog::setRestManager(RestManager *manager)
 {
-    m_restManager = restManager;
+    restManager = manager;
 }
 
-void ImportContactsDialog::setContactManager(ContactManager *contactManager)
+void ImportContactsDialog::setContactManager(ContactManager *manager)
 {
-    m_contactManager = contactManager;
+    if (contactManager)
+        disconnect(contactManager, nullptr, this, nullptr);
+    contactManager = manager;
+    if (!manager)
+        return;
+    connect(manager, &ContactManager::contactAdded, this,
+            [this](const Contact &, bool accepted) { onContactAnswered(accepted); });
+    // A refusal comes at once, from within the hand-over.
+    connect(manager, &ContactManager::contactAlreadyPresent, this, [this] { onContactAnswered(false); });
 }
 
 void ImportContactsDialog::setGroups(const QStringList &names)
 {
-    m_groups = names;
+    ui->groupsComboBox->clear();
+    ui->groupsComboBox->addItems(names);
+}
+
+void ImportContactsDialog::setInviteName(const QString &name)
+{
+    ui->inviteNameLineEdit->setText(name);
+}
+
+void ImportContactsDialog::setInviteEmail(const QString &email)
+{
+    ui->inviteEmailLineEdit->setText(email);
+}
+
+void ImportContactsDialog::setImporterFactory(ImporterFactory importerFactory)
+{
+    factory = std::move(importerFactory);
+}
+
+void ImportContactsDialog::warn(const QString &title, const QString &text)
+{
+    MessagePrompt::show(
+        {this, QMessageBox::Warning, title, text, QMessageBox::Ok, QMessageBox::NoButton, Qt::PlainText});
+}
+
+void ImportContactsDialog::onSelectProviderClicked()
+{
+    const QObject *const button = sender();
+    int provider;
+    if (button == ui->importGmailButton)
+        provider = Google;
+    else if (button == ui->importYahooButton)
+        provider = Yahoo;
+    else
+        return;
+
+    // The old importer's chain and a pending import end with it.
+    stopImport();
+    delete importer;
+    contacts.clear();
+    phoneContacts.clear();
+    importer = factory(provider, this);
+    connect(importer, &ContactImporter::progressUpdate, ui->loginProgressBar, &QProgressBar::setValue);
+    connect(importer, &ContactImporter::errorLoggingIn, this,
+            &ImportContactsDialog::onImporterErrorLoggingIn);
+    connect(importer, &ContactImporter::networkError, this, &ImportContactsDialog::onImporterNetworkError);
+    connect(importer, &ContactImporter::finished, this, &ImportContactsDialog::onImporterFinished);
+    setProvider(provider);
+    goToPage(LoginPage);
+}
+
+void ImportContactsDialog::setProvider(int provider)
+{
+    QString value;
+    QString word;
+    if (provider == Yahoo) {
+        value = QStringLiteral("yahoo");
+        word = QStringLiteral("Yahoo");
+    } else if (provider == Google) {
+        value = QStringLiteral("google");
+        word = QStringLiteral("Google");
+    }
+    for (QWidget *logo : {ui->providerIconP2, ui->providerIconP3, ui->providerIconP4, ui->providerIconP5}) {
+        logo->setProperty("_provider", value);
+        logo->setStyleSheet(logo->styleSheet());
+        logo->style()->unpolish(logo);
+        logo->style()->polish(logo);
+    }
+    ui->serviceLoginLabel->setText(tr("%1 Username:").arg(word));
+    ui->servicePasswordLabel->setText(tr("%1 Password:").arg(word));
+}
+
+void ImportContactsDialog::goToPage(int page)
+{
+    ui->buttonPanel->setVisible(page != ProviderPage);
+    if (page == LoginPage || page == ConcludePage)
+        ui->skipButton->hide();
+
+    switch (page) {
+    case ProviderPage:
+        ui->contentStackedWidget->setCurrentWidget(ui->pageSelectProvider);
+        break;
+    case LoginPage:
+        ui->loginProgressBar->hide();
+        ui->serviceLoginLineEdit->clear();
+        ui->servicePasswordLineEdit->clear();
+        ui->importButton->setText(QStringLiteral("Import"));
+        ui->loginProgressBar->setValue(0);
+        ui->processingLabel->hide();
+        // One sign-in at a time; Back leaves a running one going.
+        ui->importButton->setEnabled(!importer || !importer->isRunning());
+        importedCount = 0;
+        m_acceptedCount = 0;
+        ui->serviceLoginLineEdit->setFocus();
+        ui->contentStackedWidget->setCurrentWidget(ui->pageLogin);
+        break;
+    case ImportPage:
+        ui->importProgressBar->hide();
+        ui->skipButton->show();
+        ui->groupStackedWidget->setCurrentWidget(ui->pageSelectGroup);
+        ui->selectAllImportCheckBox->setChecked(false);
+        ui->importButton->setText(QStringLiteral("Import"));
+        ui->importButton->setEnabled(true);
+        fillImportList();
+        ui->contactsWidget->setVisible(!phoneContacts.isEmpty());
+        setAllChecked(ui->importListWidget, ui->selectAllImportCheckBox->isChecked());
+        ui->contentStackedWidget->setCurrentWidget(ui->pageImport);
+        break;
+    case InvitePage:
+        ui->skipButton->show();
+        ui->selectAllInviteCheckbox->setChecked(false);
+        ui->importButton->setText(QStringLiteral("Send Email"));
+        ui->importButton->setEnabled(true);
+        fillInviteList();
+        setAllChecked(ui->inviteListWidget, ui->selectAllInviteCheckbox->isChecked());
+        ui->contentStackedWidget->setCurrentWidget(ui->pageInvite);
+        break;
+    case ConcludePage:
+        ui->importButton->setText(QStringLiteral("Done"));
+        ui->importButton->setEnabled(true);
+        updateConclusion();
+        ui->contentStackedWidget->setCurrentWidget(ui->pageConclude);
+        break;
+    default:
+        break;
+    }
+}
+
+void ImportContactsDialog::updateConclusion()
+{
+    ui->concludeLabel->setText(m_acceptedCount < 1
+                                   ? tr("You haven't imported any contacts.")
+                                   : tr("You have successfully added %1 contacts.").arg(m_acceptedCount));
+}
+
+void ImportContactsDialog::onBackButtonClicked()
+{
+    switch (ui->contentStackedWidget->currentIndex()) {
+    case LoginPage:
+        goToPage(ProviderPage);
+        break;
+    case ImportPage:
+    case InvitePage:
+    case ConcludePage:
+        goToPage(ui->contentStackedWidget->currentIndex() - 1);
+        break;
+    default:
+        break;
+    }
+}
+
+void ImportContactsDialog::onSkipButtonClicked()
+{
+    const int page = ui->contentStackedWidget->currentIndex();
+    if (page == ImportPage || page == InvitePage)
+        goToPage(page + 1);
+    else
+        TRACE << "Unhandled step!";
+}
+
+void ImportContactsDialog::onImportButtonClicked()
+{
+    switch (ui->contentStackedWidget->currentIndex()) {
+    case LoginPage:
+        signIn();
+        break;
+    case ImportPage:
+        checkAndImport();
+        break;
+    case InvitePage:
+        sendInvitations();
+        break;
+    case ConcludePage:
+        accept();
+        break;
+    default:
+        TRACE_NOTIMPL;
+        break;
+    }
+}
+
+void ImportContactsDialog::signIn()
+{
+    // Return in a field comes here too.
+    if (!importer || importer->isRunning())
+        return;
+    if (ui->serviceLoginLineEdit->text().trimmed().isEmpty()) {
+        warn(tr("Insert username"), tr("Please insert your username"));
+        return;
+    }
+    if (ui->servicePasswordLineEdit->text().trimmed().isEmpty()) {
+        warn(tr("Insert password"), tr("Please insert your password"));
+        return;
+    }
+    // An import still waiting would read the rows of the last sign-in.
+    stopImport();
+    ui->processingLabel->show();
+    ui->loginProgressBar->show();
+    ui->importButton->setEnabled(false);
+    importer->startImportingContacts(ui->serviceLoginLineEdit->text(), ui->servicePasswordLineEdit->text());
+}
+
+void ImportContactsDialog::endSignIn()
+{
+    ui->processingLabel->hide();
+    ui->loginProgressBar->setValue(0);
+    ui->importButton->setEnabled(true);
+}
+
+void ImportContactsDialog::onImporterErrorLoggingIn()
+{
+    endSignIn();
+    warn(QStringLiteral("Login error"), QStringLiteral("Please check your credentials and try again!"));
+}
+
+void ImportContactsDialog::onImporterNetworkError()
+{
+    endSignIn();
+    warn(QStringLiteral("Network error"), QStringLiteral("An error occured while importing contacts"));
+    goToPage(ProviderPage);
+}
+
+void ImportContactsDialog::onImporterFinished()
+{
+    contacts = importer ? importer->sortedContactList() : QList<ImportContact>();
+    phoneContacts.clear();
+    for (const ImportContact &contact : qAsConst(contacts)) {
+        if (!contact.phones.isEmpty())
+            phoneContacts << contact;
+    }
+    endSignIn();
+    goToPage(ImportPage);
+}
+
+void ImportContactsDialog::fillImportList()
+{
+    ui->importListWidget->clear();
+    ui->importListWidget->setUpdatesEnabled(false);
+    for (const ImportContact &contact : qAsConst(phoneContacts)) {
+        ui->importListWidget->addItem(
+            makeRow(contact.displayName() + QStringLiteral(" (") + contact.phones.first() + QLatin1Char(')'),
+                    QVariant::fromValue(contact)));
+    }
+    ui->importListWidget->setUpdatesEnabled(true);
+    const int rows = ui->importListWidget->count();
+    ui->foundImportContactsLabel->setText(
+        rows > 0
+            ? tr("We have found %1 contacts that have phone numbers.<br>Choose the ones you want to import.")
+                  .arg(rows)
+            : tr("We have found no contacts that have a phone number.\nClick skip and invite your friends to "
+                 "%1.")
+                  .arg(kProductName));
+}
+
+void ImportContactsDialog::fillInviteList()
+{
+    ui->inviteListWidget->clear();
+    ui->inviteListWidget->setUpdatesEnabled(false);
+    for (const ImportContact &contact : qAsConst(contacts)) {
+        if (contact.emails.isEmpty())
+            continue;
+        ui->inviteListWidget->addItem(
+            makeRow(contact.displayName() + QStringLiteral(" (") + contact.emails.first() + QLatin1Char(')'),
+                    contact.emails.first()));
+    }
+    ui->inviteListWidget->setUpdatesEnabled(true);
+    const int rows = ui->inviteListWidget->count();
+    ui->inviteContactsLabel->setText(
+        rows > 0
+            ? tr("We have found %1 contacts that have an email.<br>Choose the ones you want to invite to %2.")
+                  .arg(rows)
+                  .arg(kProductName)
+            : tr("We have found no contacts that have an email.\nClick skip and try to import another "
+                 "addressbook."));
+}
+
+void ImportContactsDialog::setAllChecked(QListWidget *list, bool checked)
+{
+    const Qt::CheckState state = checked ? Qt::Checked : Qt::Unchecked;
+    for (int row = 0; row < list->count(); ++row)
+        list->item(row)->setCheckState(state);
+}
+
+void ImportContactsDialog::onSelectAllToggled(bool checked)
+{
+    if (sender() == ui->selectAllImportCheckBox)
+        setAllChecked(ui->importListWidget, checked);
+    else if (sender() == ui->selectAllInviteCheckbox)
+        setAllChecked(ui->inviteListWidget, checked);
+}
+
+void ImportContactsDialog::onAddGroupClicked()
+{
+    ui->groupLineEdit->clear();
+    ui->groupStackedWidget->setCurrentWidget(ui->pageAddGroup);
+    ui->groupLineEdit->setFocus();
+}
+
+void ImportContactsDialog::onCancelAddGroupClicked()
+{
+    ui->groupLineEdit->clear();
+    ui->groupStackedWidget->setCurrentWidget(ui->pageSelectGroup);
+}
+
+void ImportContactsDialog::onAnotherClicked()
+{
+    goToPage(ProviderPage);
+}
+
+void ImportContactsDialog::checkAndImport()
+{
+    if (!contactManager)
+        return;
+    QMap<QString, QString> errors;
+    groupName = ui->groupsComboBox->currentText();
+    if (ui->groupStackedWidget->currentWidget() == ui->pageAddGroup) {
+        const QString newName = ui->groupLineEdit->text();
+        if (newName.isEmpty()) {
+            errors.insert(QStringLiteral("Group"), QStringLiteral("Group name cannot be empty"));
+        } else {
+            groupName = newName;
+            if (contactManager->groupPresent(groupName))
+                errors.insert(QStringLiteral("Group"),
+                              QStringLiteral("Group %1 already exists").arg(groupName));
+            else
+                contactManager->addGroup(groupName, true);
+        }
+    }
+
+    const QList<ImportContact> checked = checkedContacts(ui->importListWidget);
+    QStringList present;
+    for (const ImportContact &imported : checked) {
+        Contact contact;
+        contact.setNick(imported.nickName);
+        contact.setFirstName(imported.firstName);
+        contact.setLastName(imported.lastName);
+        contact.setEmails(imported.emails);
+        QList<PhoneNumber> phones;
+        for (const QString &number : imported.phones) {
+            PhoneNumber phone;
+            phone.setType(PhoneNumber::Home);
+            phone.setNumber(number);
+            phones << phone;
+        }
+        contact.setPhones(phones);
+        if (const ContactPtr found = contactManager->contactPresent(contact))
+            present << found->firstName() + QLatin1Char(' ') + found->lastName() + QStringLiteral(" (")
+                    + found->groupName() + QLatin1Char(')');
+    }
+    TRACE << "Items checked: " << checked.size();
+    if (!present.isEmpty())
+        errors.insert(QStringLiteral("Contacts"),
+                      QStringLiteral("Contacts below are already in your list\nPlease deselect them:\n%1")
+                          .arg(present.join(QLatin1Char('\n'))));
+    if (!errors.isEmpty()) {
+        warn(tr("Error"),
+             QCoreApplication::translate("ImportContactsDialog", errors.first().toUtf8().constData()));
+        return;
+    }
+    // A second click starts the wait again rather than a second import.
+    importTimer->start();
+    ui->importProgressBar->show();
+}
+
+void ImportContactsDialog::importContacts()
+{
+    if (!contactManager)
+        return;
+    importedCount = 0;
+    m_acceptedCount = 0;
+    m_toImport = checkedContacts(ui->importListWidget);
+    m_importing = true;
+    handNextContacts();
+}
+
+// A big address book goes over in slices, so the window keeps drawing.
+void ImportContactsDialog::handNextContacts()
+{
+    if (!m_importing)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_toImport.isEmpty() && contactManager) {
+        addImported(m_toImport.takeFirst());
+        if (!m_toImport.isEmpty() && slice.elapsed() >= ImportSlice) {
+            QTimer::singleShot(0, this, &ImportContactsDialog::handNextContacts);
+            return;
+        }
+    }
+    finishImport();
+}
+
+void ImportContactsDialog::addImported(const ImportContact &imported)
+{
+    Contact contact;
+    contact.setFirstName(imported.firstName);
+    contact.setLastName(imported.lastName);
+    contact.setNick(imported.nickName);
+    contact.setEmails(imported.emails);
+    if (contact.firstName().isEmpty()) {
+        if (!contact.nick().isEmpty()) {
+            contact.setFirstName(contact.nick());
+        } else if (!imported.emails.isEmpty()) {
+            const QString &email = imported.emails.first();
+            const qsizetype at = email.indexOf(QLatin1Char('@'));
+            contact.setFirstName(at > 0 ? email.left(at) : email);
+        }
+    }
+    QList<PhoneNumber> phones;
+    for (QString number : imported.phones) {
+        PhoneNumber phone;
+        phone.setType(PhoneNumber::Home);
+        phone.setNumber(number.remove(QLatin1Char('-')).remove(QLatin1Char('+')));
+        phones << phone;
+    }
+    contact.setPhones(phones);
+    contact.setAddressLine1(imported.address);
+    contact.setGroupName(groupName);
+    if (contact.nick().isEmpty())
+        contact.setNick(contact.generateNick());
+    contact.setNick(cleanNick(contact.nick()));
+    ++importedCount;
+    ++m_awaitedAnswers;
+    contactManager->addNewContact(contact);
+}
+
+void ImportContactsDialog::stopImport()
+{
+    importTimer->stop();
+    m_importing = false;
+    m_toImport.clear();
+    ui->importProgressBar->hide();
+}
+
+void ImportContactsDialog::finishImport()
+{
+    m_importing = false;
+    TRACE << "Final imported count:" << importedCount;
+    if (importedCount > 0)
+        goToPage(InvitePage);
+    else
+        warn(tr("Error"), tr("You must select at least one contact to import"));
+    groupName.clear();
+    ui->importProgressBar->hide();
+}
+
+void ImportContactsDialog::onContactAnswered(bool accepted)
+{
+    if (m_awaitedAnswers <= 0)
+        return;
+    --m_awaitedAnswers;
+    if (!accepted)
+        return;
+    ++m_acceptedCount;
+    if (ui->contentStackedWidget->currentIndex() == ConcludePage)
+        updateConclusion();
+}
+
+void ImportContactsDialog::sendInvitations()
+{
+    const QString name = ui->inviteNameLineEdit->text();
+    const QString email = ui->inviteEmailLineEdit->text();
+    if (name.isEmpty()) {
+        warn(QStringLiteral("Error"), QStringLiteral("You must enter your name"));
+        return;
+    }
+    if (email.isEmpty() || !EmailValidator::isValid(email)) {
+        warn(QStringLiteral("Error"), QStringLiteral("You must enter a valid email address"));
+        return;
+    }
+    QStringList recipients;
+    for (int row = 0; row < ui->inviteListWidget->count(); ++row) {
+        const QListWidgetItem *item = ui->inviteListWidget->item(row);
+        if (item->checkState() == Qt::Checked)
+            recipients << item->data(Qt::UserRole).toString();
+    }
+    if (recipients.isEmpty()) {
+        warn(QStringLiteral("Error"), QStringLiteral("You must select at least one contact to invite"));
+        return;
+    }
+    Invite invite;
+    invite.setFromEmail(email);
+    invite.setFullName(name);
+    invite.setToEmails(recipients);
+    invite.setUserMessage(ui->inviteMessageTextEdit->toPlainText());
+    invite.setUserSubject(
+        name + QStringLiteral(" has invited you to %1.").arg(QCoreApplication::applicationName()));
+    TRACE << "Sending invite to:" << recipients.size() << "addresses";
+    // The address book uses up each connection to it; one per invitation.
+    if (contactManager)
+        connect(this, &ImportContactsDialog::requestSendInvitations, contactManager,
+                &ContactManager::sendInvitations, Qt::UniqueConnection);
+    emit requestSendInvitations(invite);
+    goToPage(ConcludePage);
 }

@@ -1,31 +1,117 @@
 #ifndef LINKORA_UI_IMPORTCONTACTSDIALOG_H
 #define LINKORA_UI_IMPORTCONTACTSDIALOG_H
 
+#include "importcontacts/importcontact.h"
 #include "ui/dialogbase.h"
 
+#include <QList>
+#include <QPointer>
+#include <QScopedPointer>
 #include <QStringList>
 
+#include <functional>
+
+class ContactImporter;
 class ContactManager;
+class Invite;
+class QListWidget;
+class QTimer;
 class RestManager;
 
-// Imports address books from web-mail providers into the contact store.
+namespace Ui {
+class ImportContactsDialog;
+}
+
+// The wizard that copies contacts from a web-mail address book into the
+// account's address book and then invites some of them by e-mail: provider,
+// sign-in, contacts with phones (and the group they go into), contacts with
+// e-mail addresses, conclusion. Rows carry the imported contacts themselves;
+// the conclusion counts the contacts the address book has accepted, as its
+// answers come in.
 class ImportContactsDialog : public DialogBase
 {
     Q_OBJECT
     Q_DISABLE_COPY(ImportContactsDialog)
 
 public:
-    explicit ImportContactsDialog(QWidget *parent = nullptr);
+    enum Provider { Yahoo = 0, Google = 1 };
+    enum Page { ProviderPage = 0, LoginPage, ImportPage, InvitePage, ConcludePage };
+    // Makes the importer of a provider, with the dialog as parent.
+    using ImporterFactory = std::function<ContactImporter *(int provider, QObject *parent)>;
+    // Between the Import button and the import.
+    static constexpr int ImportDelay = 2000;
+    // Longest stretch of handing contacts over before the window gets a turn.
+    static constexpr int ImportSlice = 10;
 
+    explicit ImportContactsDialog(QWidget *parent = nullptr);
+    ~ImportContactsDialog() override;
+
+    // Stored only; the address book sends what it needs.
     void setRestManager(RestManager *restManager);
     void setContactManager(ContactManager *contactManager);
     // The group names offered for the imported contacts, in this order.
     void setGroups(const QStringList &names);
+    void setInviteName(const QString &name);
+    void setInviteEmail(const QString &email);
+    // By default the providers' own services.
+    void setImporterFactory(ImporterFactory factory);
+
+    // Contacts of the last import the address book has accepted so far.
+    int acceptedCount() const { return m_acceptedCount; }
+
+signals:
+    void requestSendInvitations(const Invite &invite);
+
+private slots:
+    void onSelectProviderClicked();
+    void onImportButtonClicked();
+    void onBackButtonClicked();
+    void onSkipButtonClicked();
+    void onCancelAddGroupClicked();
+    void onAddGroupClicked();
+    void onAnotherClicked();
+    void onSelectAllToggled(bool checked);
+    void onImporterNetworkError();
+    void onImporterErrorLoggingIn();
+    void onImporterFinished();
+    void importContacts();
+    void handNextContacts();
+    void onContactAnswered(bool accepted);
 
 private:
-    RestManager *m_restManager = nullptr;
-    ContactManager *m_contactManager = nullptr;
-    QStringList m_groups;
+    void goToPage(int page);
+    void setProvider(int provider);
+    void fillImportList();
+    void fillInviteList();
+    void setAllChecked(QListWidget *list, bool checked);
+    void signIn();
+    void checkAndImport();
+    void sendInvitations();
+    void addImported(const ImportContact &imported);
+    void finishImport();
+    void stopImport();
+    void endSignIn();
+    void updateConclusion();
+    void warn(const QString &title, const QString &text);
+
+    const QScopedPointer<Ui::ImportContactsDialog> ui;
+    QPointer<ContactImporter> importer;
+    ImporterFactory factory;
+    // The importer's contacts when it finished, in its order.
+    QList<ImportContact> contacts;
+    QList<ImportContact> phoneContacts;
+    // Handed to the address book by the last import.
+    int importedCount = 0;
+    QString groupName;
+    QPointer<RestManager> restManager;
+    QPointer<ContactManager> contactManager;
+    QTimer *const importTimer;
+    // Checked contacts still to be handed over.
+    QList<ImportContact> m_toImport;
+    bool m_importing = false;
+    // Contacts handed over whose answer has not come yet.
+    int m_awaitedAnswers = 0;
+    int m_acceptedCount = 0;
 };
 
 #endif // LINKORA_UI_IMPORTCONTACTSDIALOG_H

@@ -1,0 +1,440 @@
+#include "importcontacts/googleimporter.h"
+#include "importcontacts/yahooimporter.h"
+#include "rest/resttesthelpers.h"
+#include "support/addressbookrig.h"
+#include "support/googlestandin.h"
+#include "support/testenvironment.h"
+#include "support/testtls.h"
+#include "support/yahoostandin.h"
+#include "ui/importcontactsdialog.h"
+#include "ui/uitesthelpers.h"
+
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QNetworkProxyFactory>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString kMail = QStringLiteral("jo.user");
+// Every character a form body must encode.
+const QString kMailPassword = QStringLiteral("p&=+ é%");
+
+enum Scenario {
+    WrongPassword,
+    Captcha,
+    ConsentRefused,
+    MalformedFeed,
+    RedirectLoop,
+    SlowProvider,
+    ForeignFormHost,
+    PlainHttpFeed,
+    HugePage,
+    PathInUserId,
+    EmptyBook
+};
+
+} // namespace
+
+class TestImportContactsDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void importsThroughEveryPage_data();
+    void importsThroughEveryPage();
+    void everyChainEndsOnce_data();
+    void everyChainEndsOnce();
+    void importChecksAndProviderSwitch();
+
+private:
+    template<typename T>
+    T *child(const char *name) const
+    {
+        return m_dialog->findChild<T *>(QLatin1String(name));
+    }
+    int page() const { return child<QStackedWidget>("contentStackedWidget")->currentIndex(); }
+    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    void signIn(int provider, const QString &user, const QString &password);
+    QStringList rows(const char *list) const;
+    // Of the Yahoo import only: its names show what plain text looks like.
+    void screenshot(const QString &name)
+    {
+        if (QByteArray(QTest::currentDataTag()) == "yahoo")
+            QVERIFY(m_dialog->grab().save(UiTesting::screenshotPath(name)));
+    }
+
+    std::unique_ptr<AddressBookRig> m_rig;
+    std::unique_ptr<GoogleStandIn> m_google;
+    std::unique_ptr<YahooStandIn> m_yahoo;
+    std::unique_ptr<ImportContactsDialog> m_dialog;
+    std::unique_ptr<UiTesting::PromptRecorder> m_prompts;
+    int m_timeout = 10000;
+    bool m_plainHttpFeed = false;
+    QList<int> m_progress;
+};
+
+void TestImportContactsDialog::initTestCase()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Halvetta Linkora"));
+    QNetworkProxyFactory::setUseSystemConfiguration(false);
+    QVERIFY2(TestTls::credentials().isValid(), qPrintable(TestTls::credentials().error));
+    TestTls::trustAuthority();
+    UiTesting::applyApplicationLook();
+}
+
+void TestImportContactsDialog::init()
+{
+    m_rig = std::make_unique<AddressBookRig>();
+    QVERIFY(m_rig->start());
+    m_google = std::make_unique<GoogleStandIn>();
+    m_yahoo = std::make_unique<YahooStandIn>();
+    QVERIFY(m_google->listen() && m_yahoo->listen());
+    m_google->setAccount(kMail, kMailPassword);
+    m_yahoo->setAccount(kMail, kMailPassword);
+    m_google->setEntries(
+        {GoogleStandIn::entry("Ann", "Lee", {"ann@example.test"}, {"+1 555 0100"}),
+         GoogleStandIn::entry("Dora", "", {"dora@example.test", "d2@example.test"}, {"555-0102", "+49 30 1"}),
+         GoogleStandIn::entry("Carl", "", {"carl@example.test"}, {})});
+    m_yahoo->setContacts(
+        {YahooStandIn::contact({{"name", QJsonObject {{"givenName", "Ann"}, {"familyName", "Lee"}}},
+                                {"email", "ann@example.test"},
+                                {"phone", "+1-555-0100"}}),
+         YahooStandIn::contact({{"yahooid", "bobby"}, {"nickname", "Bob"}, {"phone", "555 0101"}}),
+         YahooStandIn::contact(
+             {{"name", QJsonObject {{"givenName", "Carl"}}}, {"email", "carl@example.test"}}),
+         YahooStandIn::contact({{"name", QJsonObject {{"givenName", "Zoë"}, {"familyName", "<b>Ökçe</b>"}}},
+                                {"phone", "+44 20 7946 0000"}}),
+         QJsonObject()});
+
+    m_rig->book.addOldGroup(QStringLiteral("Friends"));
+    // Holds Ann's number as the import will write it, not as the provider does.
+    m_rig->book.addOldContact(
+        Contact(QVariantMap {{"nick", "annold"},
+                             {"firstName", "Ann"},
+                             {"lastName", "<i>Old</i>"},
+                             {"groupName", "Friends"},
+                             {"phones", QVariantList {QVariantMap {{"number", "15550100"}}}}}));
+
+    m_prompts = std::make_unique<UiTesting::PromptRecorder>();
+    m_dialog = std::make_unique<ImportContactsDialog>();
+    m_dialog->setRestManager(&m_rig->rest);
+    m_dialog->setContactManager(&m_rig->book);
+    m_dialog->setGroups({QStringLiteral("Friends"), QStringLiteral("Work")});
+    m_timeout = 10000;
+    m_plainHttpFeed = false;
+    m_dialog->setImporterFactory([this](int provider, QObject *parent) {
+        GoogleEndpoints google = m_google->endpoints();
+        if (m_plainHttpFeed)
+            google.contacts.setScheme(QStringLiteral("http"));
+        ContactImporter *importer = provider == ImportContactsDialog::Google
+            ? static_cast<ContactImporter *>(new GoogleImporter(google, parent))
+            : new YahooImporter(m_yahoo->endpoints(), parent);
+        importer->setTimeouts(m_timeout, 3 * m_timeout);
+        return importer;
+    });
+    m_dialog->show();
+}
+
+void TestImportContactsDialog::cleanup()
+{
+    m_dialog.reset();
+    m_prompts.reset();
+    m_yahoo.reset();
+    m_google.reset();
+    m_rig.reset();
+}
+
+void TestImportContactsDialog::signIn(int provider, const QString &user, const QString &password)
+{
+    click(provider == ImportContactsDialog::Google ? "importGmailButton" : "importYahooButton");
+    QCOMPARE(page(), int(ImportContactsDialog::LoginPage));
+    m_progress.clear();
+    connect(m_dialog->findChild<ContactImporter *>(), &ContactImporter::progressUpdate, this,
+            [this](int percent) { m_progress << percent; });
+    child<QLineEdit>("serviceLoginLineEdit")->setText(user);
+    child<QLineEdit>("servicePasswordLineEdit")->setText(password);
+    QTest::keyClick(child<QLineEdit>("servicePasswordLineEdit"), Qt::Key_Return);
+}
+
+QStringList TestImportContactsDialog::rows(const char *list) const
+{
+    QStringList texts;
+    const QListWidget *widget = child<QListWidget>(list);
+    for (int row = 0; row < widget->count(); ++row)
+        texts << widget->item(row)->text();
+    return texts;
+}
+
+void TestImportContactsDialog::importsThroughEveryPage_data()
+{
+    QTest::addColumn<int>("provider");
+    QTest::addColumn<QStringList>("chain");
+    QTest::addColumn<QList<int>>("progress");
+    QTest::addColumn<QStringList>("importRows");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<int>("accepted");
+
+    // Yahoo: Ann is already in the book under her number's digits, and the
+    // service fails the first contact it is sent.
+    QTest::newRow("yahoo") << int(ImportContactsDialog::Yahoo)
+                           << QStringList {"POST /oauth/v2/get_request_token",
+                                           "GET /login/start",
+                                           "GET /login/hop",
+                                           "GET /login/form",
+                                           "POST /login/verify",
+                                           "GET /oauth/consent",
+                                           "GET /oauth/consent2",
+                                           "POST /oauth/grant",
+                                           "POST /oauth/v2/get_token",
+                                           "GET /v1/user/GUIDABC123/contacts;count=max"}
+                           << QList<int> {10, 20, 40, 40, 50, 60, 70, 80, 90, 100}
+                           << QStringList {"bobby@yahoo.test (555 0101)", "Ann Lee (+1-555-0100)",
+                                           "Zoë <b>Ökçe</b> (+44 20 7946 0000)"}
+                           << "Friends" << 1;
+    QTest::newRow("google") << int(ImportContactsDialog::Google)
+                            << QStringList {"POST /accounts/ClientLogin",
+                                            "GET /m8/feeds/contacts/default/full"}
+                            << QList<int> {10, 20, 30, 70, 100}
+                            << QStringList {"Ann Lee (+1 555 0100)", "Dora (+49 30 1)"} << "Imported" << 2;
+}
+
+void TestImportContactsDialog::importsThroughEveryPage()
+{
+    QFETCH(int, provider);
+    QFETCH(QStringList, chain);
+    QFETCH(QList<int>, progress);
+    QFETCH(QStringList, importRows);
+    QFETCH(QString, group);
+    QFETCH(int, accepted);
+    const bool yahoo = provider == ImportContactsDialog::Yahoo;
+    ProviderStandIn *const standIn = yahoo ? static_cast<ProviderStandIn *>(m_yahoo.get()) : m_google.get();
+    screenshot(QStringLiteral("importcontacts-1-provider.png"));
+
+    std::unique_ptr<TraceCapture> traces = std::make_unique<TraceCapture>();
+    signIn(provider, kMail, kMailPassword);
+    QVERIFY(!child<QPushButton>("importButton")->isEnabled());
+    QCOMPARE(child<QLabel>("serviceLoginLabel")->text(), yahoo ? "Yahoo Username:" : "Google Username:");
+    screenshot(QStringLiteral("importcontacts-2-signin.png"));
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    QCOMPARE(standIn->requestLines(), chain);
+    QVERIFY2(standIn->problems().isEmpty(), qPrintable(standIn->problems().join('\n')));
+    QCOMPARE(m_progress, progress);
+    const QStringList lines = TraceCapture::lines();
+    traces.reset();
+    for (const QString &secret : {kMailPassword, QStringLiteral("ts3cr3t"), QStringLiteral("reqsecret"),
+                                  YahooStandIn::AccessToken, QString::fromLatin1(GoogleStandIn::Token),
+                                  QStringLiteral("vf8k2x"), QStringLiteral("Lee"), QStringLiteral("bobby")})
+        QVERIFY2(lines.filter(secret).isEmpty(), qPrintable(secret));
+
+    QCOMPARE(rows("importListWidget"), importRows);
+    QCOMPARE(child<QLabel>("foundImportContactsLabel")->text(),
+             QStringLiteral(
+                 "We have found %1 contacts that have phone numbers.<br>Choose the ones you want to import.")
+                 .arg(importRows.size()));
+    child<QCheckBox>("selectAllImportCheckBox")->click();
+    if (group == QLatin1String("Friends")) {
+        m_rig->service.answerNextWithStatus(500, {QStringLiteral("contact"), "PUT"});
+    } else {
+        click("addGroupButton");
+        child<QLineEdit>("groupLineEdit")->setText(group);
+    }
+    screenshot(QStringLiteral("importcontacts-3-contacts.png"));
+    click("importButton");
+    QTRY_COMPARE_WITH_TIMEOUT(page(), int(ImportContactsDialog::InvitePage),
+                              ImportContactsDialog::ImportDelay + 5000);
+    QVERIFY(m_prompts->requests.isEmpty());
+    QCOMPARE(m_rig->service.groups(AddressBookRig::User).contains(group), !yahoo);
+    QTRY_COMPARE(m_dialog->acceptedCount(), accepted);
+
+    QCOMPARE(rows("inviteListWidget").size(), 3);
+    child<QLineEdit>("inviteNameLineEdit")->setText(QStringLiteral("Jo User"));
+    child<QLineEdit>("inviteEmailLineEdit")->setText(QStringLiteral("jo@example.test"));
+    child<QPlainTextEdit>("inviteMessageTextEdit")->setPlainText(QStringLiteral("Try it!"));
+    child<QListWidget>("inviteListWidget")->item(1)->setCheckState(Qt::Checked);
+    screenshot(QStringLiteral("importcontacts-4-invite.png"));
+    click("importButton");
+    QCOMPARE(page(), int(ImportContactsDialog::ConcludePage));
+    QTRY_COMPARE(m_rig->service.invitations(AddressBookRig::User).size(), 1);
+    const QJsonObject invite = m_rig->service.invitations(AddressBookRig::User).first();
+    QCOMPARE(invite.value("toEmails").toArray(),
+             QJsonArray {yahoo ? "ann@example.test" : "carl@example.test"});
+    QCOMPARE(invite.value("userSubject").toString(), "Jo User has invited you to Halvetta Linkora.");
+    QCOMPARE(child<QLabel>("concludeLabel")->text(),
+             QStringLiteral("You have successfully added %1 contacts.").arg(accepted));
+    screenshot(QStringLiteral("importcontacts-5-done.png"));
+    click("importButton");
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+}
+
+void TestImportContactsDialog::everyChainEndsOnce_data()
+{
+    QTest::addColumn<int>("provider");
+    QTest::addColumn<int>("scenario");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("page");
+    const int google = ImportContactsDialog::Google;
+    const int yahoo = ImportContactsDialog::Yahoo;
+    const int login = ImportContactsDialog::LoginPage;
+    const int start = ImportContactsDialog::ProviderPage;
+    QTest::newRow("google, wrong password") << google << int(WrongPassword) << "Login error" << login;
+    QTest::newRow("google, captcha wanted") << google << int(Captcha) << "Network error" << start;
+    QTest::newRow("google, malformed feed") << google << int(MalformedFeed) << "Network error" << start;
+    QTest::newRow("google, feed over plain http") << google << int(PlainHttpFeed) << "Network error" << start;
+    QTest::newRow("google, slow") << google << int(SlowProvider) << "Network error" << start;
+    QTest::newRow("yahoo, wrong password") << yahoo << int(WrongPassword) << "Login error" << login;
+    QTest::newRow("yahoo, consent refused") << yahoo << int(ConsentRefused) << "Network error" << start;
+    QTest::newRow("yahoo, malformed feed") << yahoo << int(MalformedFeed) << "Network error" << start;
+    QTest::newRow("yahoo, redirect loop") << yahoo << int(RedirectLoop) << "Network error" << start;
+    QTest::newRow("yahoo, slow") << yahoo << int(SlowProvider) << "Network error" << start;
+    QTest::newRow("yahoo, form posts elsewhere") << yahoo << int(ForeignFormHost) << "Network error" << start;
+    QTest::newRow("yahoo, endless page") << yahoo << int(HugePage) << "Network error" << start;
+    QTest::newRow("yahoo, path in the user id") << yahoo << int(PathInUserId) << "Network error" << start;
+    QTest::newRow("yahoo, empty address book")
+        << yahoo << int(EmptyBook) << "" << int(ImportContactsDialog::ImportPage);
+}
+
+void TestImportContactsDialog::everyChainEndsOnce()
+{
+    QFETCH(int, provider);
+    QFETCH(int, scenario);
+    QFETCH(QString, title);
+    QFETCH(int, page);
+    const bool yahoo = provider == ImportContactsDialog::Yahoo;
+    ProviderStandIn *const standIn = yahoo ? static_cast<ProviderStandIn *>(m_yahoo.get()) : m_google.get();
+    QString password = kMailPassword;
+    switch (scenario) {
+    case WrongPassword:
+        password = QStringLiteral("wrong");
+        break;
+    case Captcha:
+        m_google->answerNext(
+            "/accounts/ClientLogin",
+            ProviderStandIn::text(403,
+                                  "Error=CaptchaRequired\nCaptchaToken=ct\nCaptchaUrl=Captcha?ctoken=ct\n"));
+        break;
+    case ConsentRefused:
+        m_yahoo->setConsentRefused(true);
+        break;
+    case PlainHttpFeed:
+        m_plainHttpFeed = true;
+        break;
+    case EmptyBook:
+        m_yahoo->setContacts({});
+        break;
+    case PathInUserId:
+        m_yahoo->answerNext(
+            "/oauth/v2/get_token",
+            ProviderStandIn::text(200, "oauth_token=t&oauth_token_secret=s&xoauth_yahoo_guid=..%2F..%2Fx"));
+        break;
+    case HugePage:
+        m_yahoo->answerNext("/login/form",
+                            ProviderStandIn::html(QByteArray(ContactImporter::PageLimit + 1, ' ')));
+        break;
+    case MalformedFeed:
+        standIn->answerNext(yahoo ? "/v1/user/GUIDABC123/contacts;count=max"
+                                  : "/m8/feeds/contacts/default/full",
+                            ProviderStandIn::html("<html><body>Service Unavailable</body></html>"));
+        break;
+    case RedirectLoop:
+        m_yahoo->setRedirectLoop(true);
+        break;
+    case SlowProvider:
+        m_timeout = 300;
+        standIn->setAnswerDelay(1500);
+        break;
+    case ForeignFormHost:
+        m_yahoo->setSignInAction(QStringLiteral("https://localhost:%1/login/verify")
+                                     .arg(QUrl(m_yahoo->origin()).port())
+                                     .toLatin1());
+        break;
+    }
+    signIn(provider, kMail, password);
+    const QStringList titles = title.isEmpty() ? QStringList() : QStringList {title};
+    if (title.isEmpty())
+        QTRY_COMPARE(this->page(), page);
+    else
+        QTRY_COMPARE(m_prompts->titles(), titles);
+    QCOMPARE(this->page(), page);
+    QVERIFY(standIn->problems().isEmpty());
+    const QStringList lines = standIn->requestLines();
+    if (scenario == RedirectLoop)
+        QCOMPARE(lines.count("GET /login/start"), 1 + YahooImporter::MaxRedirects / 2);
+    if (scenario == ForeignFormHost || scenario == HugePage)
+        QVERIFY(!lines.contains("POST /login/verify") && lines.contains("GET /login/form"));
+    if (scenario == PlainHttpFeed || scenario == PathInUserId)
+        QCOMPARE(lines.last(), yahoo ? "POST /oauth/v2/get_token" : "POST /accounts/ClientLogin");
+    if (page == ImportContactsDialog::LoginPage) {
+        QVERIFY(child<QPushButton>("importButton")->isEnabled());
+        QVERIFY(child<QLabel>("processingLabel")->isHidden());
+    }
+    if (scenario == EmptyBook) {
+        QVERIFY(child<QWidget>("contactsWidget")->isHidden());
+        QVERIFY(child<QLabel>("foundImportContactsLabel")
+                    ->text()
+                    .startsWith("We have found no contacts that have a"));
+    }
+    // Nothing more comes from the ended chain.
+    QTest::qWait(100);
+    QCOMPARE(m_prompts->titles(), titles);
+}
+
+void TestImportContactsDialog::importChecksAndProviderSwitch()
+{
+    // A Yahoo sign-in still under way is dropped by picking Google.
+    m_yahoo->setAnswerDelay(200);
+    signIn(ImportContactsDialog::Yahoo, kMail, kMailPassword);
+    QTRY_VERIFY(!m_yahoo->requests().isEmpty());
+    click("backButton");
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    QTest::qWait(400);
+    QVERIFY(m_prompts->requests.isEmpty());
+    QCOMPARE(m_yahoo->requests().size(), 1);
+    QCOMPARE(page(), int(ImportContactsDialog::ImportPage));
+
+    // Both a taken group name and a contact in the book: the contacts are named.
+    click("addGroupButton");
+    child<QLineEdit>("groupLineEdit")->setText(QStringLiteral("Friends"));
+    child<QListWidget>("importListWidget")->item(0)->setCheckState(Qt::Checked);
+    m_rig->book.addOldContact(Contact(QVariantMap {{"nick", "ann2"},
+                                                   {"firstName", "Ann"},
+                                                   {"lastName", "<i>Two</i>"},
+                                                   {"emails", QStringList {"ann@example.test"}}}));
+    click("importButton");
+    QCOMPARE(
+        m_prompts->texts(),
+        QStringList {"Contacts below are already in your list\nPlease deselect them:\nAnn <i>Two</i> ()"});
+    QCOMPARE(m_prompts->requests.first().textFormat, Qt::PlainText);
+    click("cancelAddGroupButton");
+    child<QListWidget>("importListWidget")->item(0)->setCheckState(Qt::Unchecked);
+    click("importButton");
+    QCOMPARE(m_prompts->requests.size(), 1);
+    QVERIFY(child<QWidget>("importProgressBar")->isVisible());
+    click("skipButton");
+    click("skipButton");
+    QCOMPARE(child<QLabel>("concludeLabel")->text(), "You haven't imported any contacts.");
+
+    // Another provider drops the import still waiting: no rows, no warning.
+    click("anotherServiceButton");
+    click("importYahooButton");
+    QTest::qWait(ImportContactsDialog::ImportDelay + 200);
+    QCOMPARE(page(), int(ImportContactsDialog::LoginPage));
+    QCOMPARE(m_prompts->requests.size(), 1);
+}
+
+LINKORA_TEST_MAIN(TestImportContactsDialog)
+#include "tst_importcontactsdialog.moc"
