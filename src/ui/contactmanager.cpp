@@ -199,6 +199,7 @@ void ContactManager::updateContact(const Contact &contact, const QString &oldGro
     // Only what the contact dialog edits; the rest keeps its stored value.
     stored->setFirstName(contact.firstName());
     stored->setLastName(contact.lastName());
+    stored->setAddressLine1(contact.addressLine1());
     stored->setEmails(contact.emails());
     stored->setPhones(contact.phones());
     stored->setGroupName(contact.groupName());
