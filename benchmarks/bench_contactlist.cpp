@@ -5,6 +5,7 @@
 //
 // Run a Release or RelWithDebInfo build, e.g.
 //   QT_QPA_PLATFORM=offscreen build/benchmarks/bench_contactlist
+#include "contactsmodels.h"
 #include "support/testenvironment.h"
 #include "support/webservicestandin.h"
 #include "ui/addeditgroupdialog.h"
@@ -16,8 +17,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
 #include <QtTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -39,8 +41,9 @@ private slots:
     void openGroupDialog();
 
 private:
-    // The slowest of the runs, for the limit; QBENCHMARK reports the median.
-    void report(const char *what, qint64 slowestNs, double limitMs);
+    // The median of the samples is held to the limit; the slowest is shown,
+    // though a busy machine can make any one of them slow.
+    void report(const char *what, QList<qint64> samplesNs, double limitMs);
 
     ContactManager m_book;
 };
@@ -61,12 +64,14 @@ void BenchContactList::initTestCase()
     QCOMPARE(m_book.contacts().size(), ContactCount);
 }
 
-void BenchContactList::report(const char *what, qint64 slowestNs, double limitMs)
+void BenchContactList::report(const char *what, QList<qint64> samplesNs, double limitMs)
 {
-    const double slowestMs = slowestNs / 1e6;
-    qInfo("%s: slowest %.2f ms (limit %.0f ms)", what, slowestMs, limitMs);
+    std::sort(samplesNs.begin(), samplesNs.end());
+    const double medianMs = samplesNs.at(samplesNs.size() / 2) / 1e6;
+    qInfo("%s: median %.2f ms, slowest %.2f ms of %d (limit %.0f ms)", what, medianMs, samplesNs.last() / 1e6,
+          int(samplesNs.size()), limitMs);
 #ifdef QT_NO_DEBUG
-    QVERIFY2(slowestMs < limitMs, what);
+    QVERIFY2(medianMs < limitMs, what);
 #endif
 }
 
@@ -87,17 +92,17 @@ void BenchContactList::setGroupsAndFirstLayout()
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     const QList<ContactGroupPtr> groups = m_book.groups();
     QElapsedTimer timer;
-    qint64 slowest = 0;
+    QList<qint64> samples;
     QBENCHMARK
     {
         timer.start();
         page.setContactGroups(groups);
         // The first layout and paint of the view on show.
         page.grab();
-        slowest = qMax(slowest, timer.nsecsElapsed());
+        samples << timer.nsecsElapsed();
     }
     report(tree ? "tree: setContactGroups and first layout" : "list: setContactGroups and first layout",
-           slowest, 100);
+           samples, 100);
 }
 
 void BenchContactList::searchKeystroke_data()
@@ -117,39 +122,43 @@ void BenchContactList::searchKeystroke()
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     page.setContactGroups(m_book.groups());
     auto *search = page.findChild<QLineEdit *>(QStringLiteral("searchLineEdit"));
-    QSortFilterProxyModel *proxy = view.isEmpty()
+    const bool tree = view == QLatin1String("contactsTreeView");
+    auto *proxy = view.isEmpty()
         ? nullptr
-        : qobject_cast<QSortFilterProxyModel *>(page.findChild<QAbstractItemView *>(view)->model());
+        : qobject_cast<ContactsSortFilterProxyModel *>(page.findChild<QAbstractItemView *>(view)->model());
 
     // A user typing a name and erasing it again, one key at a time.
     const QStringList keystrokes {"A", "An", "Ann", "Anna", "Ann", "An", "A", ""};
     QElapsedTimer timer;
-    qint64 slowest = 0;
+    QList<qint64> samples;
     int shown = 0;
     QBENCHMARK
     {
         for (const QString &text : keystrokes) {
             timer.start();
             if (proxy) {
-                proxy->setFilterFixedString(text);
+                proxy->setSearchText(text);
+                // Every row filtered, as a view showing them all needs.
                 shown = proxy->rowCount();
+                for (int row = 0; tree && row < shown; ++row)
+                    proxy->rowCount(proxy->index(row, 0));
             } else {
                 search->setText(text);
                 page.grab();
             }
-            slowest = qMax(slowest, timer.nsecsElapsed());
+            samples << timer.nsecsElapsed();
         }
     }
     Q_UNUSED(shown);
     report(
         qPrintable(QStringLiteral("%1: one keystroke").arg(view.isEmpty() ? QStringLiteral("page") : view)),
-        slowest, view.isEmpty() ? 50 : 5);
+        samples, view.isEmpty() ? 16 : 5);
 }
 
 void BenchContactList::openGroupDialog()
 {
     QElapsedTimer timer;
-    qint64 slowest = 0;
+    QList<qint64> samples;
     QBENCHMARK
     {
         timer.start();
@@ -159,10 +168,10 @@ void BenchContactList::openGroupDialog()
         dialog.show();
         dialog.findChild<QPushButton *>(QStringLiteral("expandCollapseButton"))->click();
         dialog.grab();
-        slowest = qMax(slowest, timer.nsecsElapsed());
+        samples << timer.nsecsElapsed();
         QCOMPARE(dialog.findChild<QListWidget *>()->count(), ContactCount);
     }
-    report("group dialog with every contact: open", slowest, 200);
+    report("group dialog with every contact: open", samples, 200);
 }
 
 LINKORA_TEST_MAIN(BenchContactList)

@@ -13,8 +13,13 @@ void ContactsTreeModel::setGroups(const QList<ContactGroupPtr> &groups)
     beginResetModel();
     m_entries.clear();
     m_entries.reserve(groups.size());
-    for (const ContactGroupPtr &group : groups)
-        m_entries.append({group, group ? group->contacts() : QList<ContactPtr>()});
+    for (const ContactGroupPtr &group : groups) {
+        Entry entry {group, group ? group->contacts() : QList<ContactPtr>(), {}};
+        entry.searchKeys.reserve(entry.contacts.size());
+        for (const ContactPtr &contact : qAsConst(entry.contacts))
+            entry.searchKeys.append(contactData(contact.data(), Qt::DisplayRole).toString().toCaseFolded());
+        m_entries.append(entry);
+    }
     endResetModel();
 }
 
@@ -30,6 +35,13 @@ QList<ContactGroupPtr> ContactsTreeModel::groups() const
 int ContactsTreeModel::contactCount(int groupRow) const
 {
     return groupRow >= 0 && groupRow < m_entries.size() ? m_entries.at(groupRow).contacts.size() : 0;
+}
+
+QString ContactsTreeModel::searchKey(int groupRow, int contactRow) const
+{
+    if (groupRow < 0 || groupRow >= m_entries.size())
+        return QString();
+    return m_entries.at(groupRow).searchKeys.value(contactRow);
 }
 
 QModelIndex ContactsTreeModel::index(int row, int column, const QModelIndex &parent) const
@@ -201,6 +213,15 @@ QModelIndex ContactsListModel::index(int row, int column, const QModelIndex &par
     return createIndex(row, 0, quintptr(group));
 }
 
+QString ContactsListModel::searchKey(int row) const
+{
+    if (!m_source || row < 0 || row >= m_offsets.last())
+        return QString();
+    const int group
+        = int(std::upper_bound(m_offsets.cbegin(), m_offsets.cend(), row) - m_offsets.cbegin()) - 1;
+    return m_source->searchKey(group, row - m_offsets.at(group));
+}
+
 int ContactsListModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid() || !m_source)
@@ -247,16 +268,49 @@ void ContactsListModel::onDataChanged(const QModelIndex &topLeft, const QModelIn
                      createIndex(bottomRight.row() + offset, 0, quintptr(group)));
 }
 
-ContactsTreeSortFilterProxyModel::ContactsTreeSortFilterProxyModel(QObject *parent)
+ContactsSortFilterProxyModel::ContactsSortFilterProxyModel(QObject *parent)
     : QSortFilterProxyModel(parent)
+{ }
+
+void ContactsSortFilterProxyModel::setSearchText(const QString &text)
+{
+    if (text == m_searchText)
+        return;
+    m_searchText = text;
+    m_foldedSearchText = text.toCaseFolded();
+    invalidate();
+}
+
+void ContactsSortFilterProxyModel::setSourceModel(QAbstractItemModel *model)
+{
+    m_tree = qobject_cast<const ContactsTreeModel *>(model);
+    m_list = qobject_cast<const ContactsListModel *>(model);
+    QSortFilterProxyModel::setSourceModel(model);
+}
+
+bool ContactsSortFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
+{
+    if (m_searchText.isEmpty())
+        return true;
+    // The name, folded to ignore letter case as the search text is.
+    QString key;
+    if (m_list)
+        key = m_list->searchKey(sourceRow);
+    else if (m_tree)
+        key = m_tree->searchKey(sourceParent.row(), sourceRow);
+    else
+        key = sourceModel()->index(sourceRow, 0, sourceParent).data().toString().toCaseFolded();
+    return key.contains(m_foldedSearchText);
+}
+
+ContactsTreeSortFilterProxyModel::ContactsTreeSortFilterProxyModel(QObject *parent)
+    : ContactsSortFilterProxyModel(parent)
 { }
 
 bool ContactsTreeSortFilterProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
 {
-    if (sourceParent.isValid())
-        return QSortFilterProxyModel::filterAcceptsRow(sourceRow, sourceParent);
-    if (filterRegularExpression().pattern().isEmpty())
-        return true;
+    if (sourceParent.isValid() || searchText().isEmpty())
+        return ContactsSortFilterProxyModel::filterAcceptsRow(sourceRow, sourceParent);
     const QModelIndex group = sourceModel()->index(sourceRow, 0, sourceParent);
     const int children = sourceModel()->rowCount(group);
     for (int child = 0; child < children; ++child) {

@@ -45,6 +45,8 @@ public:
     QList<ContactGroupPtr> groups() const;
     // Contacts of the group at that row; 0 for a row out of range.
     int contactCount(int groupRow) const;
+    // The display text of a contact row, case-folded; empty out of range.
+    QString searchKey(int groupRow, int contactRow) const;
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &index) const override;
@@ -61,6 +63,8 @@ private:
     {
         ContactGroupPtr group;
         QList<ContactPtr> contacts;
+        // Made once per reset: a search goes over every one of them.
+        QStringList searchKeys;
     };
     static constexpr quintptr GroupId = quintptr(-1);
 
@@ -80,6 +84,8 @@ public:
 
     void setSourceModel(ContactsTreeModel *source);
     ContactsTreeModel *sourceModel() const { return m_source; }
+    // The case-folded display text of a flat row.
+    QString searchKey(int row) const;
 
     QModelIndex index(int row, int column = 0, const QModelIndex &parent = QModelIndex()) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -102,10 +108,39 @@ private:
     QVector<int> m_offsets {0};
 };
 
-// The search filter of the tree: a contact row stays when its name contains
-// the text; a group row stays while any of its contacts does, and always when
-// there is no text. A group's own name is never matched.
-class ContactsTreeSortFilterProxyModel : public QSortFilterProxyModel
+// The search filter of the flat list: a contact row stays when its name
+// contains the search text, in any letter case.
+//
+// A new text re-filters every row at once and announces it as a new layout:
+// the row by row removals and insertions of the filter of the base class
+// cost a view of thousands of rows far more than the filtering itself.
+class ContactsSortFilterProxyModel : public QSortFilterProxyModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ContactsSortFilterProxyModel)
+
+public:
+    explicit ContactsSortFilterProxyModel(QObject *parent = nullptr);
+
+    QString searchText() const { return m_searchText; }
+    void setSearchText(const QString &text);
+    void setSourceModel(QAbstractItemModel *model) override;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+
+private:
+    QString m_searchText;
+    QString m_foldedSearchText;
+    // The contact models answer the search keys without a detour through data().
+    const ContactsTreeModel *m_tree = nullptr;
+    const ContactsListModel *m_list = nullptr;
+};
+
+// The search filter of the tree: a contact row as in the flat list; a group
+// row stays while any of its contacts does, and always when there is no
+// text. A group's own name is never matched.
+class ContactsTreeSortFilterProxyModel : public ContactsSortFilterProxyModel
 {
     Q_OBJECT
     Q_DISABLE_COPY(ContactsTreeSortFilterProxyModel)

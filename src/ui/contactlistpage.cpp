@@ -9,19 +9,16 @@
 #include <QAction>
 #include <QMenu>
 #include <QShowEvent>
-#include <QSortFilterProxyModel>
 
 ContactListPage::ContactListPage(QWidget *parent)
     : QWidget(parent)
     , m_ui(new Ui::ContactListPage)
-    , m_listProxy(new QSortFilterProxyModel(this))
+    , m_listProxy(new ContactsSortFilterProxyModel(this))
     , m_treeProxy(new ContactsTreeSortFilterProxyModel(this))
     , m_treeModel(new ContactsTreeModel(this))
     , m_listModel(new ContactsListModel(this))
 {
     m_ui->setupUi(this);
-    m_listProxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    m_treeProxy->setFilterCaseSensitivity(Qt::CaseInsensitive);
 
     // The flat list follows every reset of the tree by itself.
     m_listModel->setSourceModel(m_treeModel);
@@ -58,7 +55,16 @@ void ContactListPage::setContactGroups(const QList<ContactGroupPtr> &groups)
     m_treeModel->setGroups(groups);
     // A reset folds every group; a search shows its matches unfolded.
     if (!m_ui->searchLineEdit->text().isEmpty())
-        m_ui->contactsTreeView->expandAll();
+        expandGroups();
+}
+
+void ContactListPage::expandGroups()
+{
+    // Group by group: unfolding everything at once makes the tree hold on to
+    // every row, which each new search then has to walk.
+    const QAbstractItemModel *model = m_ui->contactsTreeView->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        m_ui->contactsTreeView->expand(model->index(row, 0));
 }
 
 void ContactListPage::setGroupsShown(bool shown)
@@ -106,10 +112,10 @@ void ContactListPage::placeClearButton()
 
 void ContactListPage::onSearchTextChanged(const QString &text)
 {
-    m_listProxy->setFilterFixedString(text);
-    m_treeProxy->setFilterFixedString(text);
+    m_listProxy->setSearchText(text);
+    m_treeProxy->setSearchText(text);
     if (!text.isEmpty())
-        m_ui->contactsTreeView->expandAll();
+        expandGroups();
 }
 
 void ContactListPage::onDoubleClicked(const QModelIndex &index)

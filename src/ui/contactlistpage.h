@@ -9,10 +9,10 @@
 #include <QWidget>
 
 class ContactsListModel;
+class ContactsSortFilterProxyModel;
 class ContactsTreeModel;
 class ContactsTreeSortFilterProxyModel;
 class QMenu;
-class QSortFilterProxyModel;
 class Settings;
 
 namespace Ui {
@@ -77,9 +77,10 @@ private:
     QString contextNick() const;
     QString actionGroupName() const;
     void placeClearButton();
+    void expandGroups();
 
     const QScopedPointer<Ui::ContactListPage> m_ui;
-    QSortFilterProxyModel *m_listProxy;
+    ContactsSortFilterProxyModel *m_listProxy;
     ContactsTreeSortFilterProxyModel *m_treeProxy;
     QPersistentModelIndex m_contextIndex;
     ContactsTreeModel *m_treeModel;
