@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6sql6-sqlite
     qt6-multimedia-dev qt6-httpserver-dev qt6-websockets-dev
     libgl-dev libminizip-dev zlib1g-dev
+    famfamfam-flag-png
     sqlite3 unzip openssl
     clang libclang-rt-14-dev
 )

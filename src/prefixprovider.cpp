@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QListWidgetItem>
+#include <QPainter>
 #include <QTextStream>
 
 namespace {
@@ -106,8 +107,10 @@ void PrefixProvider::appendAllFromFile(const QString &path)
 
         QPixmap flag;
         // Without its flag the country must still be recognised by its prefixes.
-        if (!flag.load(kFlagPathPattern.arg(imageNumber)))
+        if (!flag.load(kFlagPathPattern.arg(imageNumber))) {
             TRACE_WARNING << "Keeping country entry without flag in line" << lineNumber;
+            flag = missingFlag();
+        }
 
         m_countries.append(new CountryDesc {name, QStringList {prefix}, flag, code});
     }
@@ -191,4 +194,17 @@ QStringList PrefixProvider::prefixesForItem(const QListWidgetItem *item) const
 {
     const CountryDesc *country = countryOfItem(item);
     return country ? country->prefixes : QStringList();
+}
+
+QPixmap PrefixProvider::missingFlag()
+{
+    // The size of the real flags: a grey field in a dark frame, struck
+    // through, so that it is not taken for a flag.
+    QPixmap pixmap(16, 11);
+    pixmap.fill(QColor(0xd8, 0xd8, 0xd8));
+    QPainter painter(&pixmap);
+    painter.setPen(QColor(0x70, 0x70, 0x70));
+    painter.drawRect(0, 0, pixmap.width() - 1, pixmap.height() - 1);
+    painter.drawLine(0, pixmap.height() - 1, pixmap.width() - 1, 0);
+    return pixmap;
 }

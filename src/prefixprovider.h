@@ -48,6 +48,9 @@ public:
     QString countryNameForItem(const QListWidgetItem *item) const;
     QStringList prefixesForItem(const QListWidgetItem *item) const;
 
+    // What a country without a flag image shows instead.
+    static QPixmap missingFlag();
+
 private:
     void appendAllFromFile(const QString &path);
 

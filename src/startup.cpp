@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "ui/messageprompt.h"
 #include "update/updater.h"
 #include "util/nativesettings.h"
 #include "util/qtsingleapplication.h"
@@ -95,9 +96,14 @@ void SingleApplicationCheck::sleep(int milliseconds)
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-void SingleApplicationCheck::sendMessage(const QString &message, int timeout)
+bool SingleApplicationCheck::sendMessage(const QString &message, int timeout)
 {
-    m_application->sendMessage(message, timeout);
+    return m_application->sendMessage(message, timeout);
+}
+
+void SingleApplicationCheck::tellNotReached()
+{
+    tellInstanceNotReached(m_application->instanceProblem());
 }
 
 bool waitForPreviousInstance(InstanceCheck &check)
@@ -115,8 +121,24 @@ bool waitForPreviousInstance(InstanceCheck &check)
         }
         pause += kPauseIncreaseMs;
     }
-    check.sendMessage(showMessage(), kShowMessageTimeoutMs);
+    if (!check.sendMessage(showMessage(), kShowMessageTimeoutMs))
+        check.tellNotReached();
     return false;
+}
+
+void tellInstanceNotReached(const QString &problem)
+{
+    const QString text = problem.isEmpty()
+        ? QCoreApplication::translate("Startup",
+                                      "Linkora is already running but does not answer. Close it, or end its "
+                                      "process, and start Linkora again.")
+        : QCoreApplication::translate(
+              "Startup",
+              "Linkora cannot tell whether it is already running, so it does not start: "
+              "two copies must never share one data folder.\n\n%1")
+              .arg(problem);
+    TRACE_WARNING << text;
+    MessagePrompt::critical(nullptr, QCoreApplication::applicationName(), text);
 }
 
 QString showMessage()

@@ -58,7 +58,10 @@ public:
     // True while another instance holds the single-instance claim.
     virtual bool isRunning() = 0;
     virtual void sleep(int milliseconds) = 0;
-    virtual void sendMessage(const QString &message, int timeout) = 0;
+    // True when the running instance confirmed the message.
+    virtual bool sendMessage(const QString &message, int timeout) = 0;
+    // Tells the user why this start ends although no instance answered.
+    virtual void tellNotReached() = 0;
 };
 
 // The real thing: the application's claim and a sleep of the calling thread.
@@ -68,7 +71,8 @@ public:
     explicit SingleApplicationCheck(QtSingleApplication *application);
     bool isRunning() override;
     void sleep(int milliseconds) override;
-    void sendMessage(const QString &message, int timeout) override;
+    bool sendMessage(const QString &message, int timeout) override;
+    void tellNotReached() override;
 
 private:
     QtSingleApplication *m_application;
@@ -76,8 +80,14 @@ private:
 
 // Gives an instance that is still running about 7 s to end (checks at 0 s,
 // after 1 s and after 7 s). True when this instance may run; false when the
-// other one kept running and has been sent "--show".
+// other one kept running and has been sent "--show", or when it could not be
+// reached and the user has been told.
 bool waitForPreviousInstance(InstanceCheck &check);
+
+// The box that says why a start ends without a window: problem is why the
+// single instance could not be decided, or empty when another instance holds
+// it but did not answer.
+void tellInstanceNotReached(const QString &problem);
 
 // The message that asks the running instance to show its main window.
 QString showMessage();

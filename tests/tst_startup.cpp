@@ -32,12 +32,15 @@ public:
         return m_answers.isEmpty() ? false : m_answers.takeFirst();
     }
     void sleep(int milliseconds) override { steps << QStringLiteral("sleep %1").arg(milliseconds); }
-    void sendMessage(const QString &message, int timeout) override
+    bool sendMessage(const QString &message, int timeout) override
     {
         steps << QStringLiteral("send %1 %2").arg(message).arg(timeout);
+        return answers;
     }
+    void tellNotReached() override { steps << QStringLiteral("tell"); }
 
     QStringList steps;
+    bool answers = true;
 
 private:
     QList<bool> m_answers;
@@ -121,6 +124,7 @@ private slots:
     void waitForPreviousInstance_data();
     void waitForPreviousInstance();
     void secondStartDefersToTheRunningProgram();
+    void undecidedStartSaysSoOnScreen();
 };
 
 void TestStartup::identityWithAndWithoutNativeVersion()
@@ -267,31 +271,37 @@ void TestStartup::noUpdateSuppressesTheAutomaticCheck()
 void TestStartup::waitForPreviousInstance_data()
 {
     QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<bool>("otherAnswers");
     QTest::addColumn<bool>("mayRun");
     QTest::addColumn<QStringList>("steps");
 
     const QString ask = QStringLiteral("running?");
-    QTest::newRow("alone") << QList<bool> {false} << true << QStringList {ask};
-    QTest::newRow("other keeps running")
-        << QList<bool> {true, true, true, true, true, true} << false
-        << QStringList {ask, ask, QStringLiteral("sleep 1000"),      ask, ask, QStringLiteral("sleep 6000"),
-                        ask, ask, QStringLiteral("send --show 3000")};
+    const QList<bool> always {true, true, true, true, true, true};
+    const QStringList keepsRunning {ask, ask, QStringLiteral("sleep 1000"),
+                                    ask, ask, QStringLiteral("sleep 6000"),
+                                    ask, ask, QStringLiteral("send --show 3000")};
+    QTest::newRow("alone") << QList<bool> {false} << true << true << QStringList {ask};
+    QTest::newRow("other keeps running") << always << true << false << keepsRunning;
+    QTest::newRow("other keeps running and does not answer")
+        << always << false << false << (keepsRunning + QStringList {QStringLiteral("tell")});
     QTest::newRow("other ends during the first pause")
-        << QList<bool> {true, true, false} << true
+        << QList<bool> {true, true, false} << true << true
         << QStringList {ask, ask, QStringLiteral("sleep 1000"), ask};
     QTest::newRow("other ends between two checks")
-        << QList<bool> {true, false, false} << true << QStringList {ask, ask, ask};
+        << QList<bool> {true, false, false} << true << true << QStringList {ask, ask, ask};
     QTest::newRow("other ends during the last pause")
-        << QList<bool> {true, true, true, true, false} << true
+        << QList<bool> {true, true, true, true, false} << true << true
         << QStringList {ask, ask, QStringLiteral("sleep 1000"), ask, ask, QStringLiteral("sleep 6000"), ask};
 }
 
 void TestStartup::waitForPreviousInstance()
 {
     QFETCH(QList<bool>, answers);
+    QFETCH(bool, otherAnswers);
     QFETCH(bool, mayRun);
     QFETCH(QStringList, steps);
     ScriptedInstanceCheck check(answers);
+    check.answers = otherAnswers;
     QCOMPARE(Startup::waitForPreviousInstance(check), mayRun);
     QCOMPARE(check.steps, steps);
 }
@@ -337,6 +347,34 @@ void TestStartup::secondStartDefersToTheRunningProgram()
     QVERIFY(afterwards.startsWith(firstLog));
     QCOMPARE(afterwards.count("Started the log file at:"), 1);
     QCOMPARE(first.state(), QProcess::Running);
+}
+
+void TestStartup::undecidedStartSaysSoOnScreen()
+{
+    const QString home = TestEnvironment::freshDirectory(QStringLiteral("undecided"));
+    QProcessEnvironment environment = programEnvironment(home);
+    // A runtime folder that is a link, and a data folder that cannot be made.
+    const QString runtime = home + QStringLiteral("/runtime-link");
+    QVERIFY(QFile::link(environment.value(QStringLiteral("XDG_RUNTIME_DIR")), runtime));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/dev/null/data"));
+
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setStandardOutputFile(QProcess::nullDevice());
+    program.start(programPath(), {QStringLiteral("-noupdate")});
+    QVERIFY(program.waitForStarted());
+    auto stop = qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished(10000);
+    });
+    QByteArray errors;
+    QTRY_VERIFY_WITH_TIMEOUT((errors += program.readAllStandardError()).contains("cannot tell whether"),
+                             30000);
+    QVERIFY(errors.contains(QFile::encodeName(runtime) + " is a symbolic link"));
+    // The box waits for the user instead of the program ending unseen.
+    QTest::qWait(1000);
+    QCOMPARE(program.state(), QProcess::Running);
 }
 
 LINKORA_TEST_MAIN(TestStartup)

@@ -35,3 +35,13 @@ QString QtSingleApplication::id() const
 {
     return m_instance->id();
 }
+
+QString QtSingleApplication::instanceProblem() const
+{
+    return m_instance->problem();
+}
+
+QString QtSingleApplication::lockFilePath() const
+{
+    return m_instance->lockFilePath();
+}

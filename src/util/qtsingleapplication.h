@@ -27,6 +27,9 @@ public:
     // to confirm receipt.
     bool sendMessage(const QString &message, int timeout);
     QString id() const;
+    // Why it cannot be told whether another instance runs; empty when it can.
+    QString instanceProblem() const;
+    QString lockFilePath() const;
 
 signals:
     void messageReceived(const QString &message);

@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -15,7 +17,13 @@
 #include <QtEndian>
 
 #ifndef Q_OS_WIN
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 namespace {
@@ -27,6 +35,8 @@ constexpr quint32 kMaxMessageSize = 64 * 1024;
 // A peer that connects and then says nothing is dropped after this long.
 constexpr int kReceiveTimeoutMs = 10000;
 constexpr int kRetryPauseMs = 50;
+// A lock file younger than this may be one whose holder is still writing it.
+constexpr qint64 kFreshLockMs = 1000;
 
 QString identity(const QString &id)
 {
@@ -55,27 +65,77 @@ QString baseName(const QString &id)
     return QStringLiteral("linkora-%1-%2").arg(QString::fromLatin1(digest.toHex().left(16)), userId());
 }
 
-QString runtimeFolder()
+struct Folder
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    return dir;
+    QString path;
+    // Only a folder of our own is made; the session's runtime folder is taken as it is.
+    bool ours;
+};
+
+// Where the lock and the socket may live, best first. Never the shared
+// temporary folder: another user could plant files there under our names.
+QList<Folder> candidateFolders()
+{
+    QList<Folder> folders;
+#ifndef Q_OS_WIN
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime))
+        folders.append({QDir::cleanPath(runtime), false});
+#endif
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (!data.isEmpty())
+        folders.append({data + QStringLiteral("/instance"), true});
+    return folders;
 }
 
-QString lockPath(const QString &id)
+#ifndef Q_OS_WIN
+QString systemError()
 {
-    return runtimeFolder() + QLatin1Char('/') + baseName(id) + QStringLiteral(".lock");
+    return QString::fromLocal8Bit(std::strerror(errno));
 }
+#endif
 
-QString serverNameFor(const QString &id)
+// Why folder cannot hold the lock of a user who must be its only reader: an
+// empty string when it can. A folder of our own is made first.
+QString refusal(const Folder &folder, int longestName)
 {
 #ifdef Q_OS_WIN
-    return baseName(id);
+    Q_UNUSED(longestName)
+    if (folder.ours)
+        QDir().mkpath(folder.path);
+    return QFileInfo(folder.path).isDir() ? QString() : QStringLiteral("cannot be created");
 #else
-    // A full path keeps the socket in the per-user folder instead of /tmp.
-    return runtimeFolder() + QLatin1Char('/') + baseName(id) + QStringLiteral(".sock");
+    const QByteArray path = QFile::encodeName(folder.path);
+    if (folder.ours) {
+        QDir().mkpath(QFileInfo(folder.path).absolutePath());
+        if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+            return QStringLiteral("cannot be created: ") + systemError();
+    }
+    struct stat status;
+    if (::lstat(path.constData(), &status) != 0)
+        return QStringLiteral("cannot be read: ") + systemError();
+    if (S_ISLNK(status.st_mode))
+        return QStringLiteral("is a symbolic link");
+    if (!S_ISDIR(status.st_mode))
+        return QStringLiteral("is not a folder");
+    if (status.st_uid != ::geteuid())
+        return QStringLiteral("belongs to another user");
+    if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0 && !(folder.ours && ::chmod(path.constData(), 0700) == 0))
+        return QStringLiteral("is open to other users");
+    if (path.size() + 1 + longestName >= qsizetype(sizeof(sockaddr_un::sun_path)))
+        return QStringLiteral("is too deep for a local socket");
+    return QString();
 #endif
+}
+
+QString lockFileName(const QString &base)
+{
+    return base + QStringLiteral(".lock");
+}
+
+QString socketFileName(const QString &base)
+{
+    return base + QStringLiteral(".sock");
 }
 
 int remaining(const QDeadlineTimer &deadline)
@@ -88,11 +148,18 @@ int remaining(const QDeadlineTimer &deadline)
 SingleInstance::SingleInstance(const QString &id, QObject *parent)
     : QObject(parent)
     , m_id(identity(id))
-    , m_serverName(serverNameFor(id))
-    , m_lockFile(lockPath(id))
+    , m_baseName(baseName(id))
 {
-    // Only a dead holder makes the lock stale, however long it has been held.
-    m_lockFile.setStaleLockTime(0);
+    // Named after the first folder that may hold them, until a claim decides.
+    const QList<Folder> folders = candidateFolders();
+    QString folder = folders.isEmpty() ? QDir::homePath() : folders.constLast().path;
+    for (const Folder &candidate : folders) {
+        if (refusal(candidate, socketFileName(m_baseName).size()).isEmpty()) {
+            folder = candidate.path;
+            break;
+        }
+    }
+    useFolder(folder);
 }
 
 SingleInstance::~SingleInstance()
@@ -105,23 +172,104 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::isRunning()
 {
-    if (m_lockFile.isLocked())
+    if (m_lockFile->isLocked())
         return false;
     return !claim();
 }
 
 bool SingleInstance::claim()
 {
-    if (!m_lockFile.tryLock(0)) {
-        if (m_lockFile.error() == QLockFile::LockFailedError)
+    QStringList reasons;
+    for (const Folder &folder : candidateFolders()) {
+        const QString refused = refusal(folder, socketFileName(m_baseName).size());
+        if (!refused.isEmpty()) {
+            reasons << folder.path + QLatin1Char(' ') + refused;
+            continue;
+        }
+        switch (claimIn(folder.path)) {
+        case Claim::Held:
+            m_problem.clear();
+            listen();
+            return true;
+        case Claim::HeldByOther:
+            m_problem.clear();
             return false;
-        // Without a usable lock file we cannot tell; starting is better than
-        // deferring forever to an instance that may not exist.
-        TRACE_WARNING << "Cannot create the single-instance lock" << m_lockFile.fileName() << "error"
-                      << int(m_lockFile.error());
+        case Claim::Failed:
+            reasons << folder.path
+                    + (m_lockFile->error() == QLockFile::PermissionError
+                           ? QStringLiteral(" is not writable")
+                           : QStringLiteral(" cannot hold the lock file"));
+            break;
+        }
     }
-    listen();
-    return true;
+    if (reasons.isEmpty())
+        reasons << QStringLiteral("no per-user folder is known");
+    // Starting without the claim could put two instances on one data folder.
+    m_problem = QStringLiteral("No private folder can hold the single-instance lock: ")
+        + reasons.join(QStringLiteral("; "));
+    TRACE_WARNING << m_problem;
+    return false;
+}
+
+SingleInstance::Claim SingleInstance::claimIn(const QString &folder)
+{
+    useFolder(folder);
+    if (m_lockFile->tryLock(0))
+        return Claim::Held;
+    if (m_lockFile->error() != QLockFile::LockFailedError)
+        return Claim::Failed;
+    if (!removeAbandonedLock())
+        return Claim::HeldByOther;
+    if (m_lockFile->tryLock(0))
+        return Claim::Held;
+    return m_lockFile->error() == QLockFile::LockFailedError ? Claim::HeldByOther : Claim::Failed;
+}
+
+void SingleInstance::useFolder(const QString &folder)
+{
+    const QString lockPath = folder + QLatin1Char('/') + lockFileName(m_baseName);
+    if (m_lockFile && m_lockFile->fileName() == lockPath)
+        return;
+    m_lockFile = std::make_unique<QLockFile>(lockPath);
+    // Only a holder that is gone makes the lock stale, however long it has been held.
+    m_lockFile->setStaleLockTime(0);
+#ifdef Q_OS_WIN
+    m_serverName = m_baseName;
+#else
+    // A full path keeps the socket in the private folder instead of /tmp.
+    m_serverName = folder + QLatin1Char('/') + socketFileName(m_baseName);
+#endif
+}
+
+bool SingleInstance::removeAbandonedLock()
+{
+    // QLockFile itself only gives up a lock that names a dead process; an
+    // empty or garbage file (a crash while it was written) or a folder in its
+    // place would otherwise block every start.
+    const QString path = m_lockFile->fileName();
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    bool removed = false;
+    if (info.isSymLink() || (!info.isFile() && !info.isDir())) {
+        removed = QFile::remove(path);
+    } else if (info.isDir()) {
+        removed = QDir(path).removeRecursively();
+#ifndef Q_OS_WIN
+    } else if (info.ownerId() != ::geteuid()) {
+        // Not one of ours: an instance of this user made every lock it holds.
+        removed = QFile::remove(path);
+#endif
+    } else if (qAbs(info.lastModified().msecsTo(QDateTime::currentDateTime())) < kFreshLockMs) {
+        return false;
+    } else {
+        // A live holder keeps its file lock on it, whatever the file says;
+        // without one, nobody is running.
+        removed = m_lockFile->removeStaleLockFile();
+    }
+    if (removed)
+        TRACE_WARNING << "Removed an abandoned single-instance lock" << path;
+    return removed;
 }
 
 void SingleInstance::listen()
@@ -130,8 +278,7 @@ void SingleInstance::listen()
         return;
     // Whatever socket is still there belongs to an instance that ended
     // without cleaning up: we hold the lock, so nobody else can be serving.
-    if (m_lockFile.isLocked())
-        QLocalServer::removeServer(m_serverName);
+    QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);

@@ -5,18 +5,24 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
 
 class QLocalServer;
 class QLocalSocket;
 
 // The claim of one program instance per user and the channel through which a
-// later start talks to it. The claim is a lock file in the per-user runtime
-// folder; the holder listens on a local socket next to it. Both are named from
-// the instance identity and the user, so two users never share them.
+// later start talks to it. The claim is a lock file in a private folder of the
+// user (the session's runtime folder, else one in the per-user data folder);
+// the holder listens on a local socket next to it. Both are named from the
+// instance identity and the user.
 //
-// A lock file left by a crashed instance is recognised as stale (its process
-// is gone) and taken over; the socket file it left is removed only by the
-// instance that holds the lock.
+// A lock that no live process holds (left by a crash, whatever it contains)
+// is taken over; the socket file it left is removed only by the instance that
+// holds the lock. When no private folder can hold the lock the claim is
+// undecided: isRunning() then answers true, so that two instances never share
+// one data folder, and problem() says why.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -27,17 +33,21 @@ public:
     explicit SingleInstance(const QString &id, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True while another instance holds the claim. Each call that finds no
-    // other instance takes the claim and starts listening, so a start that
-    // waits for an earlier instance to end can simply ask again.
+    // True while another instance holds the claim, or while it cannot be
+    // decided. Each call that finds no other instance takes the claim and
+    // starts listening, so a start that waits for an earlier instance to end
+    // can simply ask again.
     bool isRunning();
     // Hands message to the instance that holds the claim and waits up to
     // timeout ms for it to confirm. False when this instance holds the claim
     // itself or nobody confirmed in time.
     bool sendMessage(const QString &message, int timeout);
 
+    // Why the last claim could not be decided; empty when it was.
+    QString problem() const { return m_problem; }
+
     QString id() const { return m_id; }
-    QString lockFilePath() const { return m_lockFile.fileName(); }
+    QString lockFilePath() const { return m_lockFile->fileName(); }
     // Socket path (a pipe name on Windows) the holder listens on.
     QString serverName() const { return m_serverName; }
 
@@ -48,15 +58,23 @@ private slots:
     void onNewConnection();
 
 private:
+    enum class Claim { Held, HeldByOther, Failed };
+
     bool claim();
+    Claim claimIn(const QString &folder);
+    void useFolder(const QString &folder);
+    // Removes what stands at the lock path when no live instance holds it.
+    bool removeAbandonedLock();
     void listen();
     void readFrom(QLocalSocket *socket);
     // Forgets a connection, whole message or not.
     void drop(QLocalSocket *socket);
 
     QString m_id;
+    QString m_baseName;
     QString m_serverName;
-    QLockFile m_lockFile;
+    std::unique_ptr<QLockFile> m_lockFile;
+    QString m_problem;
     QLocalServer *m_server = nullptr;
     // Bytes received so far per connection.
     QHash<QLocalSocket *, QByteArray> m_pending;

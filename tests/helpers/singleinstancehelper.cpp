@@ -1,8 +1,9 @@
 // A program instance for the single-instance tests, which need real processes.
-//   singleinstancehelper serve <id>            claim, print "claimed", then print
-//                                              "message:<text>" per message; "--quit" ends it
+//   singleinstancehelper serve <id>            claim, print "lock:<path>" and "claimed",
+//                                              then "message:<text>" per message; "--quit" ends it
 //   singleinstancehelper send <id> <message>   print "running" or "alone", then
 //                                              "sent" or "failed"
+// Either first prints "problem:<text>" when the instance cannot be decided.
 #include "util/qtsingleapplication.h"
 
 #include <cstdio>
@@ -28,6 +29,8 @@ int main(int argc, char **argv)
     QtSingleApplication app(id, argc, argv);
     const bool running = app.isRunning();
     say(running ? QStringLiteral("running") : QStringLiteral("alone"));
+    if (!app.instanceProblem().isEmpty())
+        say(QStringLiteral("problem:") + app.instanceProblem());
 
     if (mode == QLatin1String("send")) {
         const bool sent = app.sendMessage(message, 3000);
@@ -42,6 +45,7 @@ int main(int argc, char **argv)
         if (text == QLatin1String("--quit"))
             app.quit();
     });
+    say(QStringLiteral("lock:") + app.lockFilePath());
     say(QStringLiteral("claimed"));
     return app.exec();
 }

@@ -13,6 +13,7 @@
 #include "ui/numberedit.h"
 #include "ui/recentnumberitemdelegate.h"
 #include "ui/recentnumberspopup.h"
+#include "ui/uitesthelpers.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -36,13 +37,6 @@ QByteArray readResource(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString screenshotPath(const QString &name)
-{
-    QDir dir(QCoreApplication::applicationDirPath());
-    dir.mkpath(QStringLiteral("screenshots"));
-    return dir.filePath(QStringLiteral("screenshots/") + name);
 }
 
 // A number history whose clock moves one second per number.
@@ -665,18 +659,27 @@ void TestNumberEdit::screenshot()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTest::keyClicks(lineEditOf(*edit), QStringLiteral("442079460"));
     QCOMPARE(edit->text(), QStringLiteral("44-2079460"));
-    QVERIFY(window.grab().save(screenshotPath(QStringLiteral("numberedit.png"))));
+    QVERIFY(window.grab().save(UiTesting::screenshotPath(QStringLiteral("numberedit.png"))));
 
     edit->clearNumber();
     QTest::mouseClick(buttonOf(*edit, QStringLiteral("recentClearButton")), Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowExposed(recentPopupOf(*edit)));
-    QVERIFY(recentPopupOf(*edit)->grab().save(screenshotPath(QStringLiteral("recentnumbers.png"))));
+    QVERIFY(
+        recentPopupOf(*edit)->grab().save(UiTesting::screenshotPath(QStringLiteral("recentnumbers.png"))));
     recentPopupOf(*edit)->onClosePicker();
 
     QTest::mouseClick(buttonOf(*edit, QStringLiteral("flagButton")), Qt::LeftButton);
     FlagPopup *picker = flagPopupOf(*edit);
     QVERIFY(QTest::qWaitForWindowExposed(picker));
-    QVERIFY(picker->grab().save(screenshotPath(QStringLiteral("flagpopup.png"))));
+    QVERIFY(picker->grab().save(UiTesting::screenshotPath(QStringLiteral("flagpopup.png"))));
+    // The United Kingdom, and Antarctica, which has no flag of its own.
+    auto *list = picker->findChild<QListWidget *>();
+    for (const char *prefix : {"44", "672"}) {
+        list->scrollToItem(list->item(countryOf(QString::fromLatin1(prefix))),
+                           QAbstractItemView::PositionAtCenter);
+        QVERIFY(
+            picker->grab().save(UiTesting::screenshotPath(QStringLiteral("flagpopup-%1.png").arg(prefix))));
+    }
     ObjFactory::instance()->contactManager()->setContacts({});
 }
 

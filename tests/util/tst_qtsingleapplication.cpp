@@ -2,12 +2,19 @@
 #include "util/singleinstance.h"
 
 #include <QDeadlineTimer>
+#include <QDirIterator>
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -17,9 +24,18 @@ namespace {
 class Instance
 {
 public:
-    explicit Instance(const QStringList &arguments)
+    explicit Instance(const QStringList &arguments,
+                      const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                      uid_t user = ::geteuid())
     {
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.setProcessEnvironment(environment);
+        if (user != ::geteuid()) {
+            m_process.setChildProcessModifier([user] {
+                if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0)
+                    ::_exit(126);
+            });
+        }
         m_process.start(QStringLiteral(SINGLE_INSTANCE_HELPER), arguments);
     }
     ~Instance()
@@ -69,6 +85,17 @@ std::unique_ptr<Instance> send(const QString &id, const QString &message)
     return std::make_unique<Instance>(QStringList {QStringLiteral("send"), id, message});
 }
 
+bool makeFolder(const QString &path, mode_t mode)
+{
+    return QDir().mkpath(path) && ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+uid_t nobody()
+{
+    const passwd *entry = ::getpwnam("nobody");
+    return entry ? entry->pw_uid : uid_t(65534);
+}
+
 QByteArray frame(const QByteArray &payload)
 {
     char header[4];
@@ -83,31 +110,16 @@ class TestQtSingleApplication : public QObject
     Q_OBJECT
 
 private slots:
-    void secondInstanceSeesTheFirstAndShowReachesIt();
     void killedInstanceDoesNotBlockTheNext();
     void waitingInstanceTakesOverWhenTheFirstEnds();
     void identitiesAreSeparate();
     void messageInPiecesArrivesWholeAndIsConfirmed();
     void oversizedMessageIsDropped();
+    void abandonedLockIsTakenOver_data();
+    void abandonedLockIsTakenOver();
+    void lockStaysInAPrivateFolder_data();
+    void lockStaysInAPrivateFolder();
 };
-
-void TestQtSingleApplication::secondInstanceSeesTheFirstAndShowReachesIt()
-{
-    const QString id = uniqueId();
-    auto first = serve(id);
-    QVERIFY(first->waitForLine(QStringLiteral("claimed")));
-
-    auto second = send(id, QStringLiteral("--show"));
-    QVERIFY(second->process().waitForFinished(15000));
-    QCOMPARE(second->lines(), QStringList({QStringLiteral("running"), QStringLiteral("sent")}));
-    QCOMPARE(second->process().exitCode(), 0);
-    QVERIFY(first->waitForLine(QStringLiteral("message:--show")));
-
-    auto quit = send(id, QStringLiteral("--quit"));
-    QVERIFY(first->process().waitForFinished(15000));
-    QCOMPARE(first->process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(first->process().exitCode(), 0);
-}
 
 void TestQtSingleApplication::killedInstanceDoesNotBlockTheNext()
 {
@@ -217,6 +229,136 @@ void TestQtSingleApplication::oversizedMessageIsDropped()
     next.write(frame("--show"));
     QVERIFY(received.wait(5000));
     QCOMPARE(received.constFirst().constFirst().toString(), QStringLiteral("--show"));
+}
+
+void TestQtSingleApplication::abandonedLockIsTakenOver_data()
+{
+    QTest::addColumn<QByteArray>("left");
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("running");
+    QTest::newRow("empty file") << QByteArray() << 3600 << false;
+    QTest::newRow("garbage") << QByteArray("\x01\xff junk") << 3600 << false;
+    QTest::newRow("folder") << QByteArray("folder") << 0 << false;
+    // The process it names lives but holds no lock on it.
+    QTest::newRow("names a living process") << QByteArray("living") << 3600 << false;
+    QTest::newRow("empty file just being written") << QByteArray() << 0 << true;
+}
+
+void TestQtSingleApplication::abandonedLockIsTakenOver()
+{
+    QFETCH(QByteArray, left);
+    QFETCH(int, ageSeconds);
+    QFETCH(bool, running);
+    SingleInstance instance(uniqueId() + QString::fromLatin1(QTest::currentDataTag()));
+    const QString path = instance.lockFilePath();
+    if (left == "living") {
+        QLockFile real(path + QStringLiteral(".real"));
+        QVERIFY(real.tryLock(0));
+        QFile written(path + QStringLiteral(".real"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        left = written.readAll();
+    }
+    QFile file(path);
+    QVERIFY(left == "folder" ? QDir().mkpath(path + QStringLiteral("/inside"))
+                             : file.open(QIODevice::WriteOnly));
+    if (file.isOpen()) {
+        QVERIFY(file.write(left) == left.size() && file.flush());
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+    }
+
+    QCOMPARE(instance.isRunning(), running);
+    QVERIFY(instance.problem().isEmpty());
+    qint64 pid = 0;
+    QCOMPARE(QLockFile(path).getLockInfo(&pid, nullptr, nullptr) && pid == QCoreApplication::applicationPid(),
+             !running);
+}
+
+void TestQtSingleApplication::lockStaysInAPrivateFolder_data()
+{
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<QString>("where");
+    QTest::newRow("private runtime folder") << QStringLiteral("private") << QStringLiteral("runtime");
+    QTest::newRow("no runtime folder named") << QStringLiteral("unset") << QStringLiteral("data");
+    QTest::newRow("runtime folder a symbolic link") << QStringLiteral("link") << QStringLiteral("data");
+    QTest::newRow("runtime folder open to all") << QStringLiteral("open") << QStringLiteral("data");
+    QTest::newRow("runtime folder of another user") << QStringLiteral("foreign") << QStringLiteral("data");
+    QTest::newRow("runtime folder not writable") << QStringLiteral("unwritable") << QStringLiteral("data");
+    QTest::newRow("no folder usable") << QStringLiteral("none") << QStringLiteral("undecided");
+}
+
+void TestQtSingleApplication::lockStaysInAPrivateFolder()
+{
+    QFETCH(QString, runtime);
+    QFETCH(QString, where);
+    const bool root = ::geteuid() == 0;
+    uid_t user = ::geteuid();
+    // Below the real temporary folder, so that another user can be given it.
+    QTemporaryDir dir(QStringLiteral("/tmp/lkr-XXXXXX"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString name : {"HOME", "XDG_DATA_HOME", "TMPDIR"}) {
+        QDir().mkpath(dir.filePath(name));
+        environment.insert(name, dir.filePath(name));
+    }
+    const QString folder = dir.filePath(QStringLiteral("runtime"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    QVERIFY(makeFolder(elsewhere, 0700));
+    if (runtime == QLatin1String("link") || runtime == QLatin1String("none"))
+        QVERIFY(QFile::link(elsewhere, folder));
+    else if (runtime != QLatin1String("unset"))
+        QVERIFY(makeFolder(folder,
+                           runtime == QLatin1String("open")             ? 0777
+                               : runtime == QLatin1String("unwritable") ? 0500
+                                                                        : 0700));
+    if (runtime == QLatin1String("foreign")) {
+        if (!root)
+            QSKIP("Only root can give a folder to another user");
+        QCOMPARE(::chown(QFile::encodeName(folder).constData(), nobody(), nobody()), 0);
+    }
+    if (runtime == QLatin1String("unwritable")) {
+        // Nor is the temporary folder writable. Root ignores permission bits:
+        // the instances then run as another user, who owns the rest.
+        QVERIFY(makeFolder(dir.filePath(QStringLiteral("TMPDIR")), 0555));
+        if (root) {
+            user = nobody();
+            QCOMPARE(QProcess::execute(QStringLiteral("chown"),
+                                       {QStringLiteral("-R"), QString::number(user), dir.path()}),
+                     0);
+            QCOMPARE(::chown(QFile::encodeName(dir.filePath(QStringLiteral("TMPDIR"))).constData(), 0, 0), 0);
+        }
+    }
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
+                       runtime == QLatin1String("unset") ? QString() : folder);
+    if (runtime == QLatin1String("none"))
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/dev/null/data"));
+
+    const QString id = uniqueId();
+    Instance first({QStringLiteral("serve"), id}, environment, user);
+    if (where == QLatin1String("undecided")) {
+        // Never a start without the claim: it might share its data with another.
+        QVERIFY(first.process().waitForFinished(15000));
+        QCOMPARE(first.lines().value(0), QStringLiteral("running"));
+        QVERIFY(first.lines().value(1).contains(folder + QStringLiteral(" is a symbolic link")));
+        return;
+    }
+    QVERIFY2(first.waitForLine(QStringLiteral("claimed")), qPrintable(first.lines().join('|')));
+    const QString lock = first.lines().filter(QRegularExpression(QStringLiteral("^lock:"))).value(0).mid(5);
+    QVERIFY2(lock.startsWith((where == QLatin1String("runtime") ? folder : environment.value("XDG_DATA_HOME"))
+                             + '/'),
+             qPrintable(lock));
+    struct stat status;
+    QVERIFY(::lstat(QFile::encodeName(QFileInfo(lock).path()).constData(), &status) == 0);
+    QVERIFY(S_ISDIR(status.st_mode) && (status.st_mode & 0777) == 0700 && status.st_uid == user);
+    // Nothing where others could have planted it.
+    QVERIFY(!QDirIterator(environment.value("TMPDIR"), {QStringLiteral("linkora-*")},
+                          QDir::AllEntries | QDir::System, QDirIterator::Subdirectories)
+                 .hasNext());
+
+    Instance second({QStringLiteral("send"), id, QStringLiteral("--show")}, environment, user);
+    QVERIFY(second.process().waitForFinished(15000));
+    QCOMPARE(second.lines(), QStringList({QStringLiteral("running"), QStringLiteral("sent")}));
+    QVERIFY(first.waitForLine(QStringLiteral("message:--show")));
 }
 
 LINKORA_TEST_MAIN(TestQtSingleApplication)
