@@ -775,6 +775,7 @@ void TestAddressBook::deleteContactAsksFirst()
         QCOMPARE(m_rig->child<QLabel>("queryUserQuestionLabel")->text()
                      + m_rig->child<QLabel>("queryUserExtraLabel")->text(),
                  QStringLiteral("Do you want to delete this contact?<img src=x> <b>Bold</b>"));
+        QCOMPARE(m_rig->child<QLabel>("queryUserExtraLabel")->textFormat(), Qt::PlainText);
         if (goneMeanwhile)
             contacts().setContacts({});
     });
