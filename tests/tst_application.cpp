@@ -279,11 +279,13 @@ void TestApplication::dialAndAnswerACallThroughTheWindow()
     // The account's credit has to be in before the dial pad places a call.
     QTRY_VERIFY_WITH_TIMEOUT(phone->balance().credit() > 0, 5000);
 
-    // Typed on the dial pad, answered by the far end after ringing.
+    // Typed on the dial pad and called with the key pad's Enter, answered by
+    // the far end after ringing.
     control->set_call_outcome(PLIX_STANDIN_ANSWER);
     window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
     QTest::keyClicks(number, QStringLiteral("4930123456"));
-    QTest::mouseClick(callButton, Qt::LeftButton);
+    QTest::keyClick(number, Qt::Key_Enter, Qt::KeypadModifier);
     QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("00:00:00"), 5000);
     QVERIFY2(QString::fromUtf8(control->last_callee()).contains(QStringLiteral("4930123456")),
              control->last_callee());
@@ -291,7 +293,8 @@ void TestApplication::dialAndAnswerACallThroughTheWindow()
     QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("00:00:01"), 3000);
     QVERIFY(saveScreenshot(window, QStringLiteral("dialpad-in-call.png")));
 
-    QTest::mouseClick(callButton, Qt::LeftButton);
+    // Return in the number field hangs up, as the button would.
+    QTest::keyClick(number, Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(phone->calls().isEmpty(), 5000);
     QCOMPARE(callButton->text(), QStringLiteral("Call"));
     QCOMPARE(control->live_calls(), 0);

@@ -124,18 +124,20 @@ void Phone::setCredentials(const QString &user, const QString &password)
     emit passwordChanged(password);
     m_username = user;
     m_password = password;
-    if (m_restManager)
-        m_restManager->getAccount();
+    requestAccount();
 }
 
 void Phone::requestAccount()
 {
+    m_sessionState = SigningIn;
     if (m_restManager)
         m_restManager->getAccount();
 }
 
 void Phone::talkLogin(const QString &user, const QString &password)
 {
+    if (m_sessionState == LoggedOut)
+        m_sessionState = SigningIn;
     // Stored first: the login may complete before the call returns, and the
     // domain is taken from the stored user then.
     m_talkUser = user;
@@ -147,6 +149,8 @@ void Phone::talkLogin(const QString &user, const QString &password)
 void Phone::login(bool retry)
 {
     TRACE << "Reconnecting " << retry;
+    if (m_sessionState == LoggedOut)
+        m_sessionState = SigningIn;
     if (m_talk)
         m_talk->login(retry);
 }
@@ -159,6 +163,17 @@ void Phone::setAutoReconnect(bool on)
 
 void Phone::logout()
 {
+    const bool signingIn = m_sessionState == SigningIn;
+    m_sessionState = LoggedOut;
+    if (signingIn) {
+        // Its answers would come to nothing now; a talk login under way ends
+        // with the session's logout below.
+        TRACE << "Ending the sign-in under way";
+        if (m_restManager)
+            m_restManager->abortAccountRequests();
+        if (m_talk && !m_talk->isConnected())
+            m_talk->logout();
+    }
     if (m_focusedCall) {
         TRACE << "CALL IN PROGRESS, TRYING TO HANG UP.";
         hangup();
@@ -269,6 +284,17 @@ void Phone::doCreateBalanceTimer()
 
 void Phone::loggedIn()
 {
+    if (m_sessionState == LoggedOut) {
+        // A talk login of a sign-in given up that completed all the same.
+        // Ended from the event loop, outside the library's call-back.
+        TRACE << "Login completed after a logout; logging out again";
+        QTimer::singleShot(0, this, [this] {
+            if (m_sessionState == LoggedOut && m_talk && m_talk->isConnected())
+                m_talk->logout();
+        });
+        return;
+    }
+    m_sessionState = LoggedIn;
     TRACE << "Setting up connection for callCreated and callDestroyed.. ";
     if (talk::MediaEngine *engine = mediaEngine()) {
         connect(engine, &talk::MediaEngine::callCreated, this, &Phone::callCreated, Qt::UniqueConnection);
@@ -292,6 +318,8 @@ void Phone::loggedIn()
 void Phone::notLoggedIn(plix::PLIX_TALK_ERROR_CODE code)
 {
     TRACE << "Login failed." << code;
+    if (m_sessionState == LoggedOut)
+        return;
     switch (code) {
     case plix::PLIX_TALK_ERROR_AUTHENTICATION:
         emit loginFailed(WrongCredentials);
@@ -309,6 +337,10 @@ void Phone::onAccountRequestFinished(const Account &account)
 {
     // The account's printer masks its password.
     TRACE << account;
+    if (m_sessionState == LoggedOut) {
+        TRACE << "Logged out meanwhile; the account is not used";
+        return;
+    }
     const QString error = account.errorMessage();
     if (error.isEmpty()) {
         m_account = account;
@@ -339,6 +371,8 @@ void Phone::onAccountRequestFailed()
 
 void Phone::onProxyConnectionError()
 {
+    if (m_sessionState == LoggedOut)
+        return;
     emit loginFailed(ProxyFailed);
 }
 

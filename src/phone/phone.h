@@ -54,6 +54,11 @@ public:
     };
     Q_ENUM(LoginError)
 
+    // The session as the user sees it. A logged-out Phone ignores what is
+    // left of an earlier sign-in: late answers, a talk login that completes
+    // all the same, a failure report.
+    enum SessionState { LoggedOut, SigningIn, LoggedIn };
+
     // The delays and the balance period, in milliseconds. Tests shorten them.
     struct Delays
     {
@@ -86,6 +91,7 @@ public:
     // Null without a talk library.
     talk::MediaEngine *mediaEngine() const;
     bool isConnected() const;
+    SessionState sessionState() const { return m_sessionState; }
 
     // As last entered at login.
     QString username() const { return m_username; }
@@ -105,7 +111,8 @@ public:
     void talkLogin(const QString &user, const QString &password);
     void login(bool retry);
     void setAutoReconnect(bool on);
-    // Hangs up a call in progress first and logs out a moment later.
+    // Hangs up a call in progress first and logs out a moment later; a
+    // sign-in under way ends at once.
     void logout();
     void createAccount(const Account &account);
 
@@ -231,6 +238,7 @@ private:
     int m_micVolume = -1;
     int m_speakerVolume = -1;
     Delays m_delays;
+    SessionState m_sessionState = LoggedOut;
 };
 
 #endif // PHONE_PHONE_H

@@ -95,6 +95,11 @@ void RestManager::setTransferTimeout(int milliseconds)
         request->setTransferTimeout(milliseconds);
 }
 
+void RestManager::abortAccountRequests()
+{
+    accountRequest->abortAll();
+}
+
 void RestManager::setUsername(const QString &username)
 {
     for (RestRequest *request : requests())

@@ -47,6 +47,10 @@ public:
     // Longest time a request may stay without progress before it fails.
     void setTransferTimeout(int milliseconds);
 
+    // Gives up the account requests under way; they report nothing more
+    // than a failure.
+    void abortAccountRequests();
+
     void setUsername(const QString &username);
     void setPassword(const QString &password);
 

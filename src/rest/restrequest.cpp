@@ -128,6 +128,14 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
     m_sent.insert(reply, Sent {method, mode});
 }
 
+void RestRequest::abortAll()
+{
+    // A copy: an aborted reply may finish, and leave the list, at once.
+    const QList<QNetworkReply *> replies = m_sent.keys();
+    for (QNetworkReply *reply : replies)
+        reply->abort();
+}
+
 void RestRequest::onFinishRequest(QNetworkReply *reply)
 {
     const Sent sent = m_sent.take(reply);

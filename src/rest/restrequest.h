@@ -53,6 +53,8 @@ public:
     // handed back to the parser with the reply. An unknown method code, or a
     // body that cannot be written as JSON, sends nothing.
     virtual void send(const QUrl &url, int method, const RestObj *body, int mode = 0);
+    // Aborts every request in flight; each then fails as usual.
+    void abortAll();
 
 signals:
     // Body and HTTP status of a reply without error.

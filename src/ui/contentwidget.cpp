@@ -167,6 +167,7 @@ ContentWidget::ContentWidget(QWidget *parent)
     connect(m_ui->loginCombo->lineEdit(), &QLineEdit::returnPressed, this,
             &ContentWidget::onLoginOrPasswordEditReturnPressed);
     connect(m_ui->loginCombo->lineEdit(), &QLineEdit::textEdited, this, &ContentWidget::onUsernameEdited);
+    connect(m_ui->cancelLoginButton, &QPushButton::clicked, this, &ContentWidget::onCancelLoginClicked);
     // By index, not by text: the text of an editable combo box changes with
     // every key typed.
     connect(m_ui->loginCombo, &QComboBox::currentIndexChanged, this, &ContentWidget::onLoginUserChanged);
@@ -711,6 +712,12 @@ void ContentWidget::onLoginOrPasswordEditReturnPressed()
     onLoginButtonClicked();
 }
 
+void ContentWidget::onCancelLoginClicked()
+{
+    setLoginInProgress(false);
+    emit loginCancelled();
+}
+
 void ContentWidget::setLoginInProgress(bool busy)
 {
     m_ui->forgotMenuButton->setEnabled(!busy);
@@ -900,8 +907,9 @@ void ContentWidget::setupHotkeysForView(View view)
 
 void ContentWidget::onPlaceCallHotKeyActivated()
 {
+    // In the dial pad the key is the call button: it hangs up during a call.
     if (m_currentView == DialPadView)
-        m_ui->dialPadPage->doCall();
+        m_ui->dialPadPage->callOrHangUp();
     else if (m_currentView == ContactListView)
         m_ui->contactListPage->callCurrentContact();
 }

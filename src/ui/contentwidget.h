@@ -118,6 +118,8 @@ public slots:
 signals:
     // A validated sign-in request with the fields as typed.
     void loginClicked(const QString &user, const QString &password);
+    // The user gave up the sign-in under way; the form is back.
+    void loginCancelled();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -139,6 +141,7 @@ private slots:
 
     void onLoginButtonClicked();
     void onLoginOrPasswordEditReturnPressed();
+    void onCancelLoginClicked();
     void onLoginUserChanged();
     void onRememberMeCheckBoxTogled(bool on);
     void onAutoLoginInternetConnectionTimerTimedOut();

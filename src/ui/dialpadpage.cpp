@@ -337,6 +337,11 @@ void DialPadPage::hangup()
         onCallHangupClicked();
 }
 
+void DialPadPage::callOrHangUp()
+{
+    onCallHangupClicked();
+}
+
 void DialPadPage::onCallHangupClicked()
 {
     if (!m_phone) {

@@ -79,6 +79,8 @@ public slots:
     void doCall();
     // Ends the call in progress, if any.
     void hangup();
+    // What the call / hang-up button does: hangs up during a call, else calls.
+    void callOrHangUp();
     void updateBalance(const Balance &balance);
     void setCallHistoryEventType(CallHistoryEvent::EventType type);
 

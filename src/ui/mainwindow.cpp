@@ -120,6 +120,7 @@ MainWindow::MainWindow(QWidget *parent)
             &MainWindow::onCallPhoneNumberTriggered);
     connect(m_menuUi->actionQuit, &QAction::triggered, this, &MainWindow::requestQuit);
     connect(m_ui->contentWidget, &ContentWidget::loginClicked, this, &MainWindow::onLoginClicked);
+    connect(m_ui->contentWidget, &ContentWidget::loginCancelled, this, &MainWindow::onLoginCancelled);
 
     auto *crashShortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Alt+W")), this);
     crashShortcut->setContext(Qt::ApplicationShortcut);
@@ -276,6 +277,12 @@ void MainWindow::onLoginClicked(const QString &user, const QString &password)
         m_phone->setCredentials(user, password);
 }
 
+void MainWindow::onLoginCancelled()
+{
+    TRACE << "Sign-in cancelled by the user";
+    doLogOut();
+}
+
 void MainWindow::logIn()
 {
     m_ui->contentWidget->setView(ContentWidget::DialPadView, true);
@@ -309,6 +316,8 @@ void MainWindow::enterLoggedOutState()
 
 void MainWindow::doLogOut()
 {
+    // Nor does a sign-in wait for the end of a suspend any more.
+    m_resumeLogin = false;
     enterLoggedOutState();
     if (m_phone)
         m_phone->logout();
@@ -366,14 +375,11 @@ bool MainWindow::isSystemTrayAvailable() const
 
 void MainWindow::onCloseTriggered()
 {
-    if (!m_settings || m_settings->minimizeToTrayOnClose(true)) {
-        if (isSystemTrayAvailable()) {
-            hide();
-            maybeShowHidingToTrayDialog();
-        } else {
-            // Without a tray a hidden window could not be found again.
-            showMinimized();
-        }
+    // Without a tray a hidden window could not be found again, and "Quit"
+    // lives in the tray's menu: closing then asks to quit.
+    if ((!m_settings || m_settings->minimizeToTrayOnClose(true)) && isSystemTrayAvailable()) {
+        hide();
+        maybeShowHidingToTrayDialog();
         return;
     }
     requestQuit();
@@ -501,8 +507,13 @@ void MainWindow::onImportContactsActionTriggered()
 
 void MainWindow::showWelcomeDialog()
 {
+    // A sign-in completed again while the dialog is open does not stack a second.
+    if (m_welcomeDialogOpen)
+        return;
+    m_welcomeDialogOpen = true;
     WelcomeDialog dialog(m_talk ? m_talk->mediaEngine() : nullptr);
     dialog.exec();
+    m_welcomeDialogOpen = false;
 }
 
 bool MainWindow::showIncommingCall(const QString &caller)
@@ -610,24 +621,30 @@ void MainWindow::recoverFromNetworkLoginFailure()
     m_ui->contentWidget->setLoginInProgress(true);
 }
 
+void MainWindow::reportConnectionLoss(const QString &title, const QString &text)
+{
+    // The state is decided before the box opens: logged out, the session's
+    // reconnection stopped. A reconnection landing while the user reads the
+    // box would otherwise sign in behind it (or fail into more boxes), and
+    // the box's Ok would then end the fresh session.
+    doLogOut();
+    MessagePrompt::information(this, title, text);
+}
+
 void MainWindow::onConnectionMissed()
 {
-    MessagePrompt::information(this, tr("Connection problem"),
-                               tr("Your internet connection is no longer available."));
-    doLogOut();
+    reportConnectionLoss(tr("Connection problem"), tr("Your internet connection is no longer available."));
 }
 
 void MainWindow::onConnectionReplaced()
 {
-    MessagePrompt::information(this, tr("Remote login"), tr("You've logged in on another machine."));
-    doLogOut();
+    reportConnectionLoss(tr("Remote login"), tr("You've logged in on another machine."));
 }
 
 void MainWindow::onConnectionError()
 {
-    MessagePrompt::information(this, tr("Connection problem"),
-                               tr("Unknown connection error.\nPlease contact Customer Support."));
-    doLogOut();
+    reportConnectionLoss(tr("Connection problem"),
+                         tr("Unknown connection error.\nPlease contact Customer Support."));
 }
 
 // Suspend and resume
@@ -647,6 +664,10 @@ void MainWindow::onSuspend()
 {
     TRACE << "Suspending: logging out";
     m_resumeTimer->stop();
+    // A sign-in under way ends with the logout as well; either way the user
+    // is signed in again after the resume.
+    if (m_loggedIn || (m_phone && m_phone->sessionState() == Phone::SigningIn))
+        m_resumeLogin = true;
     if (m_phone)
         m_phone->logout();
 }
@@ -659,10 +680,11 @@ void MainWindow::onResume()
     // The phone was logged out for the suspend: a window that still shows
     // the logged-in state goes to the login page, busy until it has signed
     // in again.
-    if (m_loggedIn) {
-        m_resumeLogin = true;
-        enterLoggedOutState();
-        m_ui->contentWidget->setLoginName(m_loginUser);
+    if (m_resumeLogin) {
+        if (m_loggedIn) {
+            enterLoggedOutState();
+            m_ui->contentWidget->setLoginName(m_loginUser);
+        }
         m_ui->contentWidget->setLoginInProgress(true);
     }
     m_resumeCheck->start();

@@ -112,6 +112,7 @@ private slots:
     void onCallPhoneNumberTriggered();
     void onSysTrayActivated(QSystemTrayIcon::ActivationReason reason);
     void onLoginClicked(const QString &user, const QString &password);
+    void onLoginCancelled();
 
 private:
     void setLoggedInActionsEnabled(bool on);
@@ -120,6 +121,8 @@ private:
     // logout button of the logged-out state.
     void enterLoggedOutState();
     void recoverFromNetworkLoginFailure();
+    // Logs out first, so that nothing signs in again behind the box.
+    void reportConnectionLoss(const QString &title, const QString &text);
     void setLogoutButtonHandler(bool loggedIn);
 
     const QScopedPointer<Ui::MainWindow> m_ui;
@@ -142,8 +145,10 @@ private:
     QString m_loginPassword;
     // The automatic proxy recovery runs once per login the user started.
     bool m_proxyRecoveryTried = false;
-    // After a resume: sign in again once the network is back.
+    // Signed in or signing in at a suspend: sign in again once the network
+    // is back after the resume.
     bool m_resumeLogin = false;
+    bool m_welcomeDialogOpen = false;
     ConnectivityCheck *m_resumeCheck;
     QTimer *m_resumeTimer;
     std::function<QList<QNetworkProxy>()> m_detectedProxiesSource;

@@ -78,6 +78,7 @@ private slots:
     void connectionLost_data();
     void connectionLost();
     void logoutStopsAPendingReconnection();
+    void loggedOutPhoneIgnoresTheRestOfItsSignIn();
     void failedReconnectionReportedOnce();
     void proxySettingsThroughPhone();
 
@@ -432,6 +433,27 @@ void TestPhoneLogin::logoutStopsAPendingReconnection()
     QTest::qWait(600);
     QCOMPARE(control()->login_count(), 1);
     QVERIFY(success.isEmpty());
+    QVERIFY(!rig.phone->isConnected());
+}
+
+void TestPhoneLogin::loggedOutPhoneIgnoresTheRestOfItsSignIn()
+{
+    PhoneRig &rig = *m_rig;
+    LoginRecorder recorder(rig.phone.get());
+    rig.server.delayNext(300, {QStringLiteral("account"), "GET"});
+    rig.phone->setCredentials(PhoneRig::kUser, PhoneRig::kPassword);
+    QTRY_COMPARE(rig.server.requests().size(), 1);
+    // The user gives up: the account request is dropped, and late results of
+    // that sign-in (an account, a proxy failure, a talk login that completes
+    // all the same) change nothing.
+    rig.phone->logout();
+    rig.phone->onAccountRequestFinished(Account(rig.server.account(PhoneRig::kUser).toVariantMap()));
+    rig.phone->onProxyConnectionError();
+    rig.talk->login(QStringLiteral("bob@talk.linkora.test"), QStringLiteral("secret"), true);
+    QTest::qWait(500);
+    QVERIFY(rig.requests(QStringLiteral("account"), "GET").isEmpty());
+    QCOMPARE(control()->login_count(), 1);
+    QCOMPARE(recorder.events, QStringList {QStringLiteral("logout")});
     QVERIFY(!rig.phone->isConnected());
 }
 

@@ -212,10 +212,12 @@ private slots:
     void quitWhileConnectedWaitsForTheLogout();
     void connectionLossDuringTheQuitQuestionKeepsTheLoginView();
     void logoutButtonKeepsOneHandler();
-    void closeWithoutATrayMinimizes();
     void closeHidesToTheTray_data();
     void closeHidesToTheTray();
+    void suspendAndResume_data();
     void suspendAndResume();
+    void signInCanBeCancelled_data();
+    void signInCanBeCancelled();
     void welcomeDialogAfterSignInAndFromTheMenu_data();
     void welcomeDialogAfterSignInAndFromTheMenu();
     void incomingCallPopupAnswers_data();
@@ -572,13 +574,17 @@ void TestMainWindowCase::connectionLossReturnsToTheLoginView_data()
     QTest::addColumn<int>("reason");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("reconnectionFails");
 
-    QTest::newRow("connection missed") << int(plix::PLIX_DISCONNECT_CONNECTION_LOST) << "Connection problem"
-                                       << "Your internet connection is no longer available.";
+    const QString missed = QStringLiteral("Your internet connection is no longer available.");
+    QTest::newRow("connection missed")
+        << int(plix::PLIX_DISCONNECT_CONNECTION_LOST) << "Connection problem" << missed << false;
+    QTest::newRow("connection missed, no way back")
+        << int(plix::PLIX_DISCONNECT_CONNECTION_LOST) << "Connection problem" << missed << true;
     QTest::newRow("logged in elsewhere") << 1 << "Remote login"
-                                         << "You've logged in on another machine.";
+                                         << "You've logged in on another machine." << false;
     QTest::newRow("other error") << 7 << "Connection problem"
-                                 << "Unknown connection error.\nPlease contact Customer Support.";
+                                 << "Unknown connection error.\nPlease contact Customer Support." << false;
 }
 
 void TestMainWindowCase::connectionLossReturnsToTheLoginView()
@@ -586,22 +592,29 @@ void TestMainWindowCase::connectionLossReturnsToTheLoginView()
     QFETCH(int, reason);
     QFETCH(QString, title);
     QFETCH(QString, message);
+    QFETCH(bool, reconnectionFails);
 
     Client &client = *m_client;
     QVERIFY(logIn(client));
     client.content()->setView(ContentWidget::ContactListView, false);
+    if (reconnectionFails)
+        control()->fail_logins(plix::PLIX_TALK_ERROR_CONNECTION, 10);
+    // The user reads the box for a while; the session would reconnect meanwhile.
+    m_prompts->readingTime = 400;
     QVERIFY(control()->drop_connection(reason));
 
     QTRY_COMPARE_WITH_TIMEOUT(m_prompts->requests.size(), 1, 3000);
     QCOMPARE(m_prompts->titles(), QStringList {title});
     QCOMPARE(m_prompts->texts(), QStringList {message});
+    // Logged out before the box opened.
     QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
     QCOMPARE(client.child<QLabel>("logoutCloseLabel")->text(), QStringLiteral("CLOSE"));
     QVERIFY(!client.child<QMenu>("menuContacts")->menuAction()->isVisible());
-    // Logged out for good: no reconnection, no second message.
-    QTest::qWait(500);
+    // Logged out for good: no reconnection behind the box, no second message.
+    QTest::qWait(800);
     QCOMPARE(m_prompts->requests.size(), 1);
     QCOMPARE(control()->login_count(), 1);
+    QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
     QVERIFY(!client.rig.phone->isConnected());
 }
 
@@ -681,6 +694,8 @@ void TestMainWindowCase::logoutButtonKeepsOneHandler()
         typeLogin(client, PhoneRig::kUser, QStringLiteral("wrong"), false, false);
         QVERIFY(failed.wait(5000));
     }
+    client.window->trayAvailable = true;
+    client.settings->setMinimizeToTrayHint(false);
     client.window->trayQuestions = 0;
     clickButton(client, "logoutButton");
     QCOMPARE(client.window->trayQuestions, 1);
@@ -702,39 +717,28 @@ void TestMainWindowCase::logoutButtonKeepsOneHandler()
     QVERIFY(!client.rig.phone->isConnected());
 }
 
-void TestMainWindowCase::closeWithoutATrayMinimizes()
-{
-    Client &client = *m_client;
-    TestMainWindow &window = *client.window;
-    window.trayAvailable = false;
-    client.child<QPushButton>("closeButton")->click();
-    // Still reachable from the task bar; no word about a tray.
-    QVERIFY(window.isVisible());
-    QVERIFY(window.isMinimized());
-    QTest::qWait(100);
-    QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(client.settings->minimizeToTrayHint(true), true);
-    QCOMPARE(window.quits, 0);
-}
-
 void TestMainWindowCase::closeHidesToTheTray_data()
 {
+    QTest::addColumn<bool>("tray");
     QTest::addColumn<bool>("minimizeToTray");
     QTest::addColumn<bool>("hint");
 
-    QTest::newRow("hidden with the notice") << true << true;
-    QTest::newRow("hidden without the notice") << true << false;
-    QTest::newRow("asked to quit") << false << true;
+    QTest::newRow("hidden with the notice") << true << true << true;
+    QTest::newRow("hidden without the notice") << true << true << false;
+    QTest::newRow("asked to quit") << true << false << true;
+    // Hidden, the window could not be found again; minimized, nothing quits.
+    QTest::newRow("no tray: asked to quit") << false << true << true;
 }
 
 void TestMainWindowCase::closeHidesToTheTray()
 {
+    QFETCH(bool, tray);
     QFETCH(bool, minimizeToTray);
     QFETCH(bool, hint);
 
     Client &client = *m_client;
     TestMainWindow &window = *client.window;
-    window.trayAvailable = true;
+    window.trayAvailable = tray;
     client.settings->setMinimizeToTrayOnClose(minimizeToTray);
     client.settings->setMinimizeToTrayHint(hint);
 
@@ -744,7 +748,8 @@ void TestMainWindowCase::closeHidesToTheTray()
         asked = question(client);
         clickButton(client, "queryUserCancelButton");
     });
-    if (minimizeToTray && hint) {
+    const bool hidden = minimizeToTray && tray;
+    if (hidden && hint) {
         onNextModalDialog([&](QWidget *dialog) {
             ++notices;
             QVERIFY(dialog->inherits("MinimizeToTrayDialog"));
@@ -755,7 +760,7 @@ void TestMainWindowCase::closeHidesToTheTray()
     }
     client.action("actionClose")->trigger();
 
-    if (minimizeToTray) {
+    if (hidden) {
         QVERIFY(!window.isVisible());
         QCOMPARE(notices, hint ? 1 : 0);
         // "Don't show this message again."
@@ -764,15 +769,31 @@ void TestMainWindowCase::closeHidesToTheTray()
         QVERIFY(window.isVisible());
     } else {
         QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
         QTRY_COMPARE(asked, QStringLiteral("Quit?"));
     }
 }
 
+void TestMainWindowCase::suspendAndResume_data()
+{
+    QTest::addColumn<bool>("signingIn");
+    QTest::newRow("signed in") << false;
+    QTest::newRow("signing in") << true;
+}
+
 void TestMainWindowCase::suspendAndResume()
 {
+    QFETCH(bool, signingIn);
     Client &client = *m_client;
     TestMainWindow &window = *client.window;
-    QVERIFY(logIn(client));
+    if (signingIn) {
+        // The account's answer comes once the system sleeps: it is not used.
+        client.rig.server.delayNext(300, {QStringLiteral("account"), "GET"});
+        typeLogin(client, PhoneRig::kUser, PhoneRig::kPassword, false, false);
+        QTRY_COMPARE(client.rig.server.requests().size(), 1);
+    } else {
+        QVERIFY(logIn(client));
+    }
     QSignalSpy loggedOut(client.rig.phone.get(), &Phone::logoutSuccessful);
     QSignalSpy loggedIn(client.rig.phone.get(), &Phone::loginSuccessful);
 
@@ -808,6 +829,38 @@ void TestMainWindowCase::suspendAndResume()
     QCOMPARE(m_prompts->requests.size(), 0);
 }
 
+void TestMainWindowCase::signInCanBeCancelled_data()
+{
+    QTest::addColumn<bool>("slowTalkLogin");
+    QTest::newRow("account trickling in") << false;
+    QTest::newRow("slow talk login") << true;
+}
+
+void TestMainWindowCase::signInCanBeCancelled()
+{
+    QFETCH(bool, slowTalkLogin);
+    Client &client = *m_client;
+    Phone *phone = client.rig.phone.get();
+    QSignalSpy loggedIn(phone, &Phone::loginSuccessful), failed(phone, &Phone::loginFailed);
+    control()->set_step_delay(slowTalkLogin ? 800 : 5);
+    if (!slowTalkLogin)
+        client.rig.server.answerNextTrickling(QByteArray(100, ' '), 1, 1000, 200,
+                                              {QStringLiteral("account"), "GET"});
+    typeLogin(client, PhoneRig::kUser, PhoneRig::kPassword, false, false);
+    QTRY_COMPARE(slowTalkLogin ? control()->login_count() : int(client.rig.server.requests().size()), 1);
+
+    MessageCatcher traces;
+    auto *cancel = client.window->findChild<QPushButton *>(QStringLiteral("cancelLoginButton"));
+    QVERIFY(cancel && cancel->isVisible());
+    cancel->click();
+    QCOMPARE(client.loginPage(), QStringLiteral("loginFormPage"));
+    QTest::qWait(1000);
+    QVERIFY(loggedIn.isEmpty() && failed.isEmpty() && m_prompts->requests.isEmpty());
+    // The talk login was stopped, not completed and ended again.
+    QVERIFY(!traces.contains(QStringLiteral("Login completed")));
+    QVERIFY(logIn(client));
+}
+
 void TestMainWindowCase::welcomeDialogAfterSignInAndFromTheMenu_data()
 {
     QTest::addColumn<bool>("showWelcome");
@@ -822,16 +875,21 @@ void TestMainWindowCase::welcomeDialogAfterSignInAndFromTheMenu()
     client.settings->setShowWelcome(showWelcome);
     bool parentless = true;
     bool dialPadBehind = true;
+    QSignalSpy loggedIn(client.rig.phone.get(), &Phone::loginSuccessful);
     ModalWatcher watcher([&](QDialog *dialog) {
         parentless = parentless && !dialog->parentWidget();
         dialPadBehind = dialPadBehind && client.content()->currentView() == ContentWidget::DialPadView;
-        dialog->reject();
+        // Signed in again while the user still reads the first one.
+        const bool first = showWelcome && loggedIn.size() == 1;
+        if (first)
+            client.rig.phone->requestAccount();
+        QTimer::singleShot(first ? 600 : 0, dialog, &QDialog::reject);
     });
 
     QVERIFY(logIn(client));
     if (showWelcome)
-        QTRY_COMPARE(watcher.dialogs, QStringList {QStringLiteral("WelcomeDialog")});
-    QTest::qWait(100);
+        QTRY_COMPARE_WITH_TIMEOUT(loggedIn.size(), 2, 5000);
+    QTest::qWait(800);
     QCOMPARE(watcher.dialogs.size(), showWelcome ? 1 : 0);
 
     // The menu opens it whatever the setting says.

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFontDatabase>
 #include <QList>
@@ -15,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -54,7 +56,8 @@ inline QString screenshotPath(const QString &name)
 
 // Stands in for the user in front of the message boxes while it lives: it
 // records each box and answers with the next queued button (Ok, or No for a
-// question, when none is queued).
+// question, when none is queued). With a reading time the answer comes that
+// many milliseconds later, events flowing meanwhile as under a real box.
 class PromptRecorder
 {
 public:
@@ -62,6 +65,11 @@ public:
     {
         MessagePrompt::setHandler([this](const MessagePrompt::Request &request) {
             requests << request;
+            if (readingTime > 0) {
+                QEventLoop reading;
+                QTimer::singleShot(readingTime, &reading, &QEventLoop::quit);
+                reading.exec();
+            }
             if (!answers.isEmpty())
                 return answers.takeFirst();
             return request.icon == QMessageBox::Question ? QMessageBox::No : QMessageBox::Ok;
@@ -87,6 +95,7 @@ public:
 
     QList<MessagePrompt::Request> requests;
     QList<QMessageBox::StandardButton> answers;
+    int readingTime = 0;
 };
 
 // Decides whether the computer is online for the connectivity checks, and
