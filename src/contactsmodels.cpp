@@ -18,7 +18,7 @@ void ContactsTreeModel::setGroups(const QList<ContactGroupPtr> &groups)
         entry.searchKeys.reserve(entry.contacts.size());
         for (const ContactPtr &contact : qAsConst(entry.contacts))
             entry.searchKeys.append(contactData(contact.data(), Qt::DisplayRole).toString().toCaseFolded());
-        m_entries.append(entry);
+        m_entries.append(std::move(entry));
     }
     endResetModel();
 }

@@ -76,9 +76,14 @@ QString Contact::displayName() const
 
 QString Contact::generateNick() const
 {
-    if (m_firstName.isEmpty() || m_phones.isEmpty())
-        return QString();
-    return m_firstName + m_phones.first().number() + QString::number(QDateTime::currentMSecsSinceEpoch());
+    // Imports bring contacts with an e-mail address only.
+    QString stem = !m_firstName.isEmpty() ? m_firstName : m_lastName;
+    for (auto email = m_emails.cbegin(); stem.isEmpty() && email != m_emails.cend(); ++email)
+        stem = email->section(QLatin1Char('@'), 0, 0);
+    if (stem.isEmpty())
+        stem = QStringLiteral("contact");
+    const QString number = m_phones.isEmpty() ? QString() : m_phones.first().number();
+    return stem + number + QString::number(QDateTime::currentMSecsSinceEpoch());
 }
 
 QStringList Contact::phoneNumbers() const

@@ -17,8 +17,10 @@ public:
 
     // "First Last", either name alone, or the nick when both are empty.
     QString displayName() const;
-    // First name, first phone number and the current time in milliseconds;
-    // empty without a first name or a phone.
+    // A name (the first, else the last, else the e-mail address before the
+    // "@", else "contact"), the first phone number if any, and the current
+    // time in milliseconds. Never empty; unique only together with a check
+    // against the nicks in use.
     QString generateNick() const;
     // The number, and the kind as an int, of each phone in order.
     QStringList phoneNumbers() const;

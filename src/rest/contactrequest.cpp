@@ -66,9 +66,12 @@ void ContactRequest::onFinish(const QByteArray &body, int status)
             emit requestError();
         return;
     }
+    const Contact contact(value);
+    if (!contact.errorMessage().isEmpty())
+        setReplyRefused(contact.errorMessage());
     if (method == Put) {
         emit contactUpdated();
         return;
     }
-    emit finished(Contact(value));
+    emit finished(contact);
 }

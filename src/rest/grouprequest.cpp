@@ -60,7 +60,10 @@ void GroupRequest::onFinish(const QByteArray &body, int status)
             emit requestError();
         return;
     }
+    const Group group(value);
+    if (!group.errorMessage().isEmpty())
+        setReplyRefused(group.errorMessage());
     if (method == Put)
         emit groupAdded();
-    emit finished(Group(value));
+    emit finished(group);
 }

@@ -57,6 +57,8 @@ RestManager::RestManager(QObject *parent)
 
     connect(contactRequest, &ContactRequest::contactDeleted, this, &RestManager::contactDeleted);
     connect(contactRequest, &ContactRequest::contactUpdated, this, &RestManager::contactUpdated);
+    connect(contactRequest, &RestRequest::writeFinished, this, &RestManager::addressBookWriteFinished);
+    connect(groupRequest, &RestRequest::writeFinished, this, &RestManager::addressBookWriteFinished);
 
     connect(onlineNumberListRequest, &OnlineNumberListRequest::finished, this,
             qOverload<const QList<OnlineNumber> &>(&RestManager::requestFinished));
@@ -110,6 +112,12 @@ void RestManager::setPassword(const QString &password)
 {
     for (RestRequest *request : requests())
         request->setPassword(password);
+}
+
+void RestManager::abandonAddressBookWrites()
+{
+    contactRequest->abandonWrites();
+    groupRequest->abandonWrites();
 }
 
 void RestManager::onUsernameChanged(const QString &username)

@@ -54,6 +54,10 @@ public:
     void setUsername(const QString &username);
     void setPassword(const QString &password);
 
+    // Aborts the changes of contacts and groups in flight; they end in no
+    // signal at all.
+    void abandonAddressBookWrites();
+
 public slots:
     void onUsernameChanged(const QString &username);
     void onPasswordChanged(const QString &password);
@@ -92,6 +96,10 @@ signals:
     void accountCreated(const Account &account);
     void requestFinished(const QList<OnlineNumber> &onlineNumbers);
     void requestFinished(const SMS &sms);
+    // Every change of a contact or a group sent ends in this once, after the
+    // other signals of its answer: ok, or failed (the service's refusal text
+    // given when it sent one).
+    void addressBookWriteFinished(bool ok, const QString &errorMessage);
 
 private slots:
     void slotErrorReceived();

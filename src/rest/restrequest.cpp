@@ -106,6 +106,7 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
         if (!ok) {
             TRACE_ERROR << "Cannot write the body of" << body->className() << "as JSON; request not sent";
             emit requestError();
+            emit writeFinished(false, QString());
             return;
         }
     }
@@ -125,7 +126,23 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
         reply = m_manager->deleteResource(request);
         break;
     }
-    m_sent.insert(reply, Sent {method, mode});
+    m_sent.insert(reply, Sent {method, mode, false, QString()});
+}
+
+void RestRequest::abandonWrites()
+{
+    QList<QNetworkReply *> writes;
+    for (auto it = m_sent.begin(); it != m_sent.end(); ++it) {
+        if (isWrite(it->method)) {
+            it->abandoned = true;
+            writes << it.key();
+        }
+    }
+    // An abort may finish its reply at once, which takes it out of m_sent.
+    for (QNetworkReply *reply : qAsConst(writes)) {
+        TRACE << "Abandoning the request to" << reply->url().adjusted(QUrl::RemoveQuery).path();
+        reply->abort();
+    }
 }
 
 void RestRequest::abortAll()
@@ -140,7 +157,13 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
 {
     const Sent sent = m_sent.take(reply);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    bool ok = false;
+    QString refusal;
 
+    if (sent.abandoned) {
+        reply->deleteLater();
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         const QString errorText = traceableErrorText(reply);
         TRACE << "Error =" << errorText << int(reply->error());
@@ -156,8 +179,12 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
         const Sent previous = m_current;
         m_current = sent;
         emit finishedRequest(reply->readAll(), status);
+        refusal = m_current.refusal;
+        ok = isSuccess(status) && refusal.isEmpty();
         m_current = previous;
     }
+    if (isWrite(sent.method))
+        emit writeFinished(ok, refusal);
     reply->deleteLater();
 }
 

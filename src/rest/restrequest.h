@@ -55,10 +55,18 @@ public:
     virtual void send(const QUrl &url, int method, const RestObj *body, int mode = 0);
     // Aborts every request in flight; each then fails as usual.
     void abortAll();
+    // Aborts the POST, PUT and DELETE requests in flight; their replies,
+    // complete or not, reach no parser and no signal.
+    void abandonWrites();
 
 signals:
     // Body and HTTP status of a reply without error.
     void finishedRequest(const QByteArray &body, int status);
+    // Every POST, PUT and DELETE ends in this once, after the other signals
+    // of its reply: ok, or failed (network or HTTP error, a body that could
+    // not be written, an answer that is not a success or that carries the
+    // service's refusal, whose text is given). Abandoned ones end in nothing.
+    void writeFinished(bool ok, const QString &errorMessage);
     // The message is always empty; the detail is in the trace log.
     void requestError(const QString &message = QString());
     void proxyConnectionError(const QString &message = QString());
@@ -77,6 +85,8 @@ protected:
     // inside onFinish() only.
     int replyMethod() const { return m_current.method; }
     int replyMode() const { return m_current.mode; }
+    // Inside onFinish(): the answer carries the service's refusal.
+    void setReplyRefused(const QString &errorMessage) { m_current.refusal = errorMessage; }
 
     // A URL value percent-encoded, so that "&", "#", "+" or "/" arrive as
     // they are; unreserved characters stay as they are.
@@ -114,7 +124,11 @@ private:
     {
         int method = -1;
         int mode = 0;
+        bool abandoned = false;
+        QString refusal;
     };
+
+    static bool isWrite(int method) { return method == Post || method == Put || method == Delete; }
 
     // Qt's error text names the whole URL, credentials included.
     static QString traceableErrorText(const QNetworkReply *reply);

@@ -106,6 +106,8 @@ ContactManager::ContactManager(QObject *parent)
     , m_task(new GroupAddEditDeleteTask(this))
 {
     m_task->setContactManager(this);
+    connect(m_task, &GroupAddEditDeleteTask::error, this,
+            [this] { emit writeFailed(m_task->errorString()); });
 }
 
 ContactManager::~ContactManager() = default;
@@ -156,7 +158,7 @@ ContactPtr ContactManager::storeContact(const Contact &contact, bool verbose)
     const ContactPtr stored = ContactPtr::create(compactCopy(contact));
     if (stored->nick().isEmpty()) {
         TRACE << "Nick is empty, generating nick.";
-        stored->setNick(stored->generateNick());
+        stored->setNick(newNick(*stored));
     }
     if (verbose)
         TRACE << "   adding contact: " << stored->nick() << ", " << stored->firstName() << stored->lastName();
@@ -170,6 +172,16 @@ ContactPtr ContactManager::storeContact(const Contact &contact, bool verbose)
     group->addContact(stored);
     m_contacts.insert(stored->nick(), stored);
     return stored;
+}
+
+QString ContactManager::newNick(const Contact &contact) const
+{
+    // Contacts made in the same millisecond may share the generated one.
+    const QString generated = contact.generateNick();
+    QString nick = generated;
+    for (int n = 2; m_contacts.contains(nick); ++n)
+        nick = generated + QLatin1Char('-') + QString::number(n);
+    return nick;
 }
 
 void ContactManager::addGroup(const QString &name, bool isNew)
@@ -348,10 +360,15 @@ void ContactManager::deleteGroup(const ContactGroupPtr &group, const QString &ta
     TRACE << "Deleting group" << name << (moveContacts ? "moving its contacts to" : "with its contacts")
           << targetGroupName;
 
+    const ContactGroupPtr target
+        = targetGroupName != name ? m_groups.value(targetGroupName) : ContactGroupPtr();
+    if (moveContacts && !target && group->contactCount() > 0) {
+        TRACE_WARNING << "Contacts cannot move to" << targetGroupName << "- group" << name << "kept";
+        return;
+    }
+
     // The book changes now; the task only tells the web service.
     if (moveContacts) {
-        const ContactGroupPtr target
-            = targetGroupName != name ? m_groups.value(targetGroupName) : ContactGroupPtr();
         if (target)
             target->addContacts(group->contacts());
     } else {
@@ -400,10 +417,16 @@ void ContactManager::addNewGroupAndNewContact(const Contact &contact, const QStr
     copy.setGroupName(groupName);
     if (copy.nick().isEmpty()) {
         TRACE << "Nick is empty, generating nick.";
-        copy.setNick(copy.generateNick());
+        copy.setNick(newNick(copy));
     }
-    m_task->addNewGroupAndContact(copy, groupName);
-    addGroup(groupName, false);
+    // A group the book has needs no adding: the service would refuse it, and
+    // the contact with it.
+    if (m_groups.value(groupName)) {
+        m_task->addContact(copy);
+    } else {
+        m_task->addNewGroupAndContact(copy, groupName);
+        addGroup(groupName, false);
+    }
     addContact(copy, false);
 }
 
@@ -560,11 +583,16 @@ void ContactManager::sendInvitations(const Invite &invite)
     else
         TRACE_WARNING << "No web service to send the invitation to";
 
-    // The connection that delivered this call is used up.
+    // The connection that delivered this call is used up; the sender's other
+    // connections to this object are not.
     QObject *const origin = sender();
     const int signalIndex = senderSignalIndex();
-    if (origin && signalIndex >= 0)
-        disconnect(origin, origin->metaObject()->method(signalIndex), this, QMetaMethod());
+    if (origin && signalIndex >= 0) {
+        static const QMetaMethod slot
+            = staticMetaObject.method(staticMetaObject.indexOfSlot("sendInvitations(Invite)"));
+        if (!disconnect(origin, origin->metaObject()->method(signalIndex), this, slot))
+            TRACE << "Invitation connection not made by signature; left to the sender";
+    }
 }
 
 void ContactManager::clear()

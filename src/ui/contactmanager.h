@@ -20,8 +20,9 @@ class RestManager;
 // The address book in memory: the account's groups by name and every contact
 // by nick. Changes apply to the book at once and go to the web service
 // afterwards, in order and one at a time; the book does not wait for, nor
-// undo on, the service's answers. Contacts and groups are shared: one that
-// leaves the book stays valid for whoever still holds it.
+// undo on, the service's answers, but reports a change the service did not
+// take (writeFailed()). Contacts and groups are shared: one that leaves the
+// book stays valid for whoever still holds it.
 class ContactManager : public QObject
 {
     Q_OBJECT
@@ -67,6 +68,12 @@ signals:
     void groupAlreadyExists(const QString &name);
     void contactUpdated(const QString &nick);
     void refreshContactListUI();
+    // A change of the book did not get through to the web service: it was
+    // refused, failed or not answered in time. The message says which change
+    // and why, in words for the user; show it as plain text (it holds names
+    // and the service's own words). The book keeps the change; an operation
+    // of several requests stops at the one that failed.
+    void writeFailed(const QString &message);
 
 public slots:
     // What the stored contacts share with the given texts (names exactly, a
@@ -107,19 +114,25 @@ public slots:
     void deleteGroupMoveContacts(const QString &name, const QString &targetGroupName);
     void deleteGroupMoveContacts(const ContactGroupPtr &group, const QString &targetGroupName);
     // Removes the group from the book; its contacts leave the book with it,
-    // or move to the target group.
+    // or move to the target group. A move to a group the book does not have,
+    // or to the group itself, is refused: nothing changes.
     void deleteGroup(const ContactGroupPtr &group, const QString &targetGroupName, bool moveContacts = false);
     void deleteGroup(const QString &name, const QString &targetGroupName, bool moveContacts = false);
     // Each connection to this slot delivers one invitation: it is removed
-    // after use.
+    // after use, the sender's other connections stay. Qt can single out only
+    // a connection made by signature (SIGNAL/SLOT, QMetaMethod); connect with
+    // member-function pointers through Qt::SingleShotConnection.
     void sendInvitations(const Invite &invite);
     void ensureDefaultGroupsPresent();
-    // Empties the book and drops the changes not yet sent.
+    // Empties the book and drops the changes not yet answered, the one in
+    // flight included: nothing more is sent or reported for them.
     void clear();
 
 private:
     ContactGroupPtr findOrCreateGroup(const QString &name, bool verbose);
     ContactPtr storeContact(const Contact &contact, bool verbose);
+    // The contact's own generated nick, made unique in the book.
+    QString newNick(const Contact &contact) const;
 
     QMap<QString, ContactGroupPtr> m_groups;
     QMap<QString, ContactPtr> m_contacts;

@@ -32,6 +32,7 @@
 #include <QMouseEvent>
 #include <QMovie>
 #include <QParallelAnimationGroup>
+#include <QPointer>
 #include <QPropertyAnimation>
 #include <QShortcut>
 #include <QTimer>
@@ -309,12 +310,15 @@ void ContentWidget::setContactManager(ContactManager *contactManager)
     m_ui->contactDetailsPage->setContactManager(contactManager);
     m_ui->dialPadPage->setContactManager(contactManager);
     m_ui->contactListPage->setContactGroups(contactGroups());
-    if (contactManager) {
-        connect(contactManager, &ContactManager::contactUpdated, this, &ContentWidget::onContactUpdated,
-                Qt::UniqueConnection);
-        connect(contactManager, &ContactManager::refreshContactListUI, this,
-                &ContentWidget::contactListRefresh, Qt::UniqueConnection);
-    }
+    if (!contactManager)
+        return;
+    connect(contactManager, &ContactManager::contactUpdated, this, &ContentWidget::onContactUpdated,
+            Qt::UniqueConnection);
+    connect(contactManager, &ContactManager::refreshContactListUI, this, &ContentWidget::contactListRefresh,
+            Qt::UniqueConnection);
+    // Queued: the box must not wait inside the handling of a reply.
+    connect(contactManager, &ContactManager::writeFailed, this, &ContentWidget::onContactWriteFailed,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
 }
 
 void ContentWidget::setView(View view, bool animated)
@@ -672,6 +676,23 @@ void ContentWidget::onBalanceUpdate(const Balance &balance)
 void ContentWidget::onContactUpdated(const QString &nick)
 {
     m_ui->contactDetailsPage->setContact(nick);
+}
+
+void ContentWidget::onContactWriteFailed(const QString &message)
+{
+    m_contactWriteFailures << message;
+    if (m_showingContactWriteFailure)
+        return;
+    m_showingContactWriteFailure = true;
+    const QPointer<ContentWidget> self(this);
+    while (self && !m_contactWriteFailures.isEmpty()) {
+        const QString text = m_contactWriteFailures.join(QStringLiteral("\n\n"));
+        m_contactWriteFailures.clear();
+        MessagePrompt::show({parentWidget(), QMessageBox::Warning, tr("Address book"), text, QMessageBox::Ok,
+                             QMessageBox::NoButton, Qt::PlainText});
+    }
+    if (self)
+        m_showingContactWriteFailure = false;
 }
 
 void ContentWidget::onUsernameEdited()

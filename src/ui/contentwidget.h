@@ -137,6 +137,8 @@ private slots:
     void onSMSRatesClicked();
     void onBalanceUpdate(const Balance &balance);
     void onContactUpdated(const QString &nick);
+    // Shows it, or adds it to the box that follows the one still open.
+    void onContactWriteFailed(const QString &message);
     void onUsernameEdited();
 
     void onLoginButtonClicked();
@@ -261,6 +263,9 @@ private:
     Phone *m_phone = nullptr;
     talk::PlixTalk *m_talk = nullptr;
     ContactManager *m_contactManager = nullptr;
+    // Address-book failures not yet shown; one box at a time.
+    QStringList m_contactWriteFailures;
+    bool m_showingContactWriteFailure = false;
     Settings *m_settings = nullptr;
     History *m_history = nullptr;
 };

@@ -23,15 +23,10 @@ void GroupAddEditDeleteTask::setRestManager(RestManager *restManager)
     m_restManager = restManager;
     if (!restManager)
         return;
-    // Connected once for the task's whole life; answers that nothing waits
-    // for are ignored.
-    connect(restManager, &RestManager::contactDeleted, this, &GroupAddEditDeleteTask::onContactDeleted);
-    connect(restManager, &RestManager::contactUpdated, this, &GroupAddEditDeleteTask::onContactUpdated);
-    connect(restManager, qOverload<const Contact &>(&RestManager::requestFinished), this,
-            &GroupAddEditDeleteTask::onContactAnswered);
-    connect(restManager, &RestManager::groupAdded, this, &GroupAddEditDeleteTask::onGroupAdded);
-    connect(restManager, qOverload<const Group &>(&RestManager::requestFinished), this,
-            &GroupAddEditDeleteTask::onGroupAnswered);
+    // Connected once for the task's whole life; an answer that nothing waits
+    // for (there is none while nothing is in flight) is ignored.
+    connect(restManager, &RestManager::addressBookWriteFinished, this,
+            &GroupAddEditDeleteTask::onWriteFinished);
 }
 
 void GroupAddEditDeleteTask::setContactManager(ContactManager *contactManager)
@@ -59,6 +54,7 @@ void GroupAddEditDeleteTask::addNewGroupAndContact(const Contact &contact, const
 {
     Operation operation;
     operation.kind = Kind::AddGroupAndContact;
+    operation.contact = contact;
     operation.newGroupName = groupName;
     operation.pendingContacts = {contact};
     enqueue(operation);
@@ -106,7 +102,7 @@ void GroupAddEditDeleteTask::removeGroup(const Group &group)
 
 bool GroupAddEditDeleteTask::isBusy() const
 {
-    return m_running || m_awaiting != Awaiting::Nothing || !m_queue.isEmpty();
+    return m_running || m_awaiting || !m_queue.isEmpty();
 }
 
 void GroupAddEditDeleteTask::cancel()
@@ -116,6 +112,13 @@ void GroupAddEditDeleteTask::cancel()
     m_queue.clear();
     m_running = false;
     m_current = Operation();
+    m_answerTimer.stop();
+    if (m_awaiting) {
+        m_awaiting = false;
+        // Its answer could otherwise be taken for that of the next request.
+        if (m_restManager)
+            m_restManager->abandonAddressBookWrites();
+    }
 }
 
 void GroupAddEditDeleteTask::enqueueSingle(Request request, const Contact &contact, const Group &group,
@@ -147,7 +150,7 @@ void GroupAddEditDeleteTask::runQueue()
     if (m_inQueue)
         return;
     m_inQueue = true;
-    while (m_awaiting == Awaiting::Nothing) {
+    while (!m_awaiting) {
         if (!m_running) {
             if (m_queue.isEmpty())
                 break;
@@ -165,9 +168,7 @@ void GroupAddEditDeleteTask::step()
     switch (m_current.kind) {
     case Kind::Single: {
         const Operation operation = m_current;
-        // Finished now if nothing is awaited; else once the answer is in.
-        if (!send(operation.request, operation.contact, operation.groupRecord, operation.oldName))
-            finishOperation(true);
+        send(operation.request, operation.contact, operation.groupRecord, operation.oldName);
         break;
     }
     case Kind::DeleteGroup:
@@ -191,9 +192,13 @@ void GroupAddEditDeleteTask::deleteNextContact()
 {
     const QList<ContactPtr> contacts = m_current.group.contacts();
     if (contacts.isEmpty()) {
-        if (const GroupPtr record = m_current.group.group())
-            send(Request::DeleteGroup, Contact(), *record);
-        finishOperation(true);
+        const GroupPtr record = m_current.group.group();
+        if (m_current.groupSent || !record) {
+            finishOperation(true);
+            return;
+        }
+        m_current.groupSent = true;
+        send(Request::DeleteGroup, Contact(), *record);
         if (m_contactManager)
             m_contactManager->refreshContactList();
         return;
@@ -249,40 +254,29 @@ void GroupAddEditDeleteTask::addContactToNewGroup()
     send(Request::AddContact, contact);
 }
 
-bool GroupAddEditDeleteTask::send(Request request, const Contact &contact, const Group &group,
+void GroupAddEditDeleteTask::send(Request request, const Contact &contact, const Group &group,
                                   const QString &oldName)
 {
+    m_requestText = describe(request, contact, group, oldName);
     RestManager *const rest = m_restManager;
     if (!rest) {
-        TRACE_WARNING << "No web service to send the change to";
-        return false;
+        answered(false, tr("There is no connection to the service."));
+        return;
+    }
+    // The nick or the group name is a segment of the request's address.
+    const bool keyed = request != Request::AddGroup;
+    const QString key = request == Request::UpdateGroup
+        ? oldName
+        : (request == Request::DeleteGroup ? group.name() : contact.nick());
+    if (keyed && key.isEmpty()) {
+        TRACE_WARNING << "Not sent: no nick or group name";
+        answered(false, tr("It has no name to be filed under."));
+        return;
     }
 
-    // Group renames and deletions are answered on signals no other request
-    // waits for (and with an empty answer, on none), so they are not waited for.
-    Awaiting awaiting = Awaiting::Nothing;
-    switch (request) {
-    case Request::AddContact:
-        awaiting = Awaiting::ContactAddition;
-        break;
-    case Request::UpdateContact:
-    case Request::DeleteContact:
-        awaiting = Awaiting::ContactWrite;
-        break;
-    case Request::AddGroup:
-        awaiting = Awaiting::GroupAddition;
-        break;
-    case Request::UpdateGroup:
-    case Request::DeleteGroup:
-        break;
-    }
     // Set before sending, so that even an answer given at once is matched.
-    if (awaiting != Awaiting::Nothing) {
-        m_awaiting = awaiting;
-        ++m_stepSerial;
-        m_answerTimer.start();
-    }
-
+    m_awaiting = true;
+    m_answerTimer.start();
     switch (request) {
     case Request::AddContact:
         rest->addContact(contact);
@@ -303,16 +297,19 @@ bool GroupAddEditDeleteTask::send(Request request, const Contact &contact, const
         rest->deleteGroup(group);
         break;
     }
-    return awaiting != Awaiting::Nothing;
 }
 
-void GroupAddEditDeleteTask::answered(bool ok)
+void GroupAddEditDeleteTask::answered(bool ok, const QString &reason)
 {
     m_answerTimer.stop();
-    m_awaiting = Awaiting::Nothing;
-    // A cancelled operation has nothing more to send.
-    if (m_running && (!ok || m_current.kind == Kind::Single))
-        finishOperation(ok);
+    m_awaiting = false;
+    if (m_running && !ok) {
+        const QString operation = describe(m_current);
+        m_errorString = (operation.isEmpty() ? m_requestText : operation) + QLatin1Char(' ') + reason;
+        finishOperation(false);
+    } else if (m_running && m_current.kind == Kind::Single) {
+        finishOperation(true);
+    }
     runQueue();
 }
 
@@ -323,59 +320,68 @@ void GroupAddEditDeleteTask::finishOperation(bool ok)
     if (ok) {
         emit success();
     } else {
-        TRACE_WARNING << "Operation stopped;" << m_queue.size() << "more waiting";
+        TRACE_WARNING << "Operation stopped:" << m_errorString << m_queue.size() << "more waiting";
         emit error();
     }
 }
 
-void GroupAddEditDeleteTask::onContactDeleted()
+QString GroupAddEditDeleteTask::describe(Request request, const Contact &contact, const Group &group,
+                                         const QString &oldName) const
 {
-    if (m_awaiting == Awaiting::ContactWrite || m_awaiting == Awaiting::ContactAddition)
-        answered(true);
+    switch (request) {
+    case Request::AddContact:
+        return tr("The contact \"%1\" could not be added to the address book.").arg(contact.displayName());
+    case Request::UpdateContact:
+        return tr("The changes to the contact \"%1\" could not be saved.").arg(contact.displayName());
+    case Request::DeleteContact:
+        return tr("The contact \"%1\" could not be deleted.").arg(contact.displayName());
+    case Request::AddGroup:
+        return tr("The group \"%1\" could not be added.").arg(group.name());
+    case Request::UpdateGroup:
+        return tr("The group \"%1\" could not be renamed.").arg(oldName);
+    case Request::DeleteGroup:
+        return tr("The group \"%1\" could not be deleted.").arg(group.name());
+    }
+    return QString();
 }
 
-void GroupAddEditDeleteTask::onContactUpdated()
+QString GroupAddEditDeleteTask::describe(const Operation &operation) const
 {
-    if (m_awaiting == Awaiting::ContactAddition)
-        answered(true);
+    switch (operation.kind) {
+    case Kind::Single:
+        break;
+    case Kind::DeleteGroup:
+        return operation.group.group()
+            ? describe(Request::DeleteGroup, Contact(), *operation.group.group(), {})
+            : QString();
+    case Kind::AddGroupAndContact:
+        return tr("The new group \"%1\" and its contact \"%2\" could not be added.")
+            .arg(operation.newGroupName, operation.contact.displayName());
+    case Kind::AddGroupAndMoveContacts:
+        return tr("The contacts could not be moved to the new group \"%1\".").arg(operation.newGroupName);
+    }
+    return QString();
 }
 
-void GroupAddEditDeleteTask::onContactAnswered(const Contact &contact)
+void GroupAddEditDeleteTask::onWriteFinished(bool ok, const QString &errorMessage)
 {
-    if (m_awaiting != Awaiting::ContactWrite)
+    if (!m_awaiting)
         return;
-    if (!contact.errorMessage().isEmpty())
-        TRACE_WARNING << "Contact refused:" << contact.errorMessage();
-    answered(contact.errorMessage().isEmpty());
-}
-
-void GroupAddEditDeleteTask::onGroupAdded()
-{
-    if (m_awaiting != Awaiting::GroupAddition)
-        return;
-    // The group record, with the service's verdict, follows on its own
-    // signal; should it not, the addition counts as done.
-    m_awaiting = Awaiting::GroupRecord;
-    const quint64 serial = m_stepSerial;
-    QTimer::singleShot(0, this, [this, serial] {
-        if (m_awaiting == Awaiting::GroupRecord && m_stepSerial == serial)
-            answered(true);
-    });
-}
-
-void GroupAddEditDeleteTask::onGroupAnswered(const Group &group)
-{
-    if (m_awaiting != Awaiting::GroupRecord)
-        return;
-    if (!group.errorMessage().isEmpty())
-        TRACE_WARNING << "Group refused:" << group.errorMessage();
-    answered(group.errorMessage().isEmpty());
+    if (ok)
+        answered(true, QString());
+    else if (!errorMessage.isEmpty())
+        answered(false, tr("The service answered: %1").arg(errorMessage));
+    else
+        answered(false, tr("The service could not be reached or did not take the change."));
 }
 
 void GroupAddEditDeleteTask::onAnswerTimeout()
 {
-    if (m_awaiting == Awaiting::Nothing)
+    if (!m_awaiting)
         return;
     TRACE_WARNING << "No answer from the web service within" << m_answerTimer.interval() << "ms";
-    answered(false);
+    // Its answer could otherwise be taken for that of the next request.
+    if (m_restManager)
+        m_restManager->abandonAddressBookWrites();
+    answered(false, tr("The service did not answer in time."));
 }

@@ -18,23 +18,20 @@ class RestManager;
 // Carries the address book's changes to the web service, one request at a
 // time and in the order they were made.
 //
-// The web service's answers to contact and group changes carry nothing that
-// tells which request they belong to, so every change whose answer matters
-// goes out only after the answer to the one before it: the answer that
-// arrives is then always that of the request in flight. Group operations that
-// need several requests (deleting a group with or without moving its
-// contacts, adding a group with a new contact or moving contacts into it)
-// queue up as one operation each; an operation that fails stops there and the
-// next one runs.
+// The web service's answers carry nothing that tells which request they
+// belong to, so every change goes out only after the one before it has ended:
+// answered (with a record, an empty body or an error) or, when no answer
+// comes in time, given up, so that its answer can no longer arrive. Group
+// operations that need several requests (deleting a group with or without
+// moving its contacts, adding a group with a new contact or moving contacts
+// into it) queue up as one operation each; an operation that fails stops
+// there, says why in errorString(), and the next one runs.
 class GroupAddEditDeleteTask : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY(GroupAddEditDeleteTask)
 
 public:
-    // An answer that has not come after this long counts as a failure; longer
-    // than the requests' own transfer time-out, so a late answer cannot be
-    // taken for that of a later request.
     static constexpr int DefaultAnswerTimeout = 45000;
 
     explicit GroupAddEditDeleteTask(QObject *parent = nullptr);
@@ -42,6 +39,7 @@ public:
 
     void setRestManager(RestManager *restManager);
     void setContactManager(ContactManager *contactManager);
+    // How long a request may wait for its answer before it is given up.
     void setAnswerTimeout(int milliseconds);
 
     // Deletes the group's contacts, or moves them to the target group, one
@@ -63,14 +61,18 @@ public:
 
     // Whether a request is waiting for its answer or an operation is queued.
     bool isBusy() const;
-    // Drops every operation not yet finished. A request already sent is still
-    // waited for, so its answer is not taken for that of a later one.
+    // Drops every operation not yet finished and gives up the request in
+    // flight; nothing more is sent for them, nor reported.
     void cancel();
 
+    // For the user: what the last operation that stopped could not do, and why.
+    QString errorString() const { return m_errorString; }
+
 signals:
-    // An operation has sent its last request.
+    // An operation has ended with the answer to its last request.
     void success();
-    // An operation stopped: a request failed or was not answered in time.
+    // An operation stopped: a request failed, was refused or was not
+    // answered in time. See errorString().
     void error();
 
 private slots:
@@ -78,23 +80,17 @@ private slots:
     void moveContactsToNewGroup();
     void addContactToNewGroup();
 
-    void onContactDeleted();
-    void onContactUpdated();
-    void onContactAnswered(const Contact &contact);
-    void onGroupAdded();
-    void onGroupAnswered(const Group &group);
+    void onWriteFinished(bool ok, const QString &errorMessage);
     void onAnswerTimeout();
 
 private:
     enum class Kind { Single, DeleteGroup, AddGroupAndContact, AddGroupAndMoveContacts };
     enum class Request { AddContact, UpdateContact, DeleteContact, AddGroup, UpdateGroup, DeleteGroup };
-    // The answer the request in flight is waiting for.
-    enum class Awaiting { Nothing, ContactWrite, ContactAddition, GroupAddition, GroupRecord };
 
     struct Operation
     {
         Kind kind = Kind::Single;
-        // Single changes.
+        // Single changes; the contact also of a group addition with it.
         Request request = Request::AddContact;
         Contact contact;
         Group groupRecord;
@@ -106,6 +102,7 @@ private:
         // Group additions.
         QString newGroupName;
         QList<Contact> pendingContacts;
+        // The group's own request has gone out.
         bool groupSent = false;
     };
 
@@ -114,22 +111,28 @@ private:
                        const QString &oldName = QString());
     // Runs operations until one waits for an answer or the queue is empty.
     void runQueue();
-    // Sends one request; true when it waits for an answer.
-    bool send(Request request, const Contact &contact, const Group &group = Group(),
+    // Sends one request and waits for its answer; a request that cannot be
+    // sent stops the operation.
+    void send(Request request, const Contact &contact, const Group &group = Group(),
               const QString &oldName = QString());
     void step();
-    void answered(bool ok);
+    void answered(bool ok, const QString &reason);
     void finishOperation(bool ok);
+    // What failed, for the user: the request, or the operation of several.
+    QString describe(Request request, const Contact &contact, const Group &group,
+                     const QString &oldName) const;
+    QString describe(const Operation &operation) const;
 
     QPointer<RestManager> m_restManager;
     QPointer<ContactManager> m_contactManager;
     QQueue<Operation> m_queue;
     Operation m_current;
     bool m_running = false;
-    Awaiting m_awaiting = Awaiting::Nothing;
-    // The step whose answer is awaited; a stale time-out sees another value.
-    quint64 m_stepSerial = 0;
+    bool m_awaiting = false;
     bool m_inQueue = false;
+    // What would have failed if the request in flight fails, for the user.
+    QString m_requestText;
+    QString m_errorString;
     QTimer m_answerTimer;
 };
 

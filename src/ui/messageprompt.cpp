@@ -18,6 +18,7 @@ QMessageBox::StandardButton MessagePrompt::show(const Request &request)
 
     QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
     box.setDefaultButton(request.defaultButton);
+    box.setTextFormat(request.textFormat);
     const int result = box.exec();
     return static_cast<QMessageBox::StandardButton>(result);
 }

@@ -418,6 +418,15 @@ void WebserviceStandIn::answerNextWithEmptyBody(int status, const Match &match)
     queueAnswer(match, {status, QByteArray(), kJsonType});
 }
 
+void WebserviceStandIn::answerNextTersely(int status, const Match &match)
+{
+    Steering steering;
+    steering.match = match;
+    steering.terse = true;
+    steering.answer.status = status;
+    m_answers.append(steering);
+}
+
 void WebserviceStandIn::answerNextWith(int status, const QByteArray &body, const Match &match)
 {
     queueAnswer(match, {status, body, kJsonType});
@@ -446,6 +455,13 @@ void WebserviceStandIn::answerNextEndless(int chunkSize, int interval, const Mat
     answer.chunkSize = qMax(1, chunkSize);
     answer.interval = qMax(1, interval);
     answer.endless = true;
+    queueAnswer(match, answer);
+}
+
+void WebserviceStandIn::dropNext(const Match &match)
+{
+    Answer answer;
+    answer.drop = true;
     queueAnswer(match, answer);
 }
 
@@ -498,8 +514,10 @@ void WebserviceStandIn::handle(const QHttpServerRequest &httpRequest, QHttpServe
     pending.request = request;
     pending.answer = reply;
     const quint64 serial = request.serial;
-    pending.disconnection = connect(pending.socket, &QTcpSocket::disconnected, this,
-                                    [this, serial] { m_pending.erase(serial); });
+    pending.disconnection = connect(pending.socket, &QTcpSocket::disconnected, this, [this, serial] {
+        m_pending.erase(serial);
+        markAbandoned(serial);
+    });
     pending.responder = std::make_unique<QHttpServerResponder>(std::move(responder));
     m_pending.emplace(serial, std::move(pending));
     QTimer::singleShot(delay, this, [this, serial] { sendPending(serial); });
@@ -539,6 +557,12 @@ WebserviceStandIn::Answer WebserviceStandIn::answer(const Request &request)
         if (!m_answers.at(i).match.matches(request))
             continue;
         const Steering steering = m_answers.takeAt(i);
+        if (steering.terse) {
+            Answer served = serve(request);
+            if (served.status >= 200 && served.status <= 299)
+                served = {steering.answer.status, QByteArray(), kJsonType};
+            return served;
+        }
         if (!steering.applicationError)
             return steering.answer;
         return {200,
@@ -546,7 +570,11 @@ WebserviceStandIn::Answer WebserviceStandIn::answer(const Request &request)
                                      steering.fieldErrors),
                 kJsonType};
     }
+    return serve(request);
+}
 
+WebserviceStandIn::Answer WebserviceStandIn::serve(const Request &request)
+{
     const QString &resource = request.resource;
     if (resource == QLatin1String("account")) {
         if (request.method == "PUT")
@@ -800,6 +828,17 @@ WebserviceStandIn::Answer WebserviceStandIn::serveInvite(const Request &request,
 
 void WebserviceStandIn::send(QHttpServerResponder &responder, const Answer &answer, Request request)
 {
+    if (answer.drop) {
+        // Headers that promise a body, then the end of the connection: a
+        // client resends a request whose connection closes before any answer.
+        responder.writeStatusLine(QHttpServerResponder::StatusCode::Ok);
+        responder.writeHeader(QByteArrayLiteral("Content-Length"), QByteArrayLiteral("100"));
+        responder.writeBody(QByteArray());
+        if (QTcpSocket *socket = responder.socket())
+            socket->disconnectFromHost();
+        markAbandoned(request.serial);
+        return;
+    }
     responder.write(answer.body, {{QByteArrayLiteral("Content-Type"), answer.contentType}},
                     static_cast<QHttpServerResponder::StatusCode>(answer.status));
     request.status = answer.status;
@@ -847,8 +886,10 @@ void WebserviceStandIn::startStream(std::unique_ptr<QHttpServerResponder> respon
     auto shared = std::make_shared<std::unique_ptr<QHttpServerResponder>>(std::move(responder));
     auto offset = std::make_shared<qsizetype>(0);
     const QByteArray filler(answer.chunkSize, ' ');
-    connect(timer, &QTimer::timeout, this, [timer, socket, shared, offset, filler, answer] {
+    const quint64 serial = request.serial;
+    connect(timer, &QTimer::timeout, this, [this, timer, socket, shared, offset, filler, answer, serial] {
         if (!socket || socket->state() != QAbstractSocket::ConnectedState) {
+            markAbandoned(serial);
             shared->reset();
             timer->deleteLater();
             return;
@@ -872,6 +913,14 @@ void WebserviceStandIn::startStream(std::unique_ptr<QHttpServerResponder> respon
             recorded.answeredAt = m_clock.elapsed();
             break;
         }
+    }
+}
+
+void WebserviceStandIn::markAbandoned(quint64 serial)
+{
+    for (Request &recorded : m_requests) {
+        if (recorded.serial == serial)
+            recorded.abandoned = true;
     }
 }
 

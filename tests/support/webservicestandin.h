@@ -64,6 +64,8 @@ public:
         int status = 0; // of the answer; 0 while unanswered or when the client left
         qint64 receivedAt = 0; // milliseconds on the stand-in's clock
         qint64 answeredAt = -1;
+        // The client closed the connection before the whole answer was out.
+        bool abandoned = false;
 
         QString user() const { return segments.value(0); }
         QString key() const { return segments.value(1); }
@@ -138,6 +140,9 @@ public:
     void answerNextWithStatus(int status, const Match &match = {});
     void answerNextWithMalformedBody(const Match &match = {});
     void answerNextWithEmptyBody(int status = 200, const Match &match = {});
+    // The next matching request is served as usual (its change is made), but
+    // a successful answer comes with this status and an empty body.
+    void answerNextTersely(int status = 204, const Match &match = {});
     void answerNextWith(int status, const QByteArray &body, const Match &match = {});
     void delayNext(int milliseconds, const Match &match = {});
     // The next matching request is answered slowly: status line and headers
@@ -148,6 +153,9 @@ public:
     // The next matching request gets a body without a length that never
     // ends: chunkSize bytes of filler every interval milliseconds.
     void answerNextEndless(int chunkSize, int interval, const Match &match = {});
+    // The next matching request's answer breaks off: status line and headers,
+    // then the connection closes.
+    void dropNext(const Match &match = {});
     void clearSteering();
 
     static QByteArray malformedBody();
@@ -168,6 +176,7 @@ private:
         int chunkSize = 0; // > 0: the body goes out a chunk at a time
         int interval = 0;
         bool endless = false;
+        bool drop = false;
     };
 
     struct AccountData
@@ -188,6 +197,7 @@ private:
         Answer answer;
         int delay = 0;
         bool applicationError = false;
+        bool terse = false;
         QString errorMessage;
         FieldErrors fieldErrors;
     };
@@ -205,6 +215,7 @@ private:
     void handle(const QHttpServerRequest &httpRequest, QHttpServerResponder &&responder);
     Request record(const QHttpServerRequest &httpRequest);
     Answer answer(const Request &request);
+    Answer serve(const Request &request);
     std::optional<Answer> reject(const Request &request) const;
     Answer createAccount(const Request &request);
     Answer serveContact(const Request &request, AccountData &data);
@@ -213,6 +224,7 @@ private:
     Answer serveInvite(const Request &request, AccountData &data);
     void send(QHttpServerResponder &responder, const Answer &answer, Request request);
     void sendPending(quint64 serial);
+    void markAbandoned(quint64 serial);
     void startStream(std::unique_ptr<QHttpServerResponder> responder, const Answer &answer,
                      const Request &request);
     AccountData *accountData(const QString &username);

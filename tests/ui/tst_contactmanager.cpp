@@ -202,6 +202,13 @@ void TestContactManager::emptyNickIsGenerated()
     QVERIFY2(QRegularExpression(QStringLiteral("^Ann\\+4930\\d{13}$")).match(nick).hasMatch(),
              qPrintable(nick));
     QCOMPARE(m_manager->contactInGroup(QStringLiteral("Work"), nick), contacts.first());
+
+    // Many alike at once, as an import brings them: each under a nick of its own.
+    for (int i = 0; i < 200; ++i)
+        m_manager->addNewContact(
+            contact("", "Work", "", "", {}, {QStringLiteral("info@host%1.example").arg(i)}));
+    QCOMPARE(m_manager->contacts().size(), 201);
+    QVERIFY(!m_manager->contact(QString()));
 }
 
 void TestContactManager::addingAnExistingGroupIsRefused()
@@ -257,10 +264,8 @@ void TestContactManager::updateCopiesTheEditedFieldsOnly()
 void TestContactManager::moveRefusals()
 {
     m_manager->addOldContact(contact("ann", "Work", "Ann"));
-    m_manager->addOldContact(contact("", "Work", "Nobody"));
     const ContactPtr ann = m_manager->contact(QStringLiteral("ann"));
-    const ContactPtr nobody = m_manager->contact(QString());
-    QVERIFY(nobody);
+    const ContactPtr nobody = ContactPtr::create(contact("", "Work", "Nobody"));
 
     QSignalSpy refreshed(m_manager, &ContactManager::refreshContactListUI);
     QVERIFY(!m_manager->moveContact(ann, QString(), false));
@@ -363,8 +368,12 @@ void TestContactManager::deletingAGroupChangesTheBookAtOnce()
     QCOMPARE(m_manager->contact(QStringLiteral("cid"))->groupName(), QStringLiteral("Friends"));
     QCOMPARE(refreshed.count(), 2);
 
-    // An absent name does nothing.
+    // An absent name does nothing, nor a move to a missing group or to itself.
     m_manager->deleteGroup(QStringLiteral("Nope"), QString());
+    for (const QString &target : {QStringLiteral("Nope"), QStringLiteral("Friends")})
+        m_manager->deleteGroupMoveContacts(QStringLiteral("Friends"), target);
+    QCOMPARE(m_manager->contactInGroup(QStringLiteral("Friends"), QStringLiteral("cid")),
+             m_manager->contact(QStringLiteral("cid")));
     QCOMPARE(refreshed.count(), 2);
 }
 

@@ -223,6 +223,7 @@ private slots:
     void incomingCallPopupAnswers_data();
     void incomingCallPopupAnswers();
     void addressBookThroughTheWindow();
+    void addressBookFailuresAreShownOneAtATime();
     void screenshots();
 
 public slots:
@@ -985,6 +986,38 @@ void TestMainWindowCase::addressBookThroughTheWindow()
     QVERIFY(!client.rig.contacts.contact(zelda->nick()));
     QTRY_VERIFY(!client.rig.server.contactNicks(PhoneRig::kUser).contains(zelda->nick()));
     QCOMPARE(tree->model()->rowCount(), 0);
+}
+
+void TestMainWindowCase::addressBookFailuresAreShownOneAtATime()
+{
+    Client &client = *m_client;
+    // The first sign-in sends the three default groups: the service fails
+    // the first and refuses the second.
+    const WebserviceStandIn::Match groupAddition {QStringLiteral("group"), "PUT"};
+    client.rig.server.answerNextWithStatus(500, groupAddition);
+    client.rig.server.answerNextWithApplicationError(QStringLiteral("<b>Too many</b> groups"), {},
+                                                     groupAddition);
+    // The user reads each box for a while before pressing OK.
+    QList<MessagePrompt::Request> boxes;
+    int open = 0;
+    int mostOpen = 0;
+    MessagePrompt::setHandler([&](const MessagePrompt::Request &request) {
+        boxes << request;
+        mostOpen = qMax(mostOpen, ++open);
+        QTest::qWait(300);
+        --open;
+        return QMessageBox::Ok;
+    });
+
+    QVERIFY(logIn(client));
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.size(), 2, 5000);
+    QTRY_COMPARE(open, 0);
+    QCOMPARE(mostOpen, 1);
+    QVERIFY2(boxes.at(0).text.contains(QLatin1String("\"Work\"")), qPrintable(boxes.at(0).text));
+    QVERIFY(boxes.at(1).text.contains(QLatin1String("\"Family\"")));
+    QVERIFY(boxes.at(1).text.contains(QLatin1String("<b>Too many</b> groups")));
+    QCOMPARE(boxes.at(1).textFormat, Qt::PlainText);
+    QCOMPARE(client.rig.server.groups(PhoneRig::kUser), QStringList {"Friends"});
 }
 
 void TestMainWindowCase::screenshots()
