@@ -706,10 +706,15 @@ void TestAddressBook::groupDialogAddsAndRefuses()
     QTest::mouseClick(ann, Qt::LeftButton);
     QCOMPARE(ann->text(), QStringLiteral("REMOVE"));
     name->setText(QStringLiteral("Clients"));
+    // The service refuses the group: the user is told, the move still goes.
+    m_rig->phone.server.answerNextWithApplicationError(QStringLiteral("No more groups."), {},
+                                                       {"group", "PUT"});
     save->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QTRY_COMPARE(writes(), (QStringList {"PUT group Clients", "POST contact ann Clients"}));
     QCOMPARE(contacts().contact(QStringLiteral("ann"))->groupName(), QStringLiteral("Clients"));
+    QTRY_COMPARE(m_rig->prompts.titles(), QStringList {"Address book"});
+    QVERIFY(m_rig->prompts.texts().first().contains(QStringLiteral("No more groups.")));
 }
 
 void TestAddressBook::groupDialogRenamesAndMovesByNick()
