@@ -256,7 +256,6 @@ void TestAddressBook::modelsFlattenTheTreeAndPassTheTester()
                    {Qt::DisplayRole, M::IsGroupRole, M::ContactCountRole, M::IsDefaultGroupRole,
                     M::GroupRowRole, Qt::ToolTipRole, M::FirstNumberRole}),
              (QVariantList {"Work", 1, 3, true, 2, QVariant(), QVariant()}));
-    QCOMPARE(tree.index(3, 0).data(M::IsDefaultGroupRole), QVariant(false));
     const QList<int> contactRoles {Qt::DisplayRole,     Qt::ToolTipRole,        M::IsGroupRole,
                                    M::FirstNumberRole,  M::FirstNumberTypeRole, M::NumbersRole,
                                    M::NumberTypesRole,  M::ContactGroupRowRole, M::ContactRowRole,
