@@ -5,15 +5,19 @@
 #include "phone/phone.h"
 #include "prefixprovider.h"
 #include "rest/restmanager.h"
+#include "settings/dbstore.h"
 #include "settings/settings.h"
 #include "talk/mediaengine.h"
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
+#include "ui/countrytable.h"
 #include "ui/mainwindow.h"
+#include "ui/messageprompt.h"
 #include "ui/splashscreen.h"
 #include "update/updater.h"
 #include "util/javaappdetector.h"
 #include "util/powerevents.h"
+#include "util/quitsignalwatcher.h"
 #include "util/trace.h"
 #include "util/tracelog.h"
 
@@ -56,6 +60,11 @@ Application::~Application()
     delete m_splashScreen;
     delete m_mainWindow.data();
     delete m_prefixProvider;
+    // Leaves the database whole, without its journal, and the log closed.
+    if (m_objFactory)
+        m_objFactory->closeDb();
+    if (m_initialized)
+        uninstallLinkoraMessageHandler();
     s_instance = nullptr;
 }
 
@@ -71,6 +80,8 @@ void Application::initialize()
     m_initialized = true;
 
     m_prefixProvider = new PrefixProvider;
+    // One table per process: the number fields use this one too.
+    setCountryTable(m_prefixProvider);
     m_splashScreen = new SplashScreen(nullptr);
     m_objFactory = ObjFactory::instance();
 
@@ -89,6 +100,9 @@ void Application::initialize()
 
     m_powerEvents = new PowerEventSource(this);
     connect(m_powerEvents, &PowerEventSource::powerStateChanged, this, &Application::onPowerStateChanged);
+
+    m_quitSignals = new QuitSignalWatcher(this);
+    connect(m_quitSignals, &QuitSignalWatcher::quitRequested, this, &Application::onQuitSignal);
 }
 
 void Application::loadFonts()
@@ -163,6 +177,14 @@ void Application::initUI()
     m_mainWindow->showLogIn();
     TRACE << "Login view shown";
 
+    // A damaged or unusable data file is told with the login view, and any
+    // later failure to save when it happens.
+    DbStore *store = m_objFactory->dbStore();
+    connect(store, &DbStore::problemOccurred, this, &Application::showStorageProblem, Qt::QueuedConnection);
+    if (!store->problem().isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, message = store->problem()] { showStorageProblem(message); }, Qt::QueuedConnection);
+
     detectProxies();
 }
 
@@ -230,6 +252,19 @@ void Application::onPowerStateChanged(int state)
 {
     if (m_mainWindow)
         m_mainWindow->setPowerState(state);
+}
+
+void Application::onQuitSignal(int signalNumber)
+{
+    // The end the window's Quit takes: out of the event loop, then main's
+    // shutdown. exit() rather than quit(), which a window may refuse.
+    TRACE << "Quitting on signal" << signalNumber;
+    QCoreApplication::exit(0);
+}
+
+void Application::showStorageProblem(const QString &message)
+{
+    MessagePrompt::critical(m_mainWindow, tr("Data file"), message);
 }
 
 bool Application::isJavaAppRunning()

@@ -13,6 +13,7 @@ class ObjFactory;
 class Phone;
 class PowerEventSource;
 class PrefixProvider;
+class QuitSignalWatcher;
 class Settings;
 class SplashScreen;
 
@@ -66,6 +67,8 @@ private slots:
     void onApplicationMessageReceived(const QString &message);
     void onMediaEngineCreated();
     void onPowerStateChanged(int state);
+    void onQuitSignal(int signalNumber);
+    void showStorageProblem(const QString &message);
 
 private:
     void loadFonts();
@@ -78,6 +81,7 @@ private:
     QPointer<ObjFactory> m_objFactory;
     QList<QNetworkProxy> m_detectedProxies;
     PowerEventSource *m_powerEvents = nullptr;
+    QuitSignalWatcher *m_quitSignals = nullptr;
     bool m_initialized = false;
 };
 

@@ -47,10 +47,7 @@ ObjFactory::~ObjFactory()
     delete m_phone;
     delete m_restManager;
     if (m_dbStore) {
-        if (m_databasesLoaded) {
-            m_dbStore->closeDatabases();
-            TRACE << "Closed databases for settings and history.";
-        }
+        closeDb();
         delete m_dbStore;
     }
     delete m_updater;
@@ -90,6 +87,15 @@ void ObjFactory::loadDb()
     TRACE << "loading databases for settings and history";
     dbStore()->loadDatabases();
     m_databasesLoaded = true;
+}
+
+void ObjFactory::closeDb()
+{
+    if (!m_databasesLoaded)
+        return;
+    dbStore()->closeDatabases();
+    m_databasesLoaded = false;
+    TRACE << "Closed databases for settings and history.";
 }
 
 WebserviceUrls *ObjFactory::webserviceUrls()

@@ -44,6 +44,8 @@ public:
     DbStore *dbStore();
     // Opens the database once; later calls do nothing.
     void loadDb();
+    // Closes what loadDb() opened, at the end of the program.
+    void closeDb();
     WebserviceUrls *webserviceUrls();
     HomeUrls *homeUrls();
     RestManager *restManager();

@@ -2,6 +2,7 @@
 #include "objfactory.h"
 #include "phone/phone.h"
 #include "prefixprovider.h"
+#include "settings/dbstore.h"
 #include "settings/settings.h"
 #include "startup.h"
 #include "support/talktesting.h"
@@ -10,8 +11,10 @@
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
 #include "ui/contentwidget.h"
+#include "ui/countrytable.h"
 #include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
+#include "ui/messageprompt.h"
 #include "ui/splashscreen.h"
 #include "util/powerevents.h"
 #include "util/tracelog.h"
@@ -24,10 +27,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkProxyFactory>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QtTest>
+
+#include <csignal>
 
 namespace {
 
@@ -98,6 +104,7 @@ private slots:
     void initializePreparesLogFontsStyleAndSplash();
     void showBeforeTheWindowExistsDoesNothing();
     void userInterfaceFollowsAfterTheDelay();
+    void damagedDataFileIsToldWithTheLoginView();
     void showMessageBringsTheWindowBack();
     void signInThroughTheLoginViewReachesTheDialPad();
     void screenshotsShowTheThreeViews();
@@ -105,6 +112,8 @@ private slots:
     void suspendReachesTheMainWindow();
     void proxyDetection_data();
     void proxyDetection();
+    void quitSignalsEndTheProgramInOrder_data();
+    void quitSignalsEndTheProgramInOrder();
     void cleanupTestCase();
 
 private:
@@ -112,6 +121,10 @@ private:
 
     WebserviceStandIn m_webservice;
     QElapsedTimer m_sinceInitialize;
+    QString m_dataFile;
+    // What the data-file box said, and whether the login view was up by then.
+    QStringList m_prompts;
+    bool m_loginViewShownAtPrompt = false;
 };
 
 void TestApplication::initTestCase()
@@ -119,6 +132,20 @@ void TestApplication::initTestCase()
     QVERIFY(m_webservice.listen());
     m_webservice.addAccount(kUser, kPassword);
     ObjFactory::setWebserviceBaseUrl(m_webservice.baseUrl());
+
+    // The data file is damaged before the program starts.
+    m_dataFile = DbStore().databasePath();
+    QFile file(m_dataFile);
+    QVERIFY(QDir().mkpath(QFileInfo(m_dataFile).path()) && file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(3 * 4096, '\x17'));
+    file.close();
+    MessagePrompt::setHandler([this](const MessagePrompt::Request &request) {
+        MainWindow *window = app()->mainWindow();
+        m_prompts << request.text;
+        m_loginViewShownAtPrompt = window && request.parent == window && window->isVisible()
+            && window->contentWidget()->currentView() == ContentWidget::LoginView;
+        return QMessageBox::Ok;
+    });
 }
 
 void TestApplication::constructionOnlyClaimsTheInstance()
@@ -167,6 +194,7 @@ void TestApplication::initializePreparesLogFontsStyleAndSplash()
 
     QVERIFY(app()->prefixProvider());
     QCOMPARE(app()->prefixProvider()->prefixOfNumber(QStringLiteral("+441234")), QStringLiteral("44"));
+    QCOMPARE(countryTable(), app()->prefixProvider());
     SplashScreen *splash = splashScreen();
     QVERIFY(splash);
     QVERIFY(splash->isVisible());
@@ -192,6 +220,15 @@ void TestApplication::userInterfaceFollowsAfterTheDelay()
     QVERIFY(!QApplication::quitOnLastWindowClosed());
     QVERIFY(!QApplication::windowIcon().isNull());
     QVERIFY(indexOfLine(logLines(), QStringLiteral("Login view shown")) > 0);
+}
+
+void TestApplication::damagedDataFileIsToldWithTheLoginView()
+{
+    QTRY_COMPARE(m_prompts.size(), 1);
+    QVERIFY(m_loginViewShownAtPrompt);
+    QVERIFY2(m_prompts.first().contains(m_dataFile) && m_prompts.first().contains(QStringLiteral("damaged")),
+             qPrintable(m_prompts.first()));
+    MessagePrompt::setHandler({});
 }
 
 void TestApplication::showMessageBringsTheWindowBack()
@@ -418,6 +455,43 @@ void TestApplication::proxyDetection()
         QCOMPARE(control->proxy_mode(), appliedMode);
         QCOMPARE(QString::fromUtf8(control->proxy_host()), appliedHost);
     }
+}
+
+void TestApplication::quitSignalsEndTheProgramInOrder_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestApplication::quitSignalsEndTheProgramInOrder()
+{
+    QFETCH(int, signalNumber);
+    // The program itself, in a home of its own.
+    const QString home = TestEnvironment::freshDirectory(QStringLiteral("program-%1").arg(signalNumber));
+    const QString data = home + QStringLiteral("/XDG_DATA_HOME/Halvetta/Halvetta Linkora/");
+    const auto log = [&data] {
+        return QString::fromUtf8(TestEnvironment::fileContents(data + QStringLiteral("logs/plixtrace.log")));
+    };
+    QProcess program;
+    program.setProcessEnvironment(TestEnvironment::programEnvironment(home));
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(LINKORA_PROGRAM), {QStringLiteral("-noupdate")});
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("Login view shown")), 30000);
+    QVERIFY(QFile::exists(data + QStringLiteral("data.px-wal")));
+
+    ::kill(pid_t(program.processId()), signalNumber);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    // Out through main: the database closed without its journal, the log last.
+    const QStringList lines = log().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(indexOfLine(lines, QStringLiteral("Quitting on signal %1").arg(signalNumber)) > 0);
+    QVERIFY(indexOfLine(lines, QStringLiteral("Closed databases")) > 0);
+    QVERIFY(lines.last().contains(QStringLiteral("Closing up the log file")));
+    QVERIFY(!QFile::exists(data + QStringLiteral("data.px-wal")));
+    QVERIFY(!QFile::exists(data + QStringLiteral("data.px-shm")));
 }
 
 void TestApplication::cleanupTestCase()

@@ -1,5 +1,6 @@
 #include "callhistory.h"
 
+#include "settings/dbstore.h"
 #include "ui/contactmanager.h"
 #include "util/trace.h"
 
@@ -22,17 +23,31 @@ CallHistory::~CallHistory() = default;
 
 void CallHistory::addEvent(const QString &number, const QTime &duration, CallHistoryEvent::EventType type)
 {
+    // The second is the key: an event that meets a taken second moves on to
+    // the next free one, so that two events of one second are both kept.
+    QDateTime timestamp = currentDateTime();
+    QSqlQuery taken;
+    taken.prepare(QStringLiteral("select 1 from call_history where timestamp = :timestamp"));
+    for (;;) {
+        taken.bindValue(QStringLiteral(":timestamp"), timestamp.toString(kTimestampFormat));
+        if (!taken.exec() || !taken.next())
+            break;
+        timestamp = timestamp.addSecs(1);
+    }
+    taken.finish();
+
     QSqlQuery query;
-    query.prepare(
-        QStringLiteral("insert or replace into call_history (timestamp, phone_number, type, duration) "
-                       "values(:timestamp, :number, :type, :duration)"));
-    query.bindValue(QStringLiteral(":timestamp"), currentDateTime().toString(kTimestampFormat));
+    query.prepare(QStringLiteral("insert into call_history (timestamp, phone_number, type, duration) "
+                                 "values(:timestamp, :number, :type, :duration)"));
+    query.bindValue(QStringLiteral(":timestamp"), timestamp.toString(kTimestampFormat));
     query.bindValue(QStringLiteral(":number"), number);
     query.bindValue(QStringLiteral(":type"), static_cast<int>(type));
     query.bindValue(QStringLiteral(":duration"), duration.toString(kDurationFormat));
     const bool ok = query.exec();
-    if (!ok)
+    if (!ok) {
         TRACE_WARNING << "Could not add the event:" << query.lastError().text();
+        DbStore::noteFailure(query.lastError());
+    }
     recordWrite(ok);
 }
 

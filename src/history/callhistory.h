@@ -9,8 +9,8 @@
 class ContactManager;
 
 // The calls and messages of the table "call_history". Each event is keyed by
-// the second it was added in: a second event within the same second replaces
-// the first.
+// the second it was added in; an event whose second is taken is stamped with
+// the next free one.
 class CallHistory : public QObject
 {
     Q_OBJECT

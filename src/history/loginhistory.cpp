@@ -1,5 +1,6 @@
 #include "loginhistory.h"
 
+#include "settings/dbstore.h"
 #include "util/trace.h"
 
 #include <QSqlError>
@@ -16,8 +17,10 @@ void LoginHistory::add(const QVariant &name)
     QSqlQuery query;
     query.prepare(QStringLiteral("insert or replace into last_login (name) values (:value)"));
     query.bindValue(QStringLiteral(":value"), name);
-    if (!query.exec())
+    if (!query.exec()) {
         TRACE_WARNING << "Could not remember the login name:" << query.lastError().text();
+        DbStore::noteFailure(query.lastError());
+    }
 }
 
 void LoginHistory::addIfNew(const QString &name)

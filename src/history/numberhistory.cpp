@@ -1,5 +1,6 @@
 #include "numberhistory.h"
 
+#include "settings/dbstore.h"
 #include "util/trace.h"
 
 #include <QSqlError>
@@ -28,8 +29,10 @@ void NumberHistory::addNumber(const QString &number, const QString &nick)
     query.bindValue(QStringLiteral(":timestamp"), currentDateTime().toString(kTimestampFormat));
     TRACE << "inserting number: " << number << ", and nick: " << nick;
     const bool ok = query.exec();
-    if (!ok)
+    if (!ok) {
         TRACE_WARNING << "Could not add the number:" << query.lastError().text();
+        DbStore::noteFailure(query.lastError());
+    }
     // A failed write must not hide an earlier successful one from the readers.
     m_recent.refreshNeeded = m_recent.refreshNeeded || ok;
     m_all.refreshNeeded = m_all.refreshNeeded || ok;
@@ -44,9 +47,11 @@ void NumberHistory::addNumber(const QString &number)
 QList<NumberHistoryEntry> NumberHistory::lastFewNumbersOrderedDescendingByTimestamp()
 {
     // The time stamps are fixed-width text, so text order is time order.
+    // Within one second the later insertion wins: a replaced row gets a new
+    // rowid above all others.
     return read(m_recent,
                 QStringLiteral("select phone_number, contact_nick, timestamp from number_history "
-                               "order by timestamp desc limit :limit"),
+                               "order by timestamp desc, rowid desc limit :limit"),
                 RecentLimit);
 }
 

@@ -37,6 +37,11 @@ void ContactRequest::deleteContact(const Contact &contact)
     send(userKeyUrl(baseUrl(), contact.nick()), Delete, nullptr, SingleMode);
 }
 
+bool ContactRequest::expectsList(int mode) const
+{
+    return mode == ListMode;
+}
+
 void ContactRequest::onFinish(const QByteArray &body, int status)
 {
     const int method = replyMethod();
@@ -47,7 +52,11 @@ void ContactRequest::onFinish(const QByteArray &body, int status)
     if (listMode) {
         // Anything but a list must not empty the address book.
         QList<Contact> contacts;
-        if (!ok || !readList(value, contacts)) {
+        // A contact is known by its nick, its names, a phone or an e-mail.
+        const auto usable = [](const QVariantMap &map) {
+            return hasAny(map, {"nick", "firstName", "lastName", "phones", "emails"});
+        };
+        if (!ok || !readList(value, contacts, usable)) {
             TRACE << "Contact list expected, got: " << traceableBody(body);
             emit requestError();
             return;

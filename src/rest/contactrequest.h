@@ -35,6 +35,9 @@ signals:
 public slots:
     void onFinish(const QByteArray &body, int status) override;
 
+protected:
+    bool expectsList(int mode) const override;
+
 private:
     enum Mode { SingleMode = 0, ListMode = 1 };
 

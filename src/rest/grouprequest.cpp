@@ -32,6 +32,11 @@ void GroupRequest::deleteGroup(const Group &group)
     send(userKeyUrl(baseUrl(), group.name()), Delete, nullptr, SingleMode);
 }
 
+bool GroupRequest::expectsList(int mode) const
+{
+    return mode == ListMode;
+}
+
 void GroupRequest::onFinish(const QByteArray &body, int status)
 {
     const int method = replyMethod();
@@ -42,7 +47,10 @@ void GroupRequest::onFinish(const QByteArray &body, int status)
     if (listMode) {
         // Anything but a list must not make the default groups be sent again.
         QList<Group> groups;
-        if (!ok || !readList(value, groups)) {
+        const auto named = [](const QVariantMap &map) {
+            return hasAny(map, {"name"});
+        };
+        if (!ok || !readList(value, groups, named)) {
             TRACE << "Group list expected, got: " << traceableBody(body);
             emit requestError();
             return;

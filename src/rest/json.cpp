@@ -182,9 +182,10 @@ inline int hexValue(char16_t c)
 class Parser
 {
 public:
-    explicit Parser(QStringView text)
+    Parser(QStringView text, qsizetype maxValues)
         : m_pos(text.utf16())
         , m_end(text.utf16() + text.size())
+        , m_valuesLeft(maxValues)
     { }
 
     QVariant readValue();
@@ -204,6 +205,7 @@ private:
     const char16_t *m_pos;
     const char16_t *const m_end;
     int m_depth = 0;
+    qsizetype m_valuesLeft; // negative: no bound
     bool m_ok = true;
 };
 
@@ -284,6 +286,10 @@ Token Parser::readToken(const char16_t *&pos) const
 
 QVariant Parser::readValue()
 {
+    if (m_valuesLeft == 0)
+        return fail();
+    if (m_valuesLeft > 0)
+        --m_valuesLeft;
     const char16_t *next = m_pos;
     const Token token = readToken(next);
     switch (token) {
@@ -530,10 +536,15 @@ QByteArray serialize(const QVariant &value)
 
 QVariant parse(const QString &json, bool &ok)
 {
+    return parse(json, ok, -1);
+}
+
+QVariant parse(const QString &json, bool &ok, qsizetype maxValues)
+{
     ok = true;
     if (json.isNull())
         return QVariant();
-    Parser parser(json);
+    Parser parser(json, maxValues);
     QVariant value = parser.readValue();
     ok = parser.ok();
     return value;

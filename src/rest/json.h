@@ -28,6 +28,10 @@ QByteArray serialize(const QVariant &value);
 // value is meaningless (invalid, an empty list or an empty map).
 QVariant parse(const QString &json, bool &ok);
 QVariant parse(const QString &json);
+// The same, failing as soon as the text holds more than maxValues values
+// (arrays, objects and the values in them; negative: no bound), so that a
+// hostile text costs little to refuse.
+QVariant parse(const QString &json, bool &ok, qsizetype maxValues);
 
 // The text escaped and wrapped in double quotes, as written for strings and
 // object keys.

@@ -12,6 +12,11 @@ void OnlineNumberListRequest::getOnlineNumbers()
     send(userUrl(urls() ? urls()->accountVirtualNumberServiceBaseURL() : QString()), Get, nullptr);
 }
 
+bool OnlineNumberListRequest::expectsList(int) const
+{
+    return true;
+}
+
 void OnlineNumberListRequest::onFinish(const QByteArray &body, int)
 {
     bool ok = false;
@@ -22,7 +27,10 @@ void OnlineNumberListRequest::onFinish(const QByteArray &body, int)
         return;
     }
     QList<OnlineNumber> numbers;
-    if (!readList(value, numbers)) {
+    const auto numbered = [](const QVariantMap &map) {
+        return hasAny(map, {"number"});
+    };
+    if (!readList(value, numbers, numbered)) {
         TRACE << "Number list expected, got: " << traceableBody(body);
         emit requestError();
         return;

@@ -22,6 +22,9 @@ signals:
 
 public slots:
     void onFinish(const QByteArray &body, int status) override;
+
+protected:
+    bool expectsList(int mode) const override;
 };
 
 #endif // REST_ONLINENUMBERLISTREQUEST_H

@@ -97,6 +97,12 @@ void RestManager::setTransferTimeout(int milliseconds)
         request->setTransferTimeout(milliseconds);
 }
 
+void RestManager::setLimits(const RestRequest::Limits &limits)
+{
+    for (RestRequest *request : requests())
+        request->setLimits(limits);
+}
+
 void RestManager::abortAccountRequests()
 {
     accountRequest->abortAll();

@@ -7,6 +7,7 @@
 #include "rest/group.h"
 #include "rest/invite.h"
 #include "rest/onlinenumber.h"
+#include "rest/restrequest.h"
 #include "rest/sms.h"
 
 #include <QList>
@@ -21,7 +22,6 @@ class InstallationIdStore;
 class InviteRequest;
 class LiveBalanceRequest;
 class OnlineNumberListRequest;
-class RestRequest;
 class SMSRequest;
 class WebserviceUrls;
 
@@ -46,6 +46,8 @@ public:
     void setInstallationIdStore(const InstallationIdStore *store);
     // Longest time a request may stay without progress before it fails.
     void setTransferTimeout(int milliseconds);
+    // Bounds on the size and the duration of every answer.
+    void setLimits(const RestRequest::Limits &limits);
 
     // Gives up the account requests under way; they report nothing more
     // than a failure.

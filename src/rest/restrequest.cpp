@@ -11,10 +11,17 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
 const QByteArray kJsonContentType = QByteArrayLiteral("application/json;charset=\"utf-8\"");
+// Far more JSON values than a real record of a list holds.
+constexpr qsizetype kValuesPerRecord = 100;
+// Characters of a body that a trace line shows.
+constexpr qsizetype kTracedBodyLength = 200;
 
 bool isPasswordKey(const QString &key)
 {
@@ -126,7 +133,33 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
         reply = m_manager->deleteResource(request);
         break;
     }
-    m_sent.insert(reply, Sent {method, mode, false, QString()});
+    m_sent.insert(reply, Sent {method, mode, false, QString(), QString()});
+
+    // The inactivity time-out alone lets a trickling or endless answer run
+    // for ever, and Qt keeps all of it in memory.
+    const bool list = expectsList(mode);
+    const qint64 maxBody = list ? m_limits.listBodySize : m_limits.recordBodySize;
+    connect(reply, &QNetworkReply::downloadProgress, this,
+            [this, reply, maxBody](qint64 received, qint64 total) {
+                if (received > maxBody || total > maxBody)
+                    giveUp(reply, QStringLiteral("the body is larger than %1 bytes").arg(maxBody));
+            });
+    const int deadline = list ? m_limits.listDeadline : m_limits.recordDeadline;
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, reply, deadline] {
+        giveUp(reply, QStringLiteral("no whole answer within %1 ms").arg(deadline));
+    });
+    timer->start(deadline);
+}
+
+void RestRequest::giveUp(QNetworkReply *reply, const QString &reason)
+{
+    const auto it = m_sent.find(reply);
+    if (it == m_sent.end() || !it->givenUp.isEmpty())
+        return;
+    it->givenUp = reason;
+    reply->abort();
 }
 
 void RestRequest::abandonWrites()
@@ -164,7 +197,10 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
         reply->deleteLater();
         return;
     }
-    if (reply->error() != QNetworkReply::NoError) {
+    if (!sent.givenUp.isEmpty()) {
+        TRACE << "Answer given up:" << sent.givenUp;
+        emit requestError();
+    } else if (reply->error() != QNetworkReply::NoError) {
         const QString errorText = traceableErrorText(reply);
         TRACE << "Error =" << errorText << int(reply->error());
         if (isProxyFailure(m_manager, reply))
@@ -190,6 +226,11 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
 
 void RestRequest::onFinish(const QByteArray &, int) { }
 
+bool RestRequest::expectsList(int) const
+{
+    return false;
+}
+
 void RestRequest::onFinallyFinish(const QByteArray &body, int status)
 {
     onFinish(body, status);
@@ -200,22 +241,85 @@ QString RestRequest::bodyText(const QByteArray &body)
     return QString::fromUtf8(body.constData(), qstrnlen(body.constData(), body.size()));
 }
 
-QVariant RestRequest::parseBody(const QByteArray &body, bool &ok)
+QVariant RestRequest::parseBody(const QByteArray &body, bool &ok) const
 {
     const QString text = bodyText(body);
     if (text.isEmpty()) {
         ok = false;
         return {};
     }
-    return Json::parse(text, ok);
+    const qsizetype maxValues
+        = expectsList(replyMode()) ? qsizetype(m_limits.listRecords) * kValuesPerRecord : -1;
+    return Json::parse(text, ok, maxValues);
 }
 
 QString RestRequest::traceableBody(const QByteArray &body)
 {
+    // A password value cut short by the prefix is masked too.
     static const QRegularExpression passwordValue(
-        QStringLiteral(R"re(("[^"]*password[^"]*"\s*:\s*)"(?:[^"\\]|\\.)*")re"),
+        QStringLiteral(R"re(("[^"]*password[^"]*"\s*:\s*)"(?:[^"\\]|\\.)*("|\\?$))re"),
         QRegularExpression::CaseInsensitiveOption);
-    return bodyText(body).replace(passwordValue, QStringLiteral("\\1\"") + TRACE_PASSWORD_MASK + u'"');
+    const qsizetype bytes = qstrnlen(body.constData(), body.size());
+    QString text = bodyText(body.left(kTracedBodyLength));
+    text.replace(passwordValue, QStringLiteral("\\1\"") + TRACE_PASSWORD_MASK + QStringLiteral("\\2"));
+    if (bytes > kTracedBodyLength)
+        text += QStringLiteral("... (%1 bytes)").arg(bytes);
+    return text;
+}
+
+bool RestRequest::fitsFieldLength(const QVariant &value) const
+{
+    switch (value.typeId()) {
+    case QMetaType::QVariantList: {
+        const QVariantList items = value.toList();
+        return std::all_of(items.cbegin(), items.cend(),
+                           [this](const QVariant &item) { return fitsFieldLength(item); });
+    }
+    case QMetaType::QVariantMap: {
+        const QVariantMap map = value.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            if (it.key().size() > m_limits.fieldLength || !fitsFieldLength(it.value()))
+                return false;
+        }
+        return true;
+    }
+    case QMetaType::QString:
+        return value.toString().size() <= m_limits.fieldLength;
+    default:
+        return true;
+    }
+}
+
+bool RestRequest::hasAny(const QVariantMap &map, std::initializer_list<const char *> keys)
+{
+    for (const char *key : keys) {
+        const QVariant value = map.value(QLatin1String(key));
+        switch (value.typeId()) {
+        case QMetaType::QVariantList:
+            if (!value.toList().isEmpty())
+                return true;
+            break;
+        case QMetaType::QVariantMap:
+            if (!value.toMap().isEmpty())
+                return true;
+            break;
+        default:
+            if (!value.toString().isEmpty())
+                return true;
+            break;
+        }
+    }
+    return false;
+}
+
+void RestRequest::traceListCut(qsizetype kept)
+{
+    TRACE_WARNING << "Long list: only the first" << kept << "records taken";
+}
+
+void RestRequest::traceDropped(qsizetype dropped)
+{
+    TRACE_WARNING << dropped << "unusable records dropped";
 }
 
 QVariant RestRequest::maskPasswords(const QVariant &value)

@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <initializer_list>
+
 class InstallationIdStore;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -32,6 +34,22 @@ public:
     // A request that makes no progress for this long fails.
     static constexpr int DefaultTransferTimeout = 30000;
 
+    // What one answer may cost before it is given up.
+    struct Limits
+    {
+        // The body of one record, and of a whole list: an address book of
+        // 10,000 contacts takes a few megabytes.
+        qint64 recordBodySize = 64 * 1024;
+        qint64 listBodySize = 32 * 1024 * 1024;
+        // Records taken from one list; a record with a longer text in it is
+        // no real one and is dropped.
+        int listRecords = 20000;
+        qsizetype fieldLength = 4096;
+        // From sending to the end of the answer, in milliseconds.
+        int recordDeadline = 60000;
+        int listDeadline = 300000;
+    };
+
     explicit RestRequest(QObject *parent = nullptr);
     ~RestRequest() override;
 
@@ -43,6 +61,8 @@ public:
     // header goes out empty.
     void setInstallationIdStore(const InstallationIdStore *store) { m_installationIdStore = store; }
     void setTransferTimeout(int milliseconds) { m_transferTimeout = milliseconds; }
+    void setLimits(const Limits &limits) { m_limits = limits; }
+    const Limits &limits() const { return m_limits; }
 
     // "<base>/<user>?username=<user>&password=<password>"
     QUrl userUrl(const QString &base) const;
@@ -77,6 +97,9 @@ public slots:
     virtual void onFinish(const QByteArray &body, int status);
 
 protected:
+    // Whether the answer to a request sent with this mode is a list.
+    virtual bool expectsList(int mode) const;
+
     const WebserviceUrls *urls() const { return m_urls; }
     const QString &username() const { return m_username; }
     const QString &password() const { return m_password; }
@@ -93,28 +116,48 @@ protected:
     static QString encoded(const QString &value);
     // The body as UTF-8 text, up to the first zero byte.
     static QString bodyText(const QByteArray &body);
-    // The JSON value of the body; an empty body does not parse.
-    static QVariant parseBody(const QByteArray &body, bool &ok);
-    // The body as it may be traced: values of password keys masked.
+    // The JSON value of the body; an empty body does not parse, nor does a
+    // list answer with far more values than its records may have. Valid
+    // inside onFinish() only.
+    QVariant parseBody(const QByteArray &body, bool &ok) const;
+    // The beginning of the body as it may be traced, with its size when cut:
+    // values of password keys masked.
     static QString traceableBody(const QByteArray &body);
     // The value with every password key's value masked, at any depth.
     static QVariant maskPasswords(const QVariant &value);
     static bool isSuccess(int status) { return status >= 200 && status <= 299; }
 
-    // The records of a list answer; false when the value is not an array, so
+    // The records of a list answer, made only of the objects that usable()
+    // accepts and no more than the limit allows. False when the value is not
+    // an array, or when it holds nothing usable although it is not empty, so
     // that a broken answer never replaces what the caller holds.
-    template<class Record>
-    static bool readList(const QVariant &value, QList<Record> &records)
+    template<class Record, class Usable>
+    bool readList(const QVariant &value, QList<Record> &records, Usable usable) const
     {
         if (value.typeId() != QMetaType::QVariantList)
             return false;
         const QVariantList items = value.toList();
         records.clear();
-        records.reserve(items.size());
-        for (const QVariant &item : items)
+        qsizetype dropped = 0;
+        for (const QVariant &item : items) {
+            if (item.typeId() != QMetaType::QVariantMap || !usable(item.toMap()) || !fitsFieldLength(item)) {
+                ++dropped;
+                continue;
+            }
+            if (records.size() == m_limits.listRecords) {
+                traceListCut(records.size());
+                break;
+            }
             records.append(Record(item));
-        return true;
+        }
+        if (dropped > 0)
+            traceDropped(dropped);
+        return records.size() > 0 || items.isEmpty();
     }
+    // Whether no text anywhere in the value is longer than the limit.
+    bool fitsFieldLength(const QVariant &value) const;
+    // Whether any of the keys holds something other than an empty value.
+    static bool hasAny(const QVariantMap &map, std::initializer_list<const char *> keys);
 
 private slots:
     void onFinallyFinish(const QByteArray &body, int status);
@@ -126,10 +169,15 @@ private:
         int mode = 0;
         bool abandoned = false;
         QString refusal;
+        // Why the answer was given up; empty while it is awaited.
+        QString givenUp;
     };
 
     static bool isWrite(int method) { return method == Post || method == Put || method == Delete; }
-
+    // Ends a reply that went beyond its limits; it then fails as an error.
+    void giveUp(QNetworkReply *reply, const QString &reason);
+    static void traceListCut(qsizetype kept);
+    static void traceDropped(qsizetype dropped);
     // Qt's error text names the whole URL, credentials included.
     static QString traceableErrorText(const QNetworkReply *reply);
 
@@ -141,6 +189,7 @@ private:
     const WebserviceUrls *m_urls = nullptr;
     const InstallationIdStore *m_installationIdStore = nullptr;
     int m_transferTimeout = DefaultTransferTimeout;
+    Limits m_limits;
 };
 
 #endif // REST_RESTREQUEST_H

@@ -6,9 +6,15 @@
 #include <QStringList>
 #include <QVariant>
 
+class QSqlError;
+
 // The program's one local database, "data.px" in the per-user data folder,
 // opened as the default SQL connection. Loading creates and seeds the tables;
 // the generic operations read and write (name, value) tables.
+//
+// A damaged file is moved aside (kept, never deleted) and a fresh one made;
+// a file that cannot be reached or written is left as it is. Either way the
+// user is told once through problemOccurred().
 class DbStore : public QObject
 {
     Q_OBJECT
@@ -37,14 +43,44 @@ public:
     QVariant value(const QString &table, const QString &key, const QVariant &defaultValue = QVariant()) const;
     void removeValue(const QString &table, const QString &key);
 
+    // Writes the journal into the file and empties it. Removed rows are
+    // overwritten in the file, so afterwards no copy of them is left on disk.
+    void checkpoint();
+
+    // The last message of problemOccurred(); empty while all is well.
+    QString problem() const;
+
+    // For statements of other components on the default connection: a write
+    // that failed for want of space, rights or a sound file is told once.
+    static void noteFailure(const QSqlError &error);
+
+signals:
+    // The data file was damaged and replaced, cannot be used, or cannot be
+    // written; the message names the file and the cause.
+    void problemOccurred(const QString &message);
+
 private:
-    bool openConnection(const QString &path);
-    void runSchema(const QString &schema);
+    enum class FileState { Sound, Damaged, Unreadable };
+
+    // Opens path; a damaged file is moved aside and a fresh one opened. False,
+    // with the user told, when no usable file is open.
+    bool openSoundFile(const QString &path);
+    bool openConnection(const QString &path, QString *cause);
+    void closeConnection();
+    FileState checkFile(const QString &path, QString *cause) const;
+    bool moveAside(const QString &path, QString *asidePath) const;
+    // The first failure that means the file cannot be written, if any.
+    QString runSchema(const QString &schema);
     bool isKnownTable(const QString &table, const QString &key) const;
+    void reportProblem(const QString &message);
+    void reportUnusable(const QString &path, const QString &cause);
+    void noteWriteFailure(const QSqlError &error);
 
     int m_openCount;
     bool m_loaded;
     bool m_closed;
+    bool m_writeFailureReported = false;
+    QString m_problem;
 };
 
 #endif // DBSTORE_H

@@ -222,6 +222,9 @@ void Settings::setLoginPassword(const QString &password)
 void Settings::removeLoginPassword()
 {
     remove(Key::loginPassword);
+    // Earlier versions of the row live on in the journal until it is emptied.
+    if (m_dbStore)
+        m_dbStore->checkpoint();
 }
 
 bool Settings::showWelcome(bool defaultValue) const

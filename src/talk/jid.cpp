@@ -86,7 +86,7 @@ Jid Jid::fromNumber(const QString &number, const QString &domain)
 
 QString Jid::talkDomain()
 {
-    return QStringLiteral("talk.halvetta.com");
+    return QStringLiteral("talk.halvetta.example");
 }
 
 QString Jid::node() const

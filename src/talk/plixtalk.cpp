@@ -28,7 +28,7 @@ namespace talk {
 
 namespace {
 
-const char kTalkServerHost[] = "talk.halvetta.com";
+const char kTalkServerHost[] = "talk.halvetta.example";
 constexpr int kTalkServerPort = 443;
 
 constexpr int kFirstReconnectDelay = 1000;

@@ -517,8 +517,9 @@ void ContentWidget::updatePinLabel(const QString &pin)
     QString balanceText;
     const double amount = credit();
     if (amount > 0.0) {
+        // The label is markup for the red BUY: the service's symbol is escaped.
         const QString symbol = m_phone ? m_phone->balance().currencySymbol() : QString();
-        balanceText = symbol + QString::asprintf("%.02f", amount);
+        balanceText = symbol.toHtmlEscaped() + QString::asprintf("%.02f", amount);
         m_ui->pinLabel->setCursor(Qt::ArrowCursor);
         m_ui->pinLabel->setToolTip(QString());
     } else {
@@ -527,7 +528,7 @@ void ContentWidget::updatePinLabel(const QString &pin)
         m_ui->pinLabel->setToolTip(tr("Click to buy credit"));
     }
     m_ui->pinLabel->clear();
-    m_ui->pinLabel->setText(tr("PIN: %1 - %2").arg(pinText, balanceText));
+    m_ui->pinLabel->setText(tr("PIN: %1 - %2").arg(pinText.toHtmlEscaped(), balanceText));
 }
 
 QString ContentWidget::loginName() const

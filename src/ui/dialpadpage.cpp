@@ -142,7 +142,8 @@ QString DialPadPage::formatDuration(qint64 milliseconds)
 
 void DialPadPage::showBox(QMessageBox::Icon icon, const QString &title, const QString &text)
 {
-    MessagePrompt::show({this, icon, title, text, QMessageBox::Ok, QMessageBox::NoButton});
+    // The page's own texts, whose line breaks are markup.
+    MessagePrompt::show({this, icon, title, text, QMessageBox::Ok, QMessageBox::NoButton, Qt::RichText});
 }
 
 // ------------------------------------------------------------------ volume panel
@@ -287,10 +288,12 @@ void DialPadPage::clearNumber()
 void DialPadPage::updateBalance(const Balance &balance)
 {
     if (balance.credit() > 0) {
+        // The symbol is the service's text: shown as it is, never as markup.
         m_ui->creditButton->setIconText(
-            QStringLiteral("%1%2").arg(balance.currencySymbol(), QString::number(balance.credit(), 'f', 2)));
+            QStringLiteral("%1%2").arg(balance.currencySymbol(), QString::number(balance.credit(), 'f', 2)),
+            Qt::PlainText);
     } else {
-        m_ui->creditButton->setIconText(tr("<font color=red><b>BUY</b></font>"));
+        m_ui->creditButton->setIconText(tr("<font color=red><b>BUY</b></font>"), Qt::RichText);
     }
 }
 

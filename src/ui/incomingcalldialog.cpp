@@ -24,7 +24,8 @@ IncomingCallDialog::~IncomingCallDialog() = default;
 
 void IncomingCallDialog::setCaller(const QString &caller)
 {
-    m_ui->infoLabel->setText(tr("%1<br/>is calling...").arg(caller));
+    // A plain label: the caller's name is a contact's text.
+    m_ui->infoLabel->setText(tr("%1\nis calling...").arg(caller));
 }
 
 void IncomingCallDialog::onAcceptCall()

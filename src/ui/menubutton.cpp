@@ -24,8 +24,9 @@ MenuButton::MenuButton(QWidget *parent)
 
 MenuButton::~MenuButton() = default;
 
-void MenuButton::setIconText(const QString &text)
+void MenuButton::setIconText(const QString &text, Qt::TextFormat format)
 {
+    m_ui->iconLabel->setTextFormat(format);
     m_ui->iconLabel->setText(text);
 }
 

@@ -28,7 +28,7 @@ public:
     explicit MenuButton(QWidget *parent = nullptr);
     ~MenuButton() override;
 
-    void setIconText(const QString &text);
+    void setIconText(const QString &text, Qt::TextFormat format = Qt::PlainText);
     QString iconText() const;
     void setText(const QString &text);
     QString text() const;

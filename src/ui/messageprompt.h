@@ -21,9 +21,9 @@ public:
         QString text;
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-        // Text that holds names or words of the service or a peer must be
-        // plain: Qt takes anything that looks like a tag for rich text.
-        Qt::TextFormat textFormat = Qt::AutoText;
+        // Plain unless the caller's own text is markup: service, contact and
+        // peer text must never be read as markup.
+        Qt::TextFormat textFormat = Qt::PlainText;
     };
     // Answers a request with the button the user would have pressed.
     using Handler = std::function<QMessageBox::StandardButton(const Request &request)>;

@@ -33,10 +33,19 @@ bool InstallationIdStore::isValid(const QString &id)
 
 void InstallationIdStore::load()
 {
-    const QVariant storedValue = settings().value(QLatin1String(kValueName));
-    const QString stored = storedValue.toString();
-    if (isValid(stored)) {
-        m_id = stored;
+    const NativeSettings key = settings();
+    const QVariant userValue = key.value(NativeSettings::UserScope, QLatin1String(kValueName));
+    if (isValid(userValue.toString())) {
+        m_id = userValue.toString();
+        return;
+    }
+    const QString machine = key.value(NativeSettings::MachineScope, QLatin1String(kValueName)).toString();
+    if (isValid(machine)) {
+        // The machine's shared identifier stays; only a bad per-user value,
+        // which would hide it at every start, is repaired.
+        m_id = machine;
+        if (userValue.isValid())
+            writeKey(NativeSettings::UserScope);
         return;
     }
 
@@ -46,7 +55,7 @@ void InstallationIdStore::load()
     save();
 
     // A bad per-user value would hide the new machine-wide one at every start.
-    if (storedValue.isValid() && settings().value(QLatin1String(kValueName)).toString() != m_id)
+    if (userValue.isValid() && settings().value(QLatin1String(kValueName)).toString() != m_id)
         writeKey(NativeSettings::UserScope);
 }
 

@@ -16,6 +16,9 @@ namespace {
 QMutex s_mutex;
 QFile *s_file = nullptr;
 QtMessageHandler s_previousHandler = nullptr;
+qint64 s_maxFileSize = TraceLog::DefaultMaxFileSize;
+// Known at install: the handler must not look paths up while it holds the lock.
+QString s_olderPath;
 // A message raised while writing a line (Qt warns from QFile, say) must not recurse.
 thread_local bool t_inHandler = false;
 
@@ -35,6 +38,17 @@ const char *tagOf(QtMsgType type)
     return "[DBG]";
 }
 
+// Moves the full file aside and starts an empty one; called with the lock held.
+void moveFileAside()
+{
+    const QString path = s_file->fileName();
+    s_file->close();
+    QFile::remove(s_olderPath);
+    QFile::rename(path, s_olderPath);
+    // When the move failed the lines so far are lost rather than the disk filled.
+    s_file->open(QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
 } // namespace
 
 QString TraceLog::logDirectory()
@@ -47,6 +61,17 @@ QString TraceLog::logFilePath()
     return logDirectory() + QStringLiteral("/plixtrace.log");
 }
 
+QString TraceLog::olderLogFilePath()
+{
+    return logDirectory() + QStringLiteral("/plixtrace.1.log");
+}
+
+void TraceLog::setMaxFileSize(qint64 bytes)
+{
+    QMutexLocker locker(&s_mutex);
+    s_maxFileSize = bytes;
+}
+
 bool TraceLog::install()
 {
     const QString dir = logDirectory();
@@ -56,6 +81,8 @@ bool TraceLog::install()
     }
     const QString path = logFilePath();
     TRACE << path;
+    // Lines of an earlier run are not kept: the file is truncated below too.
+    QFile::remove(olderLogFilePath());
 
     auto *file = new QFile(path);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -67,6 +94,7 @@ bool TraceLog::install()
         QMutexLocker locker(&s_mutex);
         delete s_file;
         s_file = file;
+        s_olderPath = olderLogFilePath();
     }
     QtMessageHandler previous = qInstallMessageHandler(&TraceLog::messageHandler);
     if (previous != &TraceLog::messageHandler)
@@ -99,9 +127,15 @@ bool TraceLog::isInstalled()
 
 QString TraceLog::formatLine(QtMsgType type, const QString &message)
 {
+    QString text = message;
+    if (text.size() > MaxMessageLength) {
+        const qsizetype cut = text.size() - MaxMessageLength;
+        text.truncate(MaxMessageLength);
+        text += QStringLiteral("... [%1 characters cut]").arg(cut);
+    }
     return QStringLiteral("%1%2 %3").arg(
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd__hh_mm_ss.zzz")),
-        QLatin1String(tagOf(type)), message);
+        QLatin1String(tagOf(type)), text);
 }
 
 void TraceLog::messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
@@ -122,6 +156,8 @@ void TraceLog::messageHandler(QtMsgType type, const QMessageLogContext &context,
             s_file->write(line.toUtf8());
             s_file->write("\n", 1);
             s_file->flush();
+            if (s_file->size() > s_maxFileSize)
+                moveFileAside();
         }
         previous = s_previousHandler;
     }

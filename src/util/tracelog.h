@@ -12,10 +12,18 @@ class TraceLog
 public:
     TraceLog() = delete;
 
+    // The file is moved aside past this size, replacing the older file.
+    static constexpr qint64 DefaultMaxFileSize = 10 * 1024 * 1024;
+    // A longer message is cut to this many characters.
+    static constexpr int MaxMessageLength = 8192;
+
     // "<data location>/logs"
     static QString logDirectory();
     // "<data location>/logs/plixtrace.log"
     static QString logFilePath();
+    // "<data location>/logs/plixtrace.1.log": the lines before the last move.
+    static QString olderLogFilePath();
+    static void setMaxFileSize(qint64 bytes);
 
     // Truncates the log file and installs the handler; false when the file
     // cannot be made (the program then runs without a log file).

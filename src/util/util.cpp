@@ -2,8 +2,10 @@
 
 #include "talk/plixtalk.h"
 #include "util/trace.h"
+#include "util/tracelog.h"
 #include "util/zipper.h"
 
+#include <QFile>
 #include <QMap>
 
 namespace Util {
@@ -47,6 +49,9 @@ QString createZippedLogsFile()
     files.insert(QStringLiteral("plixtalk.log"), talk::PlixTalk::talkLogFilePath());
     files.insert(QStringLiteral("plixtrace.log"), talk::PlixTalk::traceLogFilePath());
     files.insert(QStringLiteral("plixxmpp.log"), talk::PlixTalk::xmppLogFilePath());
+    // The trace lines before the file last moved aside, when it did.
+    if (QFile::exists(TraceLog::olderLogFilePath()))
+        files.insert(QStringLiteral("plixtrace.1.log"), TraceLog::olderLogFilePath());
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         if (!zipper.addFileToZip(it.value(), it.key()))
             TRACE << "Error adding" << it.key() << "to zip file";

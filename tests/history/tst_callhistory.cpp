@@ -45,7 +45,7 @@ private slots:
     void cleanup();
 
     void eventIsStoredAsTextAndReadBack();
-    void eventWithinTheSameSecondReplacesTheFirst();
+    void eventsWithinOneSecondAreAllKept();
     void clearingAnEmptyHistorySucceeds();
     void eventsAreCachedUntilAChange();
     void failedWriteKeepsTheCacheHonest();
@@ -99,11 +99,20 @@ void TestCallHistory::eventIsStoredAsTextAndReadBack()
     QCOMPARE(added.count(), 2);
 }
 
-void TestCallHistory::eventWithinTheSameSecondReplacesTheFirst()
+void TestCallHistory::eventsWithinOneSecondAreAllKept()
 {
+    // A colliding event moves to the next free second.
     m_history->addEvent(QStringLiteral("111"), QTime(0, 0, 5), CallHistoryEvent::Missed);
-    m_history->addEvent(QStringLiteral("222"), QTime(0, 0, 0), CallHistoryEvent::Incoming);
-    QCOMPARE(rows(), (QList<QStringList> {{"2024-03-09 14:05:06", "222", "0", "00:00:00"}}));
+    m_history->addEvent(QStringLiteral("222"), QTime(0, 0, 0), CallHistoryEvent::Sms);
+    m_history->addEvent(QStringLiteral("333"), QTime(0, 0, 1), CallHistoryEvent::Incoming);
+    m_history->now = m_history->now.addSecs(1);
+    m_history->addEvent(QStringLiteral("444"), QTime(0, 0, 2), CallHistoryEvent::Outgoing);
+    QCOMPARE(rows(),
+             (QList<QStringList> {{"2024-03-09 14:05:06", "111", "2", "00:00:05"},
+                                  {"2024-03-09 14:05:07", "222", "3", "00:00:00"},
+                                  {"2024-03-09 14:05:08", "333", "0", "00:00:01"},
+                                  {"2024-03-09 14:05:09", "444", "1", "00:00:02"}}));
+    QCOMPARE(m_history->events(nullptr).size(), 4);
 }
 
 void TestCallHistory::clearingAnEmptyHistorySucceeds()

@@ -47,6 +47,7 @@ private slots:
 
     void recentListHoldsTheSixteenNewest();
     void numberCalledAgainMovesToTheTop();
+    void numbersOfOneSecondComeNewestFirst();
     void numberWithoutNickAndTheSignal();
     void readsAreCachedUntilANumberIsAdded();
     void fullListDoesNotSpoilTheRecentList();
@@ -105,6 +106,14 @@ void TestNumberHistory::numberCalledAgainMovesToTheTop()
     const NumberHistoryEntry top = m_history->lastFewNumbersOrderedDescendingByTimestamp().first();
     QCOMPARE(top.nick, QStringLiteral("Annie"));
     QCOMPARE(top.timestamp, m_history->now);
+}
+
+void TestNumberHistory::numbersOfOneSecondComeNewestFirst()
+{
+    for (const char *number : {"1", "2", "3", "4"})
+        m_history->addAfter(0, QLatin1String(number));
+    m_history->addAfter(0, QStringLiteral("2"));
+    QCOMPARE(m_history->recentNumbers(), (QStringList {"2", "4", "3", "1"}));
 }
 
 void TestNumberHistory::numberWithoutNickAndTheSignal()

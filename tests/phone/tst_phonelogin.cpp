@@ -248,13 +248,16 @@ void TestPhoneLogin::loginErrors()
 void TestPhoneLogin::connectionFailures_data()
 {
     QTest::addColumn<bool>("throughProxy");
-    QTest::newRow("server error status") << false;
-    QTest::newRow("proxy refuses") << true;
+    QTest::addColumn<bool>("trickling");
+    QTest::newRow("server error status") << false << false;
+    QTest::newRow("proxy refuses") << true << false;
+    QTest::newRow("answer trickles past the deadline") << false << true;
 }
 
 void TestPhoneLogin::connectionFailures()
 {
     QFETCH(bool, throughProxy);
+    QFETCH(bool, trickling);
     PhoneRig &rig = *m_rig;
     AuthenticatingProxy proxy;
     // Qt sends loopback addresses past any proxy, so the proxy case names another host.
@@ -263,13 +266,17 @@ void TestPhoneLogin::connectionFailures()
         QNetworkProxy::setApplicationProxy(
             QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.serverPort()));
         rig.rest.setUrls(&remote);
+    } else if (trickling) {
+        // A byte every 100 ms never lets the inactivity time-out fire.
+        rig.rest.setLimits({64 << 10, 32 << 20, 20000, 4096, 600, 300000});
+        rig.server.answerNextTrickling(QByteArray(100, ' '), 1, 100, 200, {QStringLiteral("account"), "GET"});
     } else {
         rig.server.answerNextWithStatus(500, {QStringLiteral("account"), "GET"});
     }
 
     LoginRecorder recorder(rig.phone.get());
     rig.phone->setCredentials(PhoneRig::kUser, PhoneRig::kPassword);
-    QTRY_COMPARE(recorder.events.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.events.size(), 1, 3000);
     QTest::qWait(50);
     QCOMPARE(recorder.events,
              QStringList {QStringLiteral("failed:%1")

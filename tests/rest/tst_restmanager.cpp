@@ -232,6 +232,7 @@ private slots:
     void proxyFailureOfEveryRequest_data();
     void proxyFailureOfEveryRequest();
     void balancesArriveInReplyOrder();
+    void listsAreCutAtTheirLimit();
     void passwordsInRepliesAreMaskedInTheTrace();
 
 private:
@@ -471,6 +472,16 @@ void TestRestManager::replyOutcomes_data()
         << "Contact list expected";
     QTest::newRow("contact list, null") << int(GetContacts) << 200 << QByteArray("null") << error << noTrace;
     QTest::newRow("contact list, 200 empty") << int(GetContacts) << 200 << empty << error << noTrace;
+    QTest::newRow("contact list, no usable record")
+        << int(GetContacts) << 200
+        << QByteArray(R"([{}, {"nick":"", "groupName":"Work"}, [], 7, "ann", null])") << error
+        << "6 unusable records dropped";
+    QTest::newRow("contact list, a number too long to be one")
+        << int(GetContacts) << 200
+        << "[{\"nick\":\"a\",\"phones\":[{\"number\":\"" + QByteArray(4097, '1') + "\"}]}]" << error
+        << "1 unusable records dropped";
+    QTest::newRow("group list, nameless") << int(GetGroups) << 200 << QByteArray(R"([{"name":""}, {}])")
+                                          << error << "2 unusable records dropped";
     QTest::newRow("group list, []") << int(GetGroups) << 200 << QByteArray("[]") << QStringList {"GroupList"}
                                     << "List size is < 0";
     QTest::newRow("group list, {}") << int(GetGroups) << 200 << QByteArray("{}") << error
@@ -683,6 +694,22 @@ void TestRestManager::proxyFailureOfEveryRequest()
     waitForReplies(1);
     QCOMPARE(m_recorder->events, QStringList {"proxyConnectionError"});
     QCOMPARE(AuthenticatingProxy::requests(), 1);
+}
+
+void TestRestManager::listsAreCutAtTheirLimit()
+{
+    m_manager->setLimits({64 << 10, 32 << 20, 3, 4096, 60000, 300000});
+    const QByteArray record = R"({"emails":["x@example.org"]},)";
+    m_server->answerNextWith(200, "[" + record.repeated(4) + "{}]");
+    m_manager->getContacts();
+    waitForReplies(1);
+    QCOMPARE(m_recorder->last<QList<Contact>>(QStringLiteral("ContactList")).size(), 3);
+
+    // Far more values than such a list may hold are not even read.
+    m_server->answerNextWith(200, "[" + record.repeated(100) + "{}]");
+    m_manager->getContacts();
+    waitForReplies(2);
+    QCOMPARE(m_recorder->events, QStringList({"ContactList", "requestError"}));
 }
 
 void TestRestManager::balancesArriveInReplyOrder()

@@ -43,6 +43,9 @@ public:
     }
 
     QList<Parsed> parsed;
+
+protected:
+    bool expectsList(int mode) const override { return mode == 1; }
 };
 
 // A record that has no JSON form.
@@ -119,7 +122,8 @@ private slots:
     void refusingProxyIsAProxyFailure_data();
     void refusingProxyIsAProxyFailure();
     void passwordsNeverReachTheTrace();
-    void transferTimeout();
+    void answersBeyondTheirLimitsFail_data();
+    void answersBeyondTheirLimitsFail();
     void redirectsAreNotFollowed();
 
 private:
@@ -411,20 +415,57 @@ void TestRestRequest::passwordsNeverReachTheTrace()
     QCOMPARE(body,
              QStringLiteral(R"({"username":"ann","password":"********","sipPassword" : "********", )"
                             R"("Password":"********","note":"password"})"));
+
+    // Of a long body only the beginning and the size, even cut inside a password.
+    QCOMPARE(ProbeRequest::traceableBody("{\"a\":\"" + QByteArray(300, 'n') + "\"}"),
+             QStringLiteral("{\"a\":\"") + QString(194, u'n') + QStringLiteral("... (308 bytes)"));
+    QCOMPARE(ProbeRequest::traceableBody("{\"password\":\"" + QByteArray(300, 's') + "\"}"),
+             QStringLiteral("{\"password\":\"********... (315 bytes)"));
 }
 
-void TestRestRequest::transferTimeout()
+void TestRestRequest::answersBeyondTheirLimitsFail_data()
 {
-    QCOMPARE(RestRequest::DefaultTransferTimeout, 30000);
-    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("size"); // negative: endless
+    QTest::addColumn<int>("chunk"); // bytes every 50 ms; 0: at once after the delay
+    QTest::addColumn<int>("delay");
+    QTest::addColumn<bool>("parsed");
+    QTest::newRow("silent past the inactivity time-out") << 1 << 10 << 0 << 3000 << false;
+    QTest::newRow("endless") << 1 << -1 << 0 << 0 << false;
+    QTest::newRow("record at its limit") << 0 << 4096 << 0 << 0 << true;
+    QTest::newRow("record past its limit") << 0 << 4097 << 0 << 0 << false;
+    QTest::newRow("list of that size") << 1 << 8192 << 0 << 0 << true;
+    QTest::newRow("record trickling past its deadline") << 0 << 400 << 20 << 0 << false;
+    QTest::newRow("list trickling within its deadline") << 1 << 400 << 20 << 0 << true;
+}
+
+void TestRestRequest::answersBeyondTheirLimitsFail()
+{
+    QFETCH(int, mode);
+    QFETCH(int, size);
+    QFETCH(int, chunk);
+    QFETCH(int, delay);
+    QFETCH(bool, parsed);
+    const RestRequest::Limits limits;
+    QCOMPARE(
+        (QList<qint64> {RestRequest::DefaultTransferTimeout, limits.recordBodySize, limits.listBodySize,
+                        limits.listRecords, limits.fieldLength, limits.recordDeadline, limits.listDeadline}),
+        (QList<qint64> {30000, 64 << 10, 32 << 20, 20000, 4096, 60000, 300000}));
+
     m_request->setTransferTimeout(200);
-    m_server->delayNext(3000);
-    QElapsedTimer clock;
-    clock.start();
-    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr);
-    QVERIFY(errors.wait(2500));
-    QVERIFY(clock.elapsed() < 2500);
-    QVERIFY(m_request->parsed.isEmpty());
+    m_request->setLimits({4096, 16384, 20000, 4096, 500, 5000});
+    m_server->delayNext(delay);
+    if (size < 0)
+        m_server->answerNextEndless(1024, 5);
+    else if (chunk > 0)
+        m_server->answerNextTrickling(QByteArray(size, 'x'), chunk, 50);
+    else
+        m_server->answerNextWith(200, QByteArray(size, 'x'));
+    QSignalSpy errors(m_request.get(), &RestRequest::requestError);
+    m_request->send(m_request->userUrl(m_urls->accountBalanceServiceBaseURL()), RestRequest::Get, nullptr,
+                    mode);
+    QTRY_COMPARE_WITH_TIMEOUT(errors.size() + m_request->parsed.size(), 1, 2500);
+    QCOMPARE(m_request->parsed.size(), parsed ? 1 : 0);
 }
 
 void TestRestRequest::redirectsAreNotFollowed()

@@ -1,3 +1,4 @@
+#include "history/numberhistory.h"
 #include "settings/dbstore.h"
 #include "settings/emailvalidator.h"
 #include "support/casestore.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -93,6 +95,10 @@ private slots:
     void unknownTableIsRefused();
     void unopenableDatabaseIsTracedAndFallsBack();
     void failingSchemaStatementIsTracedAndSkipped();
+    void damagedFileIsKeptAsideAndReplaced_data();
+    void damagedFileIsKeptAsideAndReplaced();
+    void fullDiskIsReportedOnceAndTheFileKept_data();
+    void fullDiskIsReportedOnceAndTheFileKept();
 
     void emailAddresses_data();
     void emailAddresses();
@@ -274,10 +280,19 @@ void TestDbStore::unknownTableIsRefused()
 
 void TestDbStore::unopenableDatabaseIsTracedAndFallsBack()
 {
-    newStore(QStringLiteral("missing-folder/data.px"));
-    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("Could not open the database")));
+    // A plain file where the folder should be: not even root can write there.
+    QFile blocker(QFileInfo(path()).path() + QStringLiteral("/blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    newStore(QStringLiteral("blocker/data.px"));
+    QSignalSpy problems(m_store.get(), &DbStore::problemOccurred);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("Could not check the database")));
     m_store->loadDatabases();
     QVERIFY(!defaultConnectionOpen());
+    QCOMPARE(problems.count(), 1);
+    QVERIFY2(m_store->problem().contains(path())
+                 && m_store->problem().contains(QStringLiteral("not a folder")),
+             qPrintable(m_store->problem()));
 
     QTest::ignoreMessage(QtDebugMsg,
                          QRegularExpression(QStringLiteral(
@@ -286,7 +301,7 @@ void TestDbStore::unopenableDatabaseIsTracedAndFallsBack()
              QVariant("default"));
 
     // Once the file can be made, a new load succeeds.
-    QDir().mkpath(QFileInfo(path()).path());
+    QVERIFY(blocker.remove() && QDir().mkpath(QFileInfo(path()).path()));
     m_store->loadDatabases();
     QVERIFY(defaultConnectionOpen());
     QCOMPARE(m_store->value(kSettings, QStringLiteral("login.auto")), QVariant("false"));
@@ -315,6 +330,90 @@ void TestDbStore::failingSchemaStatementIsTracedAndSkipped()
     QVERIFY(defaultConnectionOpen());
     QCOMPARE(rowsOf(path(), QStringLiteral("select count(*) from sqlite_master where type = 'table'")),
              (QList<QStringList> {{"4"}}));
+}
+
+void TestDbStore::damagedFileIsKeptAsideAndReplaced_data()
+{
+    QTest::addColumn<int>("offset"); // of a zeroed page; -1 garbage, -2 cut in half
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("garbage") << -1 << "not a database";
+    QTest::newRow("truncated") << -2 << "corrupt";
+    QTest::newRow("zeroed first page") << 0 << "not a database";
+    QTest::newRow("zeroed inner page") << 2 * 4096 << "corrupt";
+}
+
+void TestDbStore::damagedFileIsKeptAsideAndReplaced()
+{
+    QFETCH(int, offset);
+    QFETCH(QString, cause);
+    m_store->loadDatabases();
+    QVERIFY(QSqlQuery().exec(QStringLiteral( // several pages
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 200) "
+        "insert into number_history select i, printf('%.100c', 'n'), '' from n")));
+    m_store->closeDatabases();
+
+    QByteArray bytes = TestEnvironment::fileContents(path());
+    QVERIFY(bytes.size() >= 5 * 4096);
+    if (offset == -1)
+        bytes.fill('\x5a');
+    else if (offset == -2)
+        bytes.truncate(bytes.size() / 2);
+    else
+        bytes.replace(offset, 4096, QByteArray(4096, '\0'));
+    QFile file(path());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
+    file.close();
+
+    newStore(QFileInfo(path()).fileName());
+    QSignalSpy problems(m_store.get(), &DbStore::problemOccurred);
+    m_store->loadDatabases();
+    QCOMPARE(problems.count(), 1);
+    const QString message = m_store->problem();
+    QVERIFY2(message.contains(path()) && message.contains(cause), qPrintable(message));
+
+    // Kept unchanged beside a fresh file that works.
+    const QFileInfo info(path());
+    const QStringList aside = info.dir().entryList({info.fileName() + QStringLiteral(".damaged-*[0-9]")});
+    QCOMPARE(aside.size(), 1);
+    QVERIFY2(message.contains(aside.first()), qPrintable(message));
+    QCOMPARE(TestEnvironment::fileContents(info.dir().filePath(aside.first())), bytes);
+    QCOMPARE(rowsOf(path(), QStringLiteral("select count(*) from settings")), (QList<QStringList> {{"23"}}));
+    QCOMPARE(rowsOf(path(), QStringLiteral("select count(*) from number_history")),
+             (QList<QStringList> {{"0"}}));
+}
+
+void TestDbStore::fullDiskIsReportedOnceAndTheFileKept_data()
+{
+    QTest::addColumn<bool>("numberFirst");
+    QTest::newRow("a setting fails first") << false;
+    QTest::newRow("a number fails first") << true;
+}
+
+void TestDbStore::fullDiskIsReportedOnceAndTheFileKept()
+{
+    QFETCH(bool, numberFirst);
+    m_store->loadDatabases();
+    m_store->setValue(kSettings, QStringLiteral("login.user"), QStringLiteral("ann"));
+    QSignalSpy problems(m_store.get(), &DbStore::problemOccurred);
+
+    // The file may not grow by a page: SQLite answers as on a full disk.
+    QSqlQuery query;
+    QVERIFY(query.exec(QStringLiteral("pragma page_count")) && query.next());
+    QVERIFY(query.exec(QStringLiteral("pragma max_page_count = %1").arg(query.value(0).toInt())));
+    const QString big(64 * 1024, QLatin1Char('x'));
+    NumberHistory numbers;
+    for (const bool number : {numberFirst, !numberFirst, numberFirst}) {
+        QTest::ignoreMessage(QtDebugMsg,
+                             QRegularExpression(QStringLiteral("Could not add|Assert will fail")));
+        number ? numbers.addNumber(QStringLiteral("12345"), big)
+               : m_store->setValue(kSettings, QStringLiteral("big"), big);
+        QCOMPARE(problems.count(), 1);
+    }
+    const QString message = m_store->problem();
+    QVERIFY2(message.contains(path()) && message.contains(QStringLiteral("disk is full")),
+             qPrintable(message));
+    // Kept, and what it holds is still read.
+    QCOMPARE(m_store->value(kSettings, QStringLiteral("login.user")), QVariant("ann"));
 }
 
 void TestDbStore::emailAddresses_data()

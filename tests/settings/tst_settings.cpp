@@ -84,6 +84,7 @@ private slots:
     void proxySettingsRoundTrip();
     void proxyDefaultsWithoutTalkSession();
     void passwordsAreNeverTraced();
+    void removedPasswordLeavesNoCopyOnDisk();
     void autostartFollowsTheStoredValue();
     void autostartFolderFallsBackToHomeConfig();
     void execLineQuotesTheProgram_data();
@@ -384,6 +385,22 @@ void TestSettings::passwordsAreNeverTraced()
     QVERIFY(messages.join(QLatin1Char('\n')).contains(QStringLiteral("already present")));
     QVERIFY(!messages.join(QLatin1Char('\n')).contains(secret));
     QCOMPARE(m_settings->loginPassword(), secret);
+}
+
+void TestSettings::removedPasswordLeavesNoCopyOnDisk()
+{
+    // Every remembered login wrote the page again, into the journal.
+    for (int i = 0; i < 7; ++i)
+        m_settings->setLoginPassword(QStringLiteral("Secret-word-%1").arg(i));
+    m_settings->removeLoginPassword();
+    QCOMPARE(row(QStringLiteral("login.pass")), QStringLiteral("<none>"));
+
+    for (const QString &suffix : {QString(), QStringLiteral("-wal")}) {
+        QFile file(m_store->databasePath() + suffix);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QVERIFY2(!file.readAll().contains("Secret-word-"), qPrintable(file.fileName()));
+    }
 }
 
 void TestSettings::autostartFollowsTheStoredValue()

@@ -75,3 +75,25 @@ QString TestEnvironment::sourceDirectory()
     const QByteArray fromEnv = qgetenv("LINKORA_SOURCE_DIR");
     return fromEnv.isEmpty() ? QStringLiteral(LINKORA_SOURCE_DIR) : QFile::decodeName(fromEnv);
 }
+
+QProcessEnvironment TestEnvironment::programEnvironment(const QString &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
+                             "XDG_RUNTIME_DIR", "TMPDIR", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"}) {
+        const QString folder = home + QLatin1Char('/') + QLatin1String(name);
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        environment.insert(QLatin1String(name), folder);
+    }
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
+QByteArray TestEnvironment::fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

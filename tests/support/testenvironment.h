@@ -1,6 +1,8 @@
 #ifndef TESTENVIRONMENT_H
 #define TESTENVIRONMENT_H
 
+#include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -18,6 +20,11 @@ public:
     static QString freshDirectory(const QString &name);
     // The source tree, for reading the project's own files.
     static QString sourceDirectory();
+    // For a program a test runs: every per-user location below home (made,
+    // owner-only), the offscreen platform, the rest inherited.
+    static QProcessEnvironment programEnvironment(const QString &home);
+    // A file's whole content; empty when it cannot be read.
+    static QByteArray fileContents(const QString &path);
 };
 
 // QTEST_MAIN with isolation done before the application object exists.

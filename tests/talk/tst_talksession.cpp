@@ -228,7 +228,7 @@ void TestTalkSession::loginCompletesAfterTheCall()
     QCOMPARE(failed.count(), 0);
     QVERIFY(session.isConnected());
     QCOMPARE(session.loginName(), QStringLiteral("bob@talk.example"));
-    QCOMPARE(QString::fromUtf8(control()->server_host()), QStringLiteral("talk.halvetta.com"));
+    QCOMPARE(QString::fromUtf8(control()->server_host()), QStringLiteral("talk.halvetta.example"));
     QCOMPARE(control()->server_port(), 443);
     QCOMPARE(QString::fromUtf8(control()->login_user()), QStringLiteral("bob@talk.example"));
     QCOMPARE(QString::fromUtf8(control()->login_password()), QStringLiteral("secret-word"));

@@ -717,6 +717,9 @@ void TestContentWidget::pinLabelShowsPinAndBalance_data()
                                 << "-1234";
     QTest::newRow("dash right after the digits") << "1234-x"
                                                  << "123";
+    // The label is markup for BUY: markup in an entry is shown as text.
+    QTest::newRow("markup") << "<b>1 - x"
+                            << "&lt;b&gt;1";
 }
 
 void TestContentWidget::pinLabelShowsPinAndBalance()

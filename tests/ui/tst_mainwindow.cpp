@@ -933,7 +933,7 @@ void TestMainWindowCase::incomingCallPopupAnswers()
     QCOMPARE(watcher.dialogs, QStringList {QStringLiteral("IncomingCallDialog")});
     QVERIFY(buttonFound);
     QVERIFY(ownedByTheWindow);
-    QCOMPARE(caller, QStringLiteral("Ann<br/>is calling..."));
+    QCOMPARE(caller, QStringLiteral("Ann\nis calling..."));
     // Shown by itself, it answers no call.
     QVERIFY(client.rig.phone->calls().isEmpty());
     // The dialog went with the answer.

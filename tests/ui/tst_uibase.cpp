@@ -2,6 +2,7 @@
 // the child under the pointer and bring enter and leave events with them.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "rest/balance.h"
 #include "settings/dbstore.h"
 #include "settings/settings.h"
 #include "support/testenvironment.h"
@@ -11,9 +12,13 @@
 #include "ui/callhistorypage.h"
 #include "ui/custompushbutton.h"
 #include "ui/dialogbase.h"
+#include "ui/dialpadpage.h"
 #include "ui/importcontactsdialog.h"
+#include "ui/incomingcalldialog.h"
 #include "ui/menubutton.h"
+#include "ui/messageprompt.h"
 #include "ui/minimizetotraydialog.h"
+#include "ui/missedcallwidget.h"
 #include "ui/proxysettingsdialog.h"
 #include "ui/repolishwidget.h"
 #include "ui/settingsdialog.h"
@@ -97,17 +102,20 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 m_texts << box->text();
+                m_formats << box->textFormat();
                 box->accept();
             }
         });
         m_timer.start(5);
     }
     QStringList texts() const { return m_texts; }
+    QList<Qt::TextFormat> formats() const { return m_formats; }
 
 private:
     Q_DISABLE_COPY(MessageBoxAnswerer)
     QTimer m_timer;
     QStringList m_texts;
+    QList<Qt::TextFormat> m_formats;
 };
 
 struct Wave
@@ -282,6 +290,7 @@ private slots:
     void proxyDialogConfirmation();
 
     void laterPagesAndDialogsStandIn();
+    void peerTextIsShownAsPlainText();
     void screenshotsOfTheLook();
 
 private:
@@ -1010,6 +1019,43 @@ void TestUiBase::laterPagesAndDialogsStandIn()
     QVERIFY(voicemail.findChild<QWidget *>(QStringLiteral("volumePanel"))->isVisible());
     voicemail.hideVolumePanel();
     QVERIFY(!voicemail.findChild<QWidget *>(QStringLiteral("volumePanel"))->isVisible());
+}
+
+// Text of the service, of a contact or of the far end may hold markup: it is
+// shown as it is, never as a picture, a heading or a file read from disk.
+void TestUiBase::peerTextIsShownAsPlainText()
+{
+    const QString markup = QStringLiteral(R"(<img src="no-such.png"><h1>Zoë &amp;</h1>)");
+    IncomingCallDialog incoming;
+    incoming.setCaller(markup);
+    MissedCallWidget missed;
+    missed.setMissedCall(2, markup, markup);
+    DialogBase dialog;
+    dialog.setErrorText(markup);
+    DialPadPage pad;
+    Balance balance;
+    balance.setCredit(2);
+    balance.setCurrencySymbol(markup);
+    pad.updateBalance(balance);
+    const QList<std::pair<QLabel *, QString>> shown
+        = {{incoming.findChild<QLabel *>(QStringLiteral("infoLabel")),
+            markup + QStringLiteral("\nis calling...")},
+           {missed.findChild<QLabel *>(QStringLiteral("numberLabel")), markup},
+           {missed.findChild<QLabel *>(QStringLiteral("nameLabel")),
+            QLatin1Char('(') + markup + QLatin1Char(')')},
+           {dialog.findChild<QLabel *>(QStringLiteral("errorLabel")), markup},
+           {pad.findChild<QLabel *>(QStringLiteral("iconLabel")), markup + QStringLiteral("2.00")}};
+    for (const auto &[label, text] : shown) {
+        QCOMPARE(label->text(), text);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    }
+
+    // Message boxes too, unless the caller's own text is markup.
+    MessageBoxAnswerer answerer;
+    MessagePrompt::information(nullptr, QString(), markup);
+    MessagePrompt::show(
+        {nullptr, QMessageBox::Critical, QString(), markup, QMessageBox::Ok, QMessageBox::Ok, Qt::RichText});
+    QCOMPARE(answerer.formats(), QList<Qt::TextFormat>({Qt::PlainText, Qt::RichText}));
 }
 
 void TestUiBase::screenshotsOfTheLook()

@@ -54,6 +54,7 @@ private slots:
     void storedIdentifierIsUsedAsItStands();
     void unusableIdentifierIsReplaced_data();
     void unusableIdentifierIsReplaced();
+    void unusableUserValueFallsBackToTheMachines();
     void userKeepsItWhenMachineIsUnwritable();
     void nothingWritableStillGivesAnIdentifier();
     void applicationValueFallsBackToMachine();
@@ -165,9 +166,24 @@ void TestInstallationId::unusableIdentifierIsReplaced()
 
     // The replacement is what the next start reads, and it stays.
     QCOMPARE(key.value(kValueName).toString(), store.id());
+    QCOMPARE(stored(NativeSettings::MachineScope).toString(), store.id());
     InstallationIdStore next;
     next.load();
     QCOMPARE(next.id(), store.id());
+}
+
+void TestInstallationId::unusableUserValueFallsBackToTheMachines()
+{
+    NativeSettings key = idKey();
+    QVERIFY(key.setValue(NativeSettings::MachineScope, kValueName, QStringLiteral("machine-id")));
+    QVERIFY(key.setValue(NativeSettings::UserScope, kValueName, QStringLiteral("bad\r\nid")));
+
+    InstallationIdStore store;
+    store.load();
+    QCOMPARE(store.id(), QStringLiteral("machine-id"));
+    // Only the user's scope is repaired; the shared value stays.
+    QCOMPARE(stored(NativeSettings::MachineScope).toString(), QStringLiteral("machine-id"));
+    QCOMPARE(stored(NativeSettings::UserScope).toString(), QStringLiteral("machine-id"));
 }
 
 void TestInstallationId::userKeepsItWhenMachineIsUnwritable()

@@ -1,5 +1,6 @@
 #include "support/testenvironment.h"
 #include "talk/plixtalk.h"
+#include "util/tracelog.h"
 #include "util/util.h"
 #include "util/zipper.h"
 
@@ -99,6 +100,7 @@ private slots:
     void init();
     void archiveHoldsTheThreeLogsWithTheirDates();
     void missingLogIsLeftOut();
+    void olderTraceLogIsArchivedWhenThere();
     void existingArchiveIsReplaced();
     void entryNamesAndRefusals();
     void appendKeepsWhatWasThere();
@@ -174,6 +176,15 @@ void TestLogArchive::missingLogIsLeftOut()
     QCOMPARE(unzip({QStringLiteral("-t"), zipPath}).exitCode, 0);
     QCOMPARE(entryDates(zipPath).keys(),
              QStringList({QStringLiteral("plixtalk.log"), QStringLiteral("plixtrace.log")}));
+}
+
+void TestLogArchive::olderTraceLogIsArchivedWhenThere()
+{
+    const QByteArray older = sampleLog('o', 40);
+    writeFile(TraceLog::olderLogFilePath(), older, QDateTime(QDate(2023, 11, 6), QTime(8, 0)));
+    const QString zipPath = Util::createZippedLogsFile();
+    QVERIFY(QFile::remove(TraceLog::olderLogFilePath()));
+    QCOMPARE(unzip({QStringLiteral("-p"), zipPath, QStringLiteral("plixtrace.1.log")}).output, older);
 }
 
 void TestLogArchive::existingArchiveIsReplaced()

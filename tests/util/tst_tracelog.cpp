@@ -3,6 +3,7 @@
 #include "util/tracelog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QThread>
@@ -48,6 +49,7 @@ private slots:
     void uninstallRestoresQtOutput();
     void concurrentTracesStayWholeLines();
     void nonLatin1TextIsWrittenAsUtf8();
+    void longMessagesAreCutAndTheFileMovesAside();
 };
 
 void TestTraceLog::functionNames_data()
@@ -211,6 +213,26 @@ void TestTraceLog::nonLatin1TextIsWrittenAsUtf8()
     QFile file(TraceLog::logFilePath());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("Zo\xc3\xab \xe2\x82\xac\n"));
+}
+
+void TestTraceLog::longMessagesAreCutAndTheFileMovesAside()
+{
+    const QString cut = TraceLog::formatLine(QtDebugMsg, QString(10000, u'x'));
+    QVERIFY(cut.endsWith(QStringLiteral(" x") + QString(8191, u'x')
+                         + QStringLiteral("... [1808 characters cut]")));
+
+    // What an earlier run moved aside is not this run's.
+    QFile older(TraceLog::olderLogFilePath());
+    QVERIFY(QDir().mkpath(TraceLog::logDirectory()) && older.open(QIODevice::WriteOnly));
+    older.close();
+    TraceLog::setMaxFileSize(64 * 1024);
+    QVERIFY(TraceLog::install() && !older.exists());
+    for (int i = 0; i < 300; ++i)
+        TRACE << "line" << i << QString(500, u'y');
+    TraceLog::uninstall();
+    TraceLog::setMaxFileSize(TraceLog::DefaultMaxFileSize);
+    QVERIFY(older.size() > 60 * 1024 && older.size() < 65 * 1024);
+    QVERIFY(QFileInfo(TraceLog::logFilePath()).size() < 65 * 1024);
 }
 
 LINKORA_TEST_MAIN(TestTraceLog)
