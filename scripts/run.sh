@@ -9,6 +9,8 @@ cd "$root"
 
 demo_user="demo"
 demo_password="demo1234"
+# LINKORA_DEMO_CONTACTS=10000 gives the demo account that many more contacts.
+demo_contacts="${LINKORA_DEMO_CONTACTS:-0}"
 
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -18,7 +20,7 @@ cmake --build build -j "$(nproc)" --target linkora-demo linkora-webservice-stand
 
 standin_log="$root/build/demo-webservice.log"
 "$root/build/tests/linkora-webservice-standin" --port 0 --user "$demo_user" --password "$demo_password" \
-    >"$standin_log" 2>&1 &
+    --contacts "$demo_contacts" >"$standin_log" 2>&1 &
 standin_pid=$!
 trap 'kill "$standin_pid" 2>/dev/null || true; wait "$standin_pid" 2>/dev/null || true' EXIT
 

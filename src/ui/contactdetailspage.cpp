@@ -1,19 +1,44 @@
 #include "ui/contactdetailspage.h"
+#include "ui_contactdetailspage.h"
 
+#include "ui/contactmanager.h"
 #include "util/trace.h"
 
 #include <QLabel>
-#include <QVBoxLayout>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyleOption>
+
+namespace {
+
+template<typename T>
+T *rowWidget(const QWidget *box, const char *format, int row)
+{
+    return box->findChild<T *>(QString::fromLatin1(format).arg(row + 1));
+}
+
+} // namespace
 
 ContactDetailsPage::ContactDetailsPage(QWidget *parent)
     : QWidget(parent)
+    , m_ui(new Ui::ContactDetailsPage)
 {
-    auto *layout = new QVBoxLayout(this);
-    auto *title = new QLabel(tr("Contact Info"), this);
-    title->setObjectName(QStringLiteral("titleLabel"));
-    title->setAlignment(Qt::AlignCenter);
-    layout->addWidget(title);
+    m_ui->setupUi(this);
+    for (int row = 0; row < MaxNumbers; ++row) {
+        auto *call = rowWidget<QPushButton>(m_ui->numbersGroupBox, "callNumberButton_%1", row);
+        auto *sms = rowWidget<QPushButton>(m_ui->numbersGroupBox, "sendSMSButton_%1", row);
+        if (!call || !sms)
+            break;
+        connect(call, &QPushButton::clicked, this, &ContactDetailsPage::onCallNumberClicked);
+        connect(sms, &QPushButton::clicked, this, &ContactDetailsPage::onSendSMSClicked);
+    }
+    connect(m_ui->editButton, &QToolButton::clicked, this, &ContactDetailsPage::onEditClicked);
+    connect(m_ui->deleteButton, &QToolButton::clicked, this, &ContactDetailsPage::onDeleteClicked);
+    m_ui->nameLabel->installEventFilter(this);
 }
+
+ContactDetailsPage::~ContactDetailsPage() = default;
 
 void ContactDetailsPage::setContactManager(ContactManager *contactManager)
 {
@@ -22,7 +47,65 @@ void ContactDetailsPage::setContactManager(ContactManager *contactManager)
 
 void ContactDetailsPage::setContact(const QString &nick)
 {
-    m_nick = nick;
+    const ContactPtr contact = m_contactManager ? m_contactManager->contact(nick) : ContactPtr();
+    if (!contact) {
+        // Gone from the address book meanwhile: nothing of it stays on show.
+        TRACE_WARNING << "No contact with nick" << nick;
+        m_nick.clear();
+        m_name.clear();
+        showName();
+        m_ui->addressLabel->clear();
+        m_ui->groupLabel->clear();
+        m_ui->emailLabel->clear();
+        for (int row = 0; row < MaxNumbers; ++row)
+            hideRow(row);
+        return;
+    }
+
+    m_name = contact->firstName() + QLatin1Char(' ') + contact->lastName();
+    showName();
+    m_ui->addressLabel->setText(contact->addressLine1());
+    m_ui->groupLabel->setText(contact->groupName());
+    m_ui->emailLabel->setText(contact->emails().value(0));
+    m_nick = contact->nick();
+
+    const QList<PhoneNumber> &phones = contact->phones();
+    const int shown = qMin(int(phones.size()), MaxNumbers);
+    for (int row = 0; row < shown; ++row)
+        showRow(row, phones.at(row).typeText() + QLatin1Char(':'), phones.at(row).number());
+    for (int row = shown; row < MaxNumbers; ++row)
+        hideRow(row);
+}
+
+void ContactDetailsPage::showRow(int row, const QString &type, const QString &number)
+{
+    auto *call = rowWidget<QPushButton>(m_ui->numbersGroupBox, "callNumberButton_%1", row);
+    auto *sms = rowWidget<QPushButton>(m_ui->numbersGroupBox, "sendSMSButton_%1", row);
+    auto *numberLabel = rowWidget<QLabel>(m_ui->numbersGroupBox, "numberLabel_%1", row);
+    auto *typeLabel = rowWidget<QLabel>(m_ui->numbersGroupBox, "numberTypeLabel_%1", row);
+    if (!call || !sms || !numberLabel || !typeLabel)
+        return;
+    typeLabel->setText(type);
+    numberLabel->setText(number);
+    for (QWidget *widget : {static_cast<QWidget *>(call), static_cast<QWidget *>(sms),
+                            static_cast<QWidget *>(numberLabel), static_cast<QWidget *>(typeLabel)})
+        widget->show();
+}
+
+void ContactDetailsPage::hideRow(int row)
+{
+    for (const char *format :
+         {"callNumberButton_%1", "sendSMSButton_%1", "numberLabel_%1", "numberTypeLabel_%1"}) {
+        if (QWidget *widget = rowWidget<QWidget>(m_ui->numbersGroupBox, format, row))
+            widget->hide();
+    }
+}
+
+void ContactDetailsPage::showName()
+{
+    // Elided to the label as it is now; resizing elides again.
+    const QLabel *label = m_ui->nameLabel;
+    m_ui->nameLabel->setText(label->fontMetrics().elidedText(m_name, Qt::ElideRight, label->width() - 1));
 }
 
 void ContactDetailsPage::clear()
@@ -32,6 +115,70 @@ void ContactDetailsPage::clear()
 
 void ContactDetailsPage::updateContact()
 {
-    if (m_nick.isEmpty())
-        TRACE_WARNING << "No contact to update";
+    if (m_nick.isEmpty()) {
+        TRACE_WARNING << "contact nick is empty...";
+        return;
+    }
+    setContact(m_nick);
+}
+
+int ContactDetailsPage::phoneRowIndex(const QString &objectName)
+{
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("\\w+_(\\d+)")));
+    const QRegularExpressionMatch match = pattern.match(objectName);
+    if (!match.hasMatch())
+        return -1;
+    bool ok = false;
+    const int number = match.captured(1).toInt(&ok);
+    return ok ? number - 1 : -1;
+}
+
+QString ContactDetailsPage::senderNumber() const
+{
+    const auto *button = qobject_cast<const QPushButton *>(sender());
+    if (!button)
+        return QString();
+    const int row = phoneRowIndex(button->objectName());
+    const auto *label = row >= 0 ? rowWidget<QLabel>(m_ui->numbersGroupBox, "numberLabel_%1", row) : nullptr;
+    return label ? label->text() : QString();
+}
+
+void ContactDetailsPage::onCallNumberClicked()
+{
+    const QString number = senderNumber();
+    if (!number.isEmpty())
+        emit callContact(QString(), number);
+}
+
+void ContactDetailsPage::onSendSMSClicked()
+{
+    const QString number = senderNumber();
+    if (!number.isEmpty())
+        emit sendSMS(QString(), number);
+}
+
+void ContactDetailsPage::onEditClicked()
+{
+    emit editContactRequested(m_nick);
+}
+
+void ContactDetailsPage::onDeleteClicked()
+{
+    emit deleteContactRequested(m_nick);
+}
+
+void ContactDetailsPage::paintEvent(QPaintEvent *)
+{
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}
+
+bool ContactDetailsPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->nameLabel && event->type() == QEvent::Resize)
+        showName();
+    return QWidget::eventFilter(watched, event);
 }

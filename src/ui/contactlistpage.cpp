@@ -1,34 +1,280 @@
 #include "ui/contactlistpage.h"
+#include "ui_contactlistpage.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "contactsmodels.h"
+#include "settings/settings.h"
+#include "ui/contactitemdelegate.h"
+#include "util/trace.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QShowEvent>
 
 ContactListPage::ContactListPage(QWidget *parent)
     : QWidget(parent)
+    , m_ui(new Ui::ContactListPage)
+    , m_listProxy(new ContactsSortFilterProxyModel(this))
+    , m_treeProxy(new ContactsTreeSortFilterProxyModel(this))
+    , m_treeModel(new ContactsTreeModel(this))
+    , m_listModel(new ContactsListModel(this))
 {
-    auto *layout = new QVBoxLayout(this);
-    auto *title = new QLabel(tr("Contacts"), this);
-    title->setObjectName(QStringLiteral("titleLabel"));
-    title->setAlignment(Qt::AlignCenter);
-    layout->addWidget(title);
+    m_ui->setupUi(this);
+
+    // The flat list follows every reset of the tree by itself.
+    m_listModel->setSourceModel(m_treeModel);
+    m_listProxy->setSourceModel(m_listModel);
+    m_treeProxy->setSourceModel(m_treeModel);
+    m_ui->contactsListView->setModel(m_listProxy);
+    m_ui->contactsTreeView->setModel(m_treeProxy);
+
+    // The clear button floats inside the search field.
+    m_ui->searchFieldLayout->removeWidget(m_ui->searchClearButton);
+    m_ui->searchClearButton->setParent(m_ui->searchLineEdit);
+    m_ui->searchClearButton->show();
+    m_ui->searchLineEdit->installEventFilter(this);
+
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_ui->contactsListView),
+                                    static_cast<QAbstractItemView *>(m_ui->contactsTreeView)}) {
+        connect(view, &QWidget::customContextMenuRequested, this,
+                &ContactListPage::onCustomContextMenuRequested);
+        connect(view, &QAbstractItemView::doubleClicked, this, &ContactListPage::onDoubleClicked);
+    }
+    connect(m_ui->searchClearButton, &QPushButton::clicked, m_ui->searchLineEdit, &QLineEdit::clear);
+    connect(m_ui->searchLineEdit, &QLineEdit::textChanged, this, &ContactListPage::onSearchTextChanged);
 }
+
+ContactListPage::~ContactListPage() = default;
 
 void ContactListPage::setSettings(Settings *settings)
 {
     m_settings = settings;
 }
 
-void ContactListPage::setContactGroups(const QList<ContactGroup *> &groups)
+void ContactListPage::setContactGroups(const QList<ContactGroupPtr> &groups)
 {
-    m_groups = groups;
+    m_treeModel->setGroups(groups);
+    // A reset folds every group; a search shows its matches unfolded.
+    if (!m_ui->searchLineEdit->text().isEmpty())
+        expandGroups();
+}
+
+void ContactListPage::expandGroups()
+{
+    // Group by group: unfolding everything at once makes the tree hold on to
+    // every row, which each new search then has to walk.
+    const QAbstractItemModel *model = m_ui->contactsTreeView->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        m_ui->contactsTreeView->expand(model->index(row, 0));
 }
 
 void ContactListPage::setGroupsShown(bool shown)
 {
-    m_groupsShown = shown;
+    m_ui->stackedWidget->setCurrentWidget(shown ? m_ui->treeViewPage : m_ui->listViewPage);
+}
+
+bool ContactListPage::isGroupsShown() const
+{
+    return m_ui->stackedWidget->currentWidget() == m_ui->treeViewPage;
 }
 
 void ContactListPage::callCurrentContact()
 {
-    // No contact rows yet, so never a current contact.
+    const QModelIndex current = m_ui->contactsTreeView->currentIndex();
+    if (!current.isValid() || !current.parent().isValid())
+        return;
+    emit callContact(current.data(Qt::DisplayRole).toString(),
+                     current.data(ContactsTreeModel::FirstNumberRole).toString());
+}
+
+void ContactListPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->type() != QEvent::Show)
+        return;
+    placeClearButton();
+    m_ui->contactsTreeView->setFocus(Qt::OtherFocusReason);
+}
+
+bool ContactListPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->searchLineEdit && event->type() == QEvent::Resize)
+        placeClearButton();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ContactListPage::placeClearButton()
+{
+    // Its last pixel column 3 inside the field's right edge, centred in height.
+    const QLineEdit *edit = m_ui->searchLineEdit;
+    QPushButton *button = m_ui->searchClearButton;
+    button->move(edit->width() - 3 - button->width(), (edit->height() - button->height()) / 2);
+}
+
+void ContactListPage::onSearchTextChanged(const QString &text)
+{
+    m_listProxy->setSearchText(text);
+    m_treeProxy->setSearchText(text);
+    if (!text.isEmpty())
+        expandGroups();
+}
+
+void ContactListPage::onDoubleClicked(const QModelIndex &index)
+{
+    // A group row of the tree only folds or unfolds.
+    if (sender() == m_ui->contactsTreeView && !index.parent().isValid())
+        return;
+    if (m_settings && m_settings->callStartDblClick(false)) {
+        emit callContact(index.data(Qt::DisplayRole).toString(),
+                         index.data(ContactsTreeModel::FirstNumberRole).toString());
+        return;
+    }
+    const QString nick = index.data(ContactsTreeModel::NickRole).toString();
+    if (nick.isEmpty()) {
+        TRACE << "No contact at row" << index.row();
+        return;
+    }
+    emit viewContactDetailsRequested(nick);
+}
+
+void ContactListPage::onCustomContextMenuRequested(const QPoint &pos)
+{
+    auto *view = qobject_cast<QAbstractItemView *>(sender());
+    if (view != m_ui->contactsTreeView && view != m_ui->contactsListView)
+        return;
+    const QModelIndex index = view->indexAt(pos);
+    if (!index.isValid())
+        return;
+
+    QMenu *menu = nullptr;
+    if (view == m_ui->contactsTreeView && !index.parent().isValid()) {
+        // The default groups can be neither renamed nor deleted.
+        if (index.data(ContactsTreeModel::IsDefaultGroupRole).toBool())
+            return;
+        menu = groupMenu(index);
+    } else {
+        menu = contactMenu(index);
+    }
+    // One menu per request, gone once it closes.
+    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    menu->popup(view->viewport()->mapToGlobal(pos));
+}
+
+QMenu *ContactListPage::groupMenu(const QModelIndex &index)
+{
+    const QString name = index.data(ContactsTreeModel::GroupNameRole).toString();
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("groupContextMenu"));
+    menu->addAction(tr("Edit"), this, &ContactListPage::onEditGroupActionTriggered)->setData(name);
+    // Moving the contacts needs another group to take them.
+    if (m_treeModel->rowCount() > 1) {
+        menu->addAction(tr("Delete group, move contacts"), this,
+                        &ContactListPage::onDeleteGroupMoveContactsActionTriggered)
+            ->setData(name);
+    }
+    menu->addAction(tr("Delete group and contacts"), this,
+                    &ContactListPage::onDeleteGroupAndContactsActionTriggered)
+        ->setData(name);
+    return menu;
+}
+
+QMenu *ContactListPage::contactMenu(const QModelIndex &index)
+{
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("contactContextMenu"));
+    QMenu *call = menu->addMenu(tr("Call"));
+    QMenu *sms = menu->addMenu(tr("Send SMS"));
+    const QStringList numbers = index.data(ContactsTreeModel::NumbersRole).toStringList();
+    const QVariantList types = index.data(ContactsTreeModel::NumberTypesRole).toList();
+    for (int i = 0; i < numbers.size(); ++i) {
+        const QPixmap icon = ContactItemDelegate::phoneTypeIcon(types.value(i, -1).toInt());
+        for (QMenu *submenu : {call, sms}) {
+            QAction *action = submenu->addAction(numbers.at(i));
+            if (!icon.isNull())
+                action->setIcon(icon);
+            action->setData(numbers.at(i));
+            connect(action, &QAction::triggered, this,
+                    submenu == call ? &ContactListPage::onCallNumberActionTriggered
+                                    : &ContactListPage::onSendSMSActionTriggered);
+        }
+    }
+    menu->addSeparator();
+    menu->addAction(tr("Details"), this, &ContactListPage::onViewDetailsActionTriggered);
+    menu->addAction(tr("Edit"), this, &ContactListPage::onEditContactActionTriggered);
+    menu->addSeparator();
+    menu->addAction(tr("Delete"), this, &ContactListPage::onDeleteContactActionTriggered);
+    m_contextIndex = index;
+    return menu;
+}
+
+QString ContactListPage::contextNick() const
+{
+    return m_contextIndex.isValid() ? m_contextIndex.data(ContactsTreeModel::NickRole).toString() : QString();
+}
+
+QString ContactListPage::actionGroupName() const
+{
+    const auto *action = qobject_cast<const QAction *>(sender());
+    return action ? action->data().toString() : QString();
+}
+
+void ContactListPage::onCallNumberActionTriggered()
+{
+    const auto *action = qobject_cast<const QAction *>(sender());
+    if (!action || !m_contextIndex.isValid())
+        return;
+    const QString name = m_contextIndex.data(Qt::DisplayRole).toString();
+    TRACE << "Call contact" << name << action->data().toString();
+    emit callContact(name, action->data().toString());
+}
+
+void ContactListPage::onSendSMSActionTriggered()
+{
+    const auto *action = qobject_cast<const QAction *>(sender());
+    if (!action || !m_contextIndex.isValid())
+        return;
+    const QString name = m_contextIndex.data(Qt::DisplayRole).toString();
+    TRACE << "Sending sms: " << name << action->data().toString();
+    emit sendSMS(name, action->data().toString());
+}
+
+void ContactListPage::onViewDetailsActionTriggered()
+{
+    const QString nick = contextNick();
+    if (!nick.isEmpty())
+        emit viewContactDetailsRequested(nick);
+}
+
+void ContactListPage::onEditContactActionTriggered()
+{
+    const QString nick = contextNick();
+    if (!nick.isEmpty())
+        emit editContactRequested(nick);
+}
+
+void ContactListPage::onDeleteContactActionTriggered()
+{
+    const QString nick = contextNick();
+    if (!nick.isEmpty())
+        emit deleteContactRequested(nick);
+}
+
+void ContactListPage::onEditGroupActionTriggered()
+{
+    const QString name = actionGroupName();
+    if (!name.isEmpty())
+        emit editGroupRequested(name);
+}
+
+void ContactListPage::onDeleteGroupMoveContactsActionTriggered()
+{
+    const QString name = actionGroupName();
+    if (!name.isEmpty())
+        emit deleteGroupRequested(name, true);
+}
+
+void ContactListPage::onDeleteGroupAndContactsActionTriggered()
+{
+    const QString name = actionGroupName();
+    if (!name.isEmpty())
+        emit deleteGroupRequested(name, false);
 }

@@ -5,8 +5,13 @@
 #include "util/trace.h"
 
 #include <QMetaMethod>
+#include <QTimer>
 
 #include <iterator>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -35,6 +40,63 @@ bool hasDigits(const QString &text, const QString &digits)
         ++matched;
     }
     return matched == digits.size();
+}
+
+// A copy of the text in an allocation of its own.
+QString ownCopy(const QString &text)
+{
+    return text.isEmpty() ? QString() : QString(text.constData(), text.size());
+}
+
+QStringList ownCopy(const QStringList &texts)
+{
+    QStringList copy;
+    copy.reserve(texts.size());
+    for (const QString &text : texts)
+        copy.append(ownCopy(text));
+    return copy;
+}
+
+// The contact with texts of its own. Records parsed from a reply share their
+// texts with the parser's allocations, scattered among those of the parse
+// tree; the address book keeps them for the session, and copies let the
+// memory of a parsed contact list go back once the list is stored.
+Contact compactCopy(const Contact &contact)
+{
+    Contact copy = contact;
+    copy.setNick(ownCopy(contact.nick()));
+    copy.setFirstName(ownCopy(contact.firstName()));
+    copy.setLastName(ownCopy(contact.lastName()));
+    copy.setAddressLine1(ownCopy(contact.addressLine1()));
+    copy.setAddressLine2(ownCopy(contact.addressLine2()));
+    copy.setCity(ownCopy(contact.city()));
+    copy.setState(ownCopy(contact.state()));
+    copy.setPostalCode(ownCopy(contact.postalCode()));
+    copy.setCountry(ownCopy(contact.country()));
+    copy.setSipUser(ownCopy(contact.sipUser()));
+    copy.setEmails(ownCopy(contact.emails()));
+    QList<PhoneNumber> phones;
+    phones.reserve(contact.phones().size());
+    for (PhoneNumber phone : contact.phones()) {
+        phone.setNumber(ownCopy(phone.number()));
+        // The three kinds the client knows have texts of their own already.
+        const QString text = phone.typeText();
+        phone.setType(phone.type());
+        if (phone.typeText() != text)
+            phone.setTypeText(ownCopy(text));
+        phones.append(std::move(phone));
+    }
+    copy.setPhones(phones);
+    return copy;
+}
+
+// Hands the free memory of the heap back to the system: a contact list of
+// thousands leaves megabytes of parse tree behind in small pieces.
+void releaseFreeMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 } // namespace
@@ -93,7 +155,7 @@ ContactGroupPtr ContactManager::findOrCreateGroup(const QString &name, bool verb
 ContactPtr ContactManager::storeContact(const Contact &contact, bool verbose)
 {
     const ContactGroupPtr group = findOrCreateGroup(contact.groupName(), verbose);
-    const ContactPtr stored = ContactPtr::create(contact);
+    const ContactPtr stored = ContactPtr::create(compactCopy(contact));
     if (stored->nick().isEmpty()) {
         TRACE << "Nick is empty, generating nick.";
         stored->setNick(newNick(*stored));
@@ -211,6 +273,7 @@ void ContactManager::updateContact(const Contact &contact, const QString &oldGro
     // Only what the contact dialog edits; the rest keeps its stored value.
     stored->setFirstName(contact.firstName());
     stored->setLastName(contact.lastName());
+    stored->setAddressLine1(contact.addressLine1());
     stored->setEmails(contact.emails());
     stored->setPhones(contact.phones());
     stored->setGroupName(contact.groupName());
@@ -499,6 +562,8 @@ void ContactManager::setContacts(const QList<Contact> &contacts)
     for (const Contact &contact : contacts)
         storeContact(contact, false);
     emit refreshContactListUI();
+    // Once the reply and its parse tree are gone.
+    QTimer::singleShot(0, this, &releaseFreeMemory);
 }
 
 void ContactManager::ensureDefaultGroupsPresent()

@@ -93,8 +93,8 @@ public slots:
     void addContact(const Contact &contact, bool isNew);
     void addNewContact(const Contact &contact);
     void addOldContact(const Contact &contact);
-    // Saves the edited names, e-mails, phones and group of the contact of
-    // that nick.
+    // Saves the edited names, address line, e-mails, phones and group of the
+    // contact of that nick.
     void updateContact(const Contact &contact, const QString &oldGroupName);
     void addNewGroup(const QString &name);
     void addOldGroup(const QString &name);

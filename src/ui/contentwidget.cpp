@@ -11,6 +11,8 @@
 #include "talk/jid.h"
 #include "talk/mediaengine.h"
 #include "talk/plixtalk.h"
+#include "ui/addeditcontactdialog.h"
+#include "ui/addeditgroupdialog.h"
 #include "ui/callswitchdialog.h"
 #include "ui/contactmanager.h"
 #include "ui/incomingcalldialog.h"
@@ -24,6 +26,7 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QGraphicsOpacityEffect>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -246,6 +249,7 @@ ContentWidget::ContentWidget(QWidget *parent)
     connect(m_ui->holdTopMenuButton, &MenuButton::clicked, this, &ContentWidget::onHoldCallClicked);
     connect(m_ui->swapTopMenuButton, &MenuButton::clicked, this, &ContentWidget::onSwapCallClicked);
     connect(m_ui->dialPadPage, &DialPadPage::callInfoChanged, this, &ContentWidget::setCallInfo);
+    connectAddressBookCommands();
 }
 
 ContentWidget::~ContentWidget()
@@ -305,9 +309,12 @@ void ContentWidget::setContactManager(ContactManager *contactManager)
     m_contactManager = contactManager;
     m_ui->contactDetailsPage->setContactManager(contactManager);
     m_ui->dialPadPage->setContactManager(contactManager);
+    m_ui->contactListPage->setContactGroups(contactGroups());
     if (!contactManager)
         return;
     connect(contactManager, &ContactManager::contactUpdated, this, &ContentWidget::onContactUpdated,
+            Qt::UniqueConnection);
+    connect(contactManager, &ContactManager::refreshContactListUI, this, &ContentWidget::contactListRefresh,
             Qt::UniqueConnection);
     // Queued: the box must not wait inside the handling of a reply.
     connect(contactManager, &ContactManager::writeFailed, this, &ContentWidget::onContactWriteFailed,
@@ -562,16 +569,6 @@ void ContentWidget::resetViews()
 }
 
 void ContentWidget::showCallHistory()
-{
-    TRACE_NOTIMPL;
-}
-
-void ContentWidget::onAddContactClicked()
-{
-    TRACE_NOTIMPL;
-}
-
-void ContentWidget::onAddGroupClicked()
 {
     TRACE_NOTIMPL;
 }
@@ -1362,4 +1359,188 @@ void ContentWidget::stopConversationPanel(bool destroy)
 void ContentWidget::onConversationBackClicked()
 {
     setView(DialPadView, true);
+}
+
+// Address book
+
+void ContentWidget::connectAddressBookCommands()
+{
+    ContactListPage *list = m_ui->contactListPage;
+    connect(list, &ContactListPage::callContact, this, &ContentWidget::onCallContactRequested);
+    connect(list, &ContactListPage::sendSMS, this, &ContentWidget::onSendSMSRequested);
+    connect(list, &ContactListPage::viewContactDetailsRequested, this,
+            &ContentWidget::onViewContactDetailsRequested);
+    connect(list, &ContactListPage::editContactRequested, this, &ContentWidget::onEditContactRequested);
+    connect(list, &ContactListPage::deleteContactRequested, this, &ContentWidget::onDeleteContactRequested);
+    connect(list, &ContactListPage::editGroupRequested, this, &ContentWidget::onEditGroupRequested);
+    connect(list, &ContactListPage::deleteGroupRequested, this, &ContentWidget::onDeleteGroupRequested);
+    ContactDetailsPage *details = m_ui->contactDetailsPage;
+    connect(details, &ContactDetailsPage::editContactRequested, this, &ContentWidget::onEditContactRequested);
+    connect(details, &ContactDetailsPage::deleteContactRequested, this,
+            &ContentWidget::onDeleteContactRequested);
+    connect(details, &ContactDetailsPage::callContact, this, &ContentWidget::onCallContactRequested);
+    connect(details, &ContactDetailsPage::sendSMS, this, &ContentWidget::onSendSMSRequested);
+    connect(m_ui->detailsTopMenuBackButton, &QPushButton::clicked, this,
+            &ContentWidget::onDetailsBackButtonClicked);
+    connect(m_ui->dialPadPage, &DialPadPage::saveNumber, this, &ContentWidget::saveContact);
+    connect(m_ui->smsPage, &SMSPage::saveNumber, this, &ContentWidget::saveContact);
+}
+
+void ContentWidget::contactListRefresh()
+{
+    TRACE << "Refreshing contact list";
+    m_ui->contactListPage->setContactGroups(contactGroups());
+    if (m_currentView == ContactDetailsView)
+        m_ui->contactDetailsPage->updateContact();
+}
+
+void ContentWidget::onCallContactRequested(const QString &, const QString &number)
+{
+    setView(DialPadView, true);
+    m_ui->dialPadPage->setNumber(number);
+    m_ui->dialPadPage->doCall();
+}
+
+void ContentWidget::onSendSMSRequested(const QString &, const QString &number)
+{
+    setView(SmsView, true);
+    m_ui->smsPage->setNumber(number);
+}
+
+void ContentWidget::onViewContactDetailsRequested(const QString &nick)
+{
+    // Shown in place when the details are on show already.
+    m_ui->contactDetailsPage->setContact(nick);
+    setView(ContactDetailsView, true);
+}
+
+void ContentWidget::onDetailsBackButtonClicked()
+{
+    setView(ContactListView, true);
+    m_ui->contactDetailsPage->clear();
+}
+
+void ContentWidget::onAddContactClicked()
+{
+    showAddEditContact(QString());
+}
+
+void ContentWidget::saveContact(const QString &number)
+{
+    showAddEditContact(number);
+}
+
+void ContentWidget::onEditContactRequested(const QString &nick)
+{
+    TRACE << "contact nick: " << nick;
+    if (nick.isEmpty() || !m_contactManager || !m_contactManager->contact(nick)) {
+        TRACE_WARNING << "WARNING: NULL POINTER";
+        return;
+    }
+    showAddEditContact(QString(), nick);
+}
+
+void ContentWidget::showAddEditContact(const QString &number, const QString &nick)
+{
+    AddEditContactDialog dialog(this);
+    dialog.setContactManager(m_contactManager);
+    if (nick.isEmpty())
+        dialog.setAddContact(contactGroups());
+    else
+        dialog.setEditContact(nick);
+    if (!number.isEmpty())
+        dialog.setPhoneNumber(number);
+    if (dialog.exec() == QDialog::Accepted) {
+        TRACE << "Contact added..?";
+        contactListRefresh();
+    }
+}
+
+void ContentWidget::onAddGroupClicked()
+{
+    showAddEditGroup();
+}
+
+void ContentWidget::onEditGroupRequested(const QString &groupName)
+{
+    const ContactGroupPtr group = m_contactManager ? m_contactManager->group(groupName) : ContactGroupPtr();
+    if (!group) {
+        TRACE_WARNING << "WARNING: NULL POINTER";
+        return;
+    }
+    showAddEditGroup(group);
+}
+
+void ContentWidget::showAddEditGroup(const ContactGroupPtr &group)
+{
+    AddEditGroupDialog dialog(this);
+    dialog.setContactManager(m_contactManager);
+    if (group)
+        dialog.setEditGroup(group);
+    else
+        dialog.setAddGroup();
+    if (dialog.exec() == QDialog::Accepted) {
+        TRACE << "Group operation done, refreshing...";
+        contactListRefresh();
+    }
+}
+
+void ContentWidget::onDeleteContactRequested(const QString &nick)
+{
+    const ContactPtr contact = m_contactManager ? m_contactManager->contact(nick) : ContactPtr();
+    if (!contact) {
+        TRACE_WARNING << "WARNING: NULL POINTER";
+        return;
+    }
+    const QString name = contact->firstName() + QLatin1Char(' ') + contact->lastName();
+    if (!queryUser(tr("Do you want to delete this contact?"), name))
+        return;
+    // The book may have changed while the question was open.
+    const ContactPtr current = m_contactManager->contact(nick);
+    if (!current)
+        return;
+    m_ui->contactDetailsPage->clear();
+    m_contactManager->deleteContact(current);
+    m_ui->contactListPage->setContactGroups(contactGroups());
+    if (m_currentView == ContactDetailsView)
+        setView(ContactListView, true);
+}
+
+void ContentWidget::onDeleteGroupRequested(const QString &groupName, bool moveContacts)
+{
+    if (!m_contactManager || !m_contactManager->group(groupName)) {
+        TRACE_WARNING << "WARNING: NULL POINTER";
+        return;
+    }
+    const QString question
+        = moveContacts ? tr("Delete group, move contacts?") : tr("Delete group and contacts?");
+    if (!queryUser(question, groupName))
+        return;
+
+    QString target;
+    if (moveContacts) {
+        QStringList names;
+        for (const ContactGroupPtr &other : contactGroups()) {
+            if (other->name() != groupName)
+                names << other->name();
+        }
+        // Moving needs a group to take the contacts.
+        if (names.isEmpty()) {
+            TRACE << "No other group to move the contacts of" << groupName << "to";
+            return;
+        }
+        bool ok = false;
+        target = QInputDialog::getItem(this, QStringLiteral("Select Group"), QStringLiteral("Group:"), names,
+                                       0, false, &ok);
+        if (!ok)
+            return;
+    }
+
+    const ContactGroupPtr group = m_contactManager->group(groupName);
+    if (!group || (moveContacts && !m_contactManager->group(target))) {
+        TRACE << "Group" << groupName << "or" << target << "left the address book meanwhile";
+        return;
+    }
+    m_contactManager->deleteGroup(group, target, moveContacts);
+    m_ui->contactListPage->setContactGroups(contactGroups());
 }

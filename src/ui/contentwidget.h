@@ -107,6 +107,11 @@ public slots:
     void showCallHistory();
     void onAddContactClicked();
     void onAddGroupClicked();
+    // The list page shows the address book as it is now, and so does the
+    // details page while it is on show.
+    void contactListRefresh();
+    // Opens the contact dialog in add mode with the number in its first row.
+    void saveContact(const QString &number);
     void TMP_endPINprogress();
     void onPinListChanged(const QStringList &pins, const QString &pin);
 
@@ -147,6 +152,17 @@ private slots:
     void onLoginSuccessful();
     void onPinSelectClicked();
     void onPINSelected(const QString &pin);
+
+    // Address book. Contacts and groups come by nick and by name, and are
+    // looked up again after every question.
+    void onCallContactRequested(const QString &name, const QString &number);
+    void onSendSMSRequested(const QString &name, const QString &number);
+    void onViewContactDetailsRequested(const QString &nick);
+    void onDetailsBackButtonClicked();
+    void onEditContactRequested(const QString &nick);
+    void onDeleteContactRequested(const QString &nick);
+    void onEditGroupRequested(const QString &groupName);
+    void onDeleteGroupRequested(const QString &groupName, bool moveContacts);
 
     // Calls: incoming, missed and switched calls, hot keys, the slide
     // between views and the live-conversation strip.
@@ -221,6 +237,12 @@ private:
 
 private:
     double credit() const;
+    void connectAddressBookCommands();
+    // Runs the group dialog, in edit mode for the group or else in add mode.
+    void showAddEditGroup(const ContactGroupPtr &group = ContactGroupPtr());
+    // Runs the contact dialog, in edit mode for the nick or else in add mode
+    // with the number in its first row.
+    void showAddEditContact(const QString &number, const QString &nick = QString());
 
     const QScopedPointer<Ui::ContentWidget> m_ui;
     QMovie *m_spinner;

@@ -18,28 +18,16 @@ void seedDemoAccount(WebserviceStandIn &standIn, const QString &user, const QStr
     for (const QString &group : {QStringLiteral("Work"), QStringLiteral("Family"), QStringLiteral("Friends")})
         standIn.addGroup(user, group);
 
-    auto phone = [](const QString &type, const QString &number) {
-        return QJsonObject {
-            {QStringLiteral("class"), QStringLiteral("com.dravomesh.phone.integration.PhoneNumber")},
-            {QStringLiteral("type"), type},
-            {QStringLiteral("number"), number}};
-    };
     standIn.addContact(
         user,
-        QJsonObject {{QStringLiteral("nick"), QStringLiteral("ann")},
-                     {QStringLiteral("groupName"), QStringLiteral("Work")},
-                     {QStringLiteral("firstName"), QStringLiteral("Ann")},
-                     {QStringLiteral("lastName"), QStringLiteral("Lee")},
-                     {QStringLiteral("emails"), QJsonArray {QStringLiteral("ann@example.org")}},
-                     {QStringLiteral("phones"),
-                      QJsonArray {phone(QStringLiteral("CELL"), QStringLiteral("+4915112345678"))}}});
-    standIn.addContact(
-        user,
-        QJsonObject {{QStringLiteral("nick"), QStringLiteral("jose")},
-                     {QStringLiteral("groupName"), QStringLiteral("Friends")},
-                     {QStringLiteral("firstName"), QStringLiteral("José")},
-                     {QStringLiteral("phones"),
-                      QJsonArray {phone(QStringLiteral("HOME"), QStringLiteral("+34911234567"))}}});
+        WebserviceStandIn::contactRecord(QStringLiteral("ann"), QStringLiteral("Work"), QStringLiteral("Ann"),
+                                         QStringLiteral("Lee"),
+                                         {{QStringLiteral("CELL"), QStringLiteral("+4915112345678")}},
+                                         {QStringLiteral("ann@example.org")}));
+    standIn.addContact(user,
+                       WebserviceStandIn::contactRecord(
+                           QStringLiteral("jose"), QStringLiteral("Friends"), QStringLiteral("José"),
+                           QString(), {{QStringLiteral("HOME"), QStringLiteral("+34911234567")}}));
     standIn.addOnlineNumber(user, QStringLiteral("+493012345678"), QDateTime::currentDateTime().addDays(30),
                             QStringLiteral("ACTIVE"));
 }
@@ -65,7 +53,10 @@ int main(int argc, char **argv)
     const QCommandLineOption passwordOption(QStringLiteral("password"),
                                             QStringLiteral("Password of the demo account."),
                                             QStringLiteral("PASS"), QStringLiteral("demo"));
-    parser.addOptions({portOption, userOption, passwordOption});
+    const QCommandLineOption contactsOption(
+        QStringLiteral("contacts"), QStringLiteral("Further contacts of the demo account, in 50 groups."),
+        QStringLiteral("N"), QStringLiteral("0"));
+    parser.addOptions({portOption, userOption, passwordOption, contactsOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -84,6 +75,7 @@ int main(int argc, char **argv)
 
     WebserviceStandIn standIn;
     seedDemoAccount(standIn, user, parser.value(passwordOption));
+    standIn.addSampleBook(user, parser.value(contactsOption).toInt(), 50);
     if (!standIn.listen(port)) {
         err << "Cannot listen on 127.0.0.1:" << port << Qt::endl;
         return 1;

@@ -310,6 +310,51 @@ void WebserviceStandIn::addContact(const QString &username, const QJsonObject &c
     }
 }
 
+QJsonObject WebserviceStandIn::contactRecord(const QString &nick, const QString &group,
+                                             const QString &firstName, const QString &lastName,
+                                             const QList<QPair<QString, QString>> &phones,
+                                             const QStringList &emails, const QString &address)
+{
+    QJsonArray phoneList;
+    for (const auto &phone : phones) {
+        phoneList.append(QJsonObject {{QStringLiteral("class"), className(QStringLiteral("PhoneNumber"))},
+                                      {QStringLiteral("type"), phone.first},
+                                      {QStringLiteral("number"), phone.second}});
+    }
+    return {{QStringLiteral("class"), className(QStringLiteral("Contact"))},
+            {QStringLiteral("nick"), nick},
+            {QStringLiteral("groupName"), group},
+            {QStringLiteral("firstName"), firstName},
+            {QStringLiteral("lastName"), lastName},
+            {QStringLiteral("addressLine1"), address},
+            {QStringLiteral("emails"), QJsonArray::fromStringList(emails)},
+            {QStringLiteral("phones"), phoneList}};
+}
+
+void WebserviceStandIn::addSampleBook(const QString &username, int contacts, int groups)
+{
+    static const char *const firstNames[]
+        = {"Anna", "Zoë", "Łukasz", "Mehmet", "José", "Ingrid", "Chen", "Aoife"};
+    static const char *const lastNames[] = {"Lee", "Novák", "García", "Okafor", "Müller", "Smith", "Tanaka"};
+    static const char *const kinds[] = {"CELL", "HOME", "WORK"};
+    if (contacts <= 0)
+        return;
+    groups = qMax(1, groups);
+    for (int g = 0; g < groups; ++g)
+        addGroup(username, QStringLiteral("Group %1").arg(g + 1, 2, 10, QLatin1Char('0')));
+    for (int i = 0; i < contacts; ++i) {
+        QList<QPair<QString, QString>> phones;
+        for (int p = 0; p <= i % 3; ++p)
+            phones.append({QLatin1String(kinds[p]), QStringLiteral("+4930%1").arg(1000000 + i * 3 + p)});
+        const QString first = QString::fromUtf8(firstNames[i % 8]);
+        addContact(username,
+                   contactRecord(QStringLiteral("c%1").arg(i, 5, 10, QLatin1Char('0')),
+                                 QStringLiteral("Group %1").arg(i % groups + 1, 2, 10, QLatin1Char('0')),
+                                 first, QString::fromUtf8(lastNames[i % 7]), phones,
+                                 {QStringLiteral("contact%1@example.org").arg(i)}));
+    }
+}
+
 QJsonObject WebserviceStandIn::contact(const QString &username, const QString &nick) const
 {
     const AccountData *data = accountData(username);

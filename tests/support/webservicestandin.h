@@ -110,6 +110,15 @@ public:
     QStringList groups(const QString &username) const;
     // Stored under its "nick".
     void addContact(const QString &username, const QJsonObject &contact);
+    // A contact record as the service holds it; phones as (kind, number), the
+    // kind "HOME", "WORK" or "CELL".
+    static QJsonObject contactRecord(const QString &nick, const QString &group, const QString &firstName,
+                                     const QString &lastName,
+                                     const QList<QPair<QString, QString>> &phones = {},
+                                     const QStringList &emails = {}, const QString &address = {});
+    // A large address book: the contacts spread evenly over groups named
+    // "Group 01" and on, each with one to three phones and an e-mail address.
+    void addSampleBook(const QString &username, int contacts, int groups);
     QJsonObject contact(const QString &username, const QString &nick) const;
     QStringList contactNicks(const QString &username) const;
     void addOnlineNumber(const QString &username, const QString &number, const QDateTime &expiration,

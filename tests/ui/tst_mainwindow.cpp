@@ -25,6 +25,7 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 #include <functional>
@@ -221,6 +222,7 @@ private slots:
     void welcomeDialogAfterSignInAndFromTheMenu();
     void incomingCallPopupAnswers_data();
     void incomingCallPopupAnswers();
+    void addressBookThroughTheWindow();
     void addressBookFailuresAreShownOneAtATime();
     void screenshots();
 
@@ -936,6 +938,54 @@ void TestMainWindowCase::incomingCallPopupAnswers()
     QVERIFY(client.rig.phone->calls().isEmpty());
     // The dialog went with the answer.
     QVERIFY(client.window->findChildren<IncomingCallDialog *>().isEmpty());
+}
+
+void TestMainWindowCase::addressBookThroughTheWindow()
+{
+    Client &client = *m_client;
+    client.settings->setCallStartDblClick(true);
+    QSignalSpy books(&client.rig.rest, qOverload<const QList<Contact> &>(&RestManager::requestFinished));
+    QVERIFY(logIn(client));
+    // The book the login fetches is in before it is changed.
+    QTRY_COMPARE_WITH_TIMEOUT(books.size(), 1, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(client.rig.phone->balance().credit() > 0, 5000);
+
+    // Contacts > Add Contact: the user fills the form in and saves.
+    ModalWatcher watcher([](QDialog *dialog) {
+        dialog->findChild<QLineEdit *>(QStringLiteral("firstNameLineEdit"))->setText(QStringLiteral("Zelda"));
+        QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("phoneLineEdit")),
+                         QStringLiteral("+1-555-123-4567"));
+        dialog->findChild<QPushButton *>(QStringLiteral("addSaveContactButton"))->click();
+    });
+    client.action("actionAdd_Contact")->trigger();
+    QCOMPARE(watcher.dialogs, QStringList {QStringLiteral("AddEditContactDialog")});
+    const ContactPtr zelda = client.rig.contacts.contactByPhoneNumber(QStringLiteral("15551234567"));
+    QVERIFY(zelda);
+    QTRY_VERIFY(client.rig.server.contactNicks(PhoneRig::kUser).contains(zelda->nick()));
+
+    // Found by searching the contact list, and called with a double-click.
+    client.action("actionContact_List")->trigger();
+    QTest::keyClicks(client.child<QLineEdit>("searchLineEdit"), QStringLiteral("zel"));
+    auto *tree = client.child<QTreeView>("contactsTreeView");
+    QCOMPARE(tree->model()->rowCount(), 1);
+    const QModelIndex row = tree->model()->index(0, 0, tree->model()->index(0, 0));
+    QCOMPARE(row.data().toString(), QStringLiteral("Zelda "));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(row).center());
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(row).center());
+    QCOMPARE(client.content()->currentView(), ContentWidget::DialPadView);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QString::fromUtf8(control()->last_callee()).contains(QStringLiteral("15551234567")), 5000);
+    client.rig.phone->hangup();
+    QTRY_VERIFY_WITH_TIMEOUT(client.rig.phone->calls().isEmpty(), 5000);
+
+    // Deleted from its context menu, once the user said Ok.
+    client.action("actionContact_List")->trigger();
+    emit tree->customContextMenuRequested(tree->visualRect(row).center());
+    whenAsked(client, [&] { clickButton(client, "queryUserOkButton"); });
+    client.child<QMenu>("contactContextMenu")->actions().last()->trigger(); // "Delete"
+    QVERIFY(!client.rig.contacts.contact(zelda->nick()));
+    QTRY_VERIFY(!client.rig.server.contactNicks(PhoneRig::kUser).contains(zelda->nick()));
+    QCOMPARE(tree->model()->rowCount(), 0);
 }
 
 void TestMainWindowCase::addressBookFailuresAreShownOneAtATime()

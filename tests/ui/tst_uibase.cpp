@@ -7,13 +7,9 @@
 #include "settings/settings.h"
 #include "support/testenvironment.h"
 #include "talk/proxysettings.h"
-#include "ui/addeditcontactdialog.h"
-#include "ui/addeditgroupdialog.h"
 #include "ui/callforwardpage.h"
 #include "ui/callhistoryeventitemdelegate.h"
 #include "ui/callhistorypage.h"
-#include "ui/contactdetailspage.h"
-#include "ui/contactlistpage.h"
 #include "ui/custompushbutton.h"
 #include "ui/dialogbase.h"
 #include "ui/dialpadpage.h"
@@ -1003,15 +999,6 @@ void TestUiBase::laterPagesAndDialogsStandIn()
     model.clear();
     QCOMPARE(reset.count(), 1);
     QCOMPARE(model.rowCount(), 0);
-
-    AddEditContactDialog contact;
-    contact.setAddContact({});
-    QCOMPARE(contact.windowTitle(), QStringLiteral("Add new contact"));
-    contact.setEditContact(QStringLiteral("ann"));
-    QCOMPARE(contact.windowTitle(), QStringLiteral("Edit contact"));
-    AddEditGroupDialog group;
-    group.setAddGroup();
-    QCOMPARE(group.windowTitle(), QStringLiteral("Add new group"));
 
     SMSPage sms;
     sms.setCountryIndex(7);

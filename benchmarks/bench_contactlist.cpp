@@ -1,0 +1,178 @@
+// The address book on screen with a big book, 10,000 contacts in 50 groups:
+// showing a new group list on the list page (both models reset and the shown
+// view's first layout and paint), one search keystroke on each view's proxy
+// and on the whole page, and opening the group dialog with every contact.
+//
+// Run a Release or RelWithDebInfo build, e.g.
+//   QT_QPA_PLATFORM=offscreen build/benchmarks/bench_contactlist
+#include "contactsmodels.h"
+#include "support/testenvironment.h"
+#include "support/webservicestandin.h"
+#include "ui/addeditgroupdialog.h"
+#include "ui/contactlistpage.h"
+#include "ui/contactmanager.h"
+
+#include <QAbstractItemView>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+const int ContactCount = 10000;
+const int GroupCount = 50;
+
+} // namespace
+
+class BenchContactList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void setGroupsAndFirstLayout_data();
+    void setGroupsAndFirstLayout();
+    void searchKeystroke_data();
+    void searchKeystroke();
+    void openGroupDialog();
+
+private:
+    // The median of the samples is held to the limit; the slowest is shown,
+    // though a busy machine can make any one of them slow.
+    void report(const char *what, QList<qint64> samplesNs, double limitMs);
+
+    ContactManager m_book;
+};
+
+void BenchContactList::initTestCase()
+{
+    WebserviceStandIn records;
+    records.addAccount(QStringLiteral("bench"), QStringLiteral("bench"));
+    records.addSampleBook(QStringLiteral("bench"), ContactCount, GroupCount);
+    QList<Group> groups;
+    for (const QString &name : records.groups(QStringLiteral("bench")))
+        groups << Group(name);
+    QList<Contact> contacts;
+    for (const QString &nick : records.contactNicks(QStringLiteral("bench")))
+        contacts << Contact(records.contact(QStringLiteral("bench"), nick).toVariantMap());
+    m_book.setGroups(groups);
+    m_book.setContacts(contacts);
+    QCOMPARE(m_book.contacts().size(), ContactCount);
+}
+
+void BenchContactList::report(const char *what, QList<qint64> samplesNs, double limitMs)
+{
+    std::sort(samplesNs.begin(), samplesNs.end());
+    const double medianMs = samplesNs.at(samplesNs.size() / 2) / 1e6;
+    qInfo("%s: median %.2f ms, slowest %.2f ms of %d (limit %.0f ms)", what, medianMs, samplesNs.last() / 1e6,
+          int(samplesNs.size()), limitMs);
+#ifdef QT_NO_DEBUG
+    QVERIFY2(medianMs < limitMs, what);
+#endif
+}
+
+void BenchContactList::setGroupsAndFirstLayout_data()
+{
+    QTest::addColumn<bool>("tree");
+    QTest::newRow("flat list") << false;
+    QTest::newRow("tree") << true;
+}
+
+void BenchContactList::setGroupsAndFirstLayout()
+{
+    QFETCH(bool, tree);
+    ContactListPage page;
+    page.setGroupsShown(tree);
+    page.resize(313, 330);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    const QList<ContactGroupPtr> groups = m_book.groups();
+    QElapsedTimer timer;
+    QList<qint64> samples;
+    QBENCHMARK
+    {
+        timer.start();
+        page.setContactGroups(groups);
+        // The first layout and paint of the view on show.
+        page.grab();
+        samples << timer.nsecsElapsed();
+    }
+    report(tree ? "tree: setContactGroups and first layout" : "list: setContactGroups and first layout",
+           samples, 100);
+}
+
+void BenchContactList::searchKeystroke_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::newRow("flat list proxy") << "contactsListView";
+    QTest::newRow("tree proxy") << "contactsTreeView";
+    QTest::newRow("whole page, tree shown") << "";
+}
+
+void BenchContactList::searchKeystroke()
+{
+    QFETCH(QString, view);
+    ContactListPage page;
+    page.resize(313, 330);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.setContactGroups(m_book.groups());
+    auto *search = page.findChild<QLineEdit *>(QStringLiteral("searchLineEdit"));
+    const bool tree = view == QLatin1String("contactsTreeView");
+    auto *proxy = view.isEmpty()
+        ? nullptr
+        : qobject_cast<ContactsSortFilterProxyModel *>(page.findChild<QAbstractItemView *>(view)->model());
+
+    // A user typing a name and erasing it again, one key at a time.
+    const QStringList keystrokes {"A", "An", "Ann", "Anna", "Ann", "An", "A", ""};
+    QElapsedTimer timer;
+    QList<qint64> samples;
+    int shown = 0;
+    QBENCHMARK
+    {
+        for (const QString &text : keystrokes) {
+            timer.start();
+            if (proxy) {
+                proxy->setSearchText(text);
+                // Every row filtered, as a view showing them all needs.
+                shown = proxy->rowCount();
+                for (int row = 0; tree && row < shown; ++row)
+                    proxy->rowCount(proxy->index(row, 0));
+            } else {
+                search->setText(text);
+                page.grab();
+            }
+            samples << timer.nsecsElapsed();
+        }
+    }
+    Q_UNUSED(shown);
+    report(
+        qPrintable(QStringLiteral("%1: one keystroke").arg(view.isEmpty() ? QStringLiteral("page") : view)),
+        samples, view.isEmpty() ? 16 : 5);
+}
+
+void BenchContactList::openGroupDialog()
+{
+    QElapsedTimer timer;
+    QList<qint64> samples;
+    QBENCHMARK
+    {
+        timer.start();
+        AddEditGroupDialog dialog;
+        dialog.setContactManager(&m_book);
+        dialog.setEditGroup(m_book.group(QStringLiteral("Group 07")));
+        dialog.show();
+        dialog.findChild<QPushButton *>(QStringLiteral("expandCollapseButton"))->click();
+        dialog.grab();
+        samples << timer.nsecsElapsed();
+        QCOMPARE(dialog.findChild<QListWidget *>()->count(), ContactCount);
+    }
+    report("group dialog with every contact: open", samples, 200);
+}
+
+LINKORA_TEST_MAIN(BenchContactList)
+#include "bench_contactlist.moc"
