@@ -73,6 +73,9 @@ void ProxySettingsDialog::onOkClicked()
 
     bool portRead = false;
     const int port = m_ui->portLineEdit->text().toInt(&portRead, 10);
+    // The field lets a number past the last port stand while it is typed;
+    // kept, it would reach the connection cut to 16 bits, another port.
+    portRead = portRead && port >= 0 && port <= 65535;
     m_settings.setPort(portRead ? port : 0);
     if (!portRead)
         warn(tr("The port number is invalid."));
