@@ -28,6 +28,9 @@ void whenModal(std::function<void(Dialog *)> action)
             return;
         timer->stop();
         timer->deleteLater();
+        // The keys typed next go to the dialog's window.
+        if (!QTest::qWaitForWindowActive(dialog))
+            qWarning("the modal dialog is not the active window");
         action(dialog);
     });
     timer->start();
