@@ -267,6 +267,8 @@ void TestProxySettingsDialog::screenshot()
     QVERIFY(m_dialog->findChild<QLabel *>(QStringLiteral("messageLabel"))
                 ->text()
                 .startsWith(QLatin1String("Linkora had a problem using your System Proxy")));
+    for (const char *name : {"usernameLabel", "passwordLabel"})
+        QVERIFY2(m_dialog->findChild<QLabel *>(QLatin1String(name))->isEnabled(), name);
     QVERIFY(m_dialog->grab().save(UiLook::screenshotPath(QStringLiteral("proxysettings.png"))));
 }
 
