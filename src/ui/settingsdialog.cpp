@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
