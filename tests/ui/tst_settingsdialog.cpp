@@ -132,7 +132,6 @@ private slots:
     void opensWithTheStoredValues_data();
     void opensWithTheStoredValues();
     void saveWritesEverythingToTheFile();
-    void saveWithoutChangesWritesNothing();
     void resetChangesTheFormOnly();
     void clashingHotKeysAreRefused_data();
     void clashingHotKeysAreRefused();
@@ -145,7 +144,6 @@ private slots:
     void customProxyThroughItsDialog_data();
     void customProxyThroughItsDialog();
     void closeToTrayWithoutATray();
-    void tabButtonsShowTheirPages();
     void screenshots();
 
 private:
@@ -377,27 +375,6 @@ void TestSettingsDialog::saveWritesEverythingToTheFile()
     QCOMPARE(fresh.audioOutputDevice().name(), QStringLiteral("USB Headset"));
     // Starting with the session is off for the desktop too.
     QVERIFY(!autostartEntryExists());
-}
-
-void TestSettingsDialog::saveWithoutChangesWritesNothing()
-{
-    m_settings->setAudioInputDevice(
-        Device(QStringLiteral("mic-builtin"), QStringLiteral("Built-in Microphone")));
-    m_settings->setAudioOutputDevice(
-        Device(QStringLiteral("spk-builtin"), QStringLiteral("Built-in Speakers")));
-    QSignalSpy trayChanged(m_settings.get(), &Settings::minimizeToTrayOnCloseChanged);
-    QSignalSpy doubleClickChanged(m_settings.get(), &Settings::callStartDblClickChanged);
-    QSignalSpy answerChanged(m_settings.get(), &Settings::autoAnswerCallsChanged);
-    QSignalSpy inputChanged(m_settings.get(), &Settings::audioInputDeviceChanged);
-    QSignalSpy outputChanged(m_settings.get(), &Settings::audioOutputDeviceChanged);
-    const QString before = storedState(*m_settings);
-
-    QVERIFY(openDialog());
-    QTest::mouseClick(child<QPushButton>("saveButton"), Qt::LeftButton);
-    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
-    QCOMPARE(trayChanged.count() + doubleClickChanged.count() + answerChanged.count(), 0);
-    QCOMPARE(inputChanged.count() + outputChanged.count(), 0);
-    QCOMPARE(storedState(reopenSettings()), before);
 }
 
 void TestSettingsDialog::resetChangesTheFormOnly()
@@ -739,28 +716,6 @@ void TestSettingsDialog::closeToTrayWithoutATray()
     QVERIFY(box->isChecked());
     QTest::mouseClick(child<QPushButton>("saveButton"), Qt::LeftButton);
     QVERIFY(reopenSettings().minimizeToTrayOnClose(false));
-}
-
-void TestSettingsDialog::tabButtonsShowTheirPages()
-{
-    QVERIFY(openDialog());
-    auto *stack = child<QStackedWidget>("stackedWidget");
-    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("generalSettingsPage"));
-    QVERIFY(child<QPushButton>("generalSettingsButton")->isChecked());
-    const QList<QPair<const char *, QString>> tabs = {{"audioSettingsButton", "audioSettingsPage"},
-                                                      {"hotKeysButton", "hotKeysPage"},
-                                                      {"generalSettingsButton", "generalSettingsPage"}};
-    for (const auto &tab : tabs) {
-        auto *button = child<QPushButton>(tab.first);
-        QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(stack->currentWidget()->objectName(), tab.second);
-        QVERIFY(button->isChecked());
-        // Only one tab is lit.
-        int lit = 0;
-        for (const char *name : {"generalSettingsButton", "audioSettingsButton", "hotKeysButton"})
-            lit += child<QPushButton>(name)->isChecked() ? 1 : 0;
-        QCOMPARE(lit, 1);
-    }
 }
 
 void TestSettingsDialog::screenshots()
