@@ -9,6 +9,7 @@
 #include "rest/group.h"
 #include "settings/homeurls.h"
 #include "settings/settings.h"
+#include "talk/mediaengine.h"
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
 #include "ui/contentwidget.h"
@@ -487,9 +488,28 @@ void MainWindow::onCheckForUpdatesTriggered()
 
 void MainWindow::onSettingsActionTriggered()
 {
+    const bool customProxy = m_settings && m_settings->customProxy(false);
+    const talk::ProxySettings proxy = m_settings ? m_settings->proxySettings() : talk::ProxySettings();
+
     SettingsDialog dialog(m_talk, m_settings);
-    dialog.exec();
+    dialog.setSystemTrayAvailable(isSystemTrayAvailable());
+    const bool saved = dialog.exec() == QDialog::Accepted;
     m_ui->contentWidget->configureHotKeys();
+    if (!m_settings || !m_talk)
+        return;
+
+    // The custom proxy is stored as soon as its own dialog confirms it, so
+    // the connection follows it however the preferences were closed.
+    const bool nowCustom = m_settings->customProxy(false);
+    if (nowCustom && (!customProxy || !(m_settings->proxySettings() == proxy))) {
+        m_talk->setProxySettings(m_settings->proxySettings());
+    } else if (!nowCustom && customProxy) {
+        m_talk->setProxySettings(talk::ProxySettings());
+    }
+    // The devices saved are the ones the engine plays through.
+    talk::MediaEngine *engine = m_talk->mediaEngine();
+    if (saved && engine && engine->isInitialized())
+        engine->pickDefaultDevices(false);
 }
 
 void MainWindow::onImportContactsActionTriggered()

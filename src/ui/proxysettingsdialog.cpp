@@ -1,13 +1,14 @@
 #include "ui/proxysettingsdialog.h"
 #include "ui_proxysettingsdialog.h"
 
+#include "ui/messageprompt.h"
+
 #include <QIntValidator>
-#include <QMessageBox>
 
 namespace {
 
-const QLatin1String kHttpsItem("HTTPS");
-const QLatin1String kSocksItem("SOCKS");
+// The rows of the proxy type list.
+enum TypeItem { HttpsItem = 0, SocksItem = 1 };
 
 } // namespace
 
@@ -16,6 +17,9 @@ ProxySettingsDialog::ProxySettingsDialog(QWidget *parent)
     , m_ui(new Ui::ProxySettingsDialog)
 {
     m_ui->setupUi(this);
+    // The caller's text, never markup.
+    m_ui->messageLabel->setTextFormat(Qt::PlainText);
+    m_ui->passwordLineEdit->setEchoMode(QLineEdit::Password);
     connect(m_ui->authCheckBox, &QCheckBox::toggled, this, &ProxySettingsDialog::onAuthRequiredChecked);
     connect(m_ui->okButton, &QPushButton::clicked, this, &ProxySettingsDialog::onOkClicked);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &ProxySettingsDialog::reject);
@@ -43,8 +47,11 @@ void ProxySettingsDialog::setProxySettings(talk::ProxySettings settings)
     m_ui->proxyTypeComboBox->setCurrentIndex(listed ? mode - 1 : -1);
     m_ui->authCheckBox->setChecked(m_settings.authEnabled());
 
-    m_ui->usernameLineEdit->setText(settings.username());
-    m_ui->passwordLineEdit->setText(settings.password());
+    // Credentials only where they are asked for: not into fields that are
+    // switched off, where nobody expects a password to sit.
+    const bool credentials = settings.authEnabled();
+    m_ui->usernameLineEdit->setText(credentials ? settings.username() : QString());
+    m_ui->passwordLineEdit->setText(credentials ? settings.password() : QString());
 }
 
 talk::ProxySettings ProxySettingsDialog::proxySettings()
@@ -66,17 +73,25 @@ void ProxySettingsDialog::onOkClicked()
 
     bool portRead = false;
     const int port = m_ui->portLineEdit->text().toInt(&portRead, 10);
+    // The field lets a number past the last port stand while it is typed;
+    // kept, it would reach the connection cut to 16 bits, another port.
+    portRead = portRead && port >= 0 && port <= 65535;
     m_settings.setPort(portRead ? port : 0);
     if (!portRead)
-        QMessageBox::warning(this, tr("Proxy Settings Invalid"), tr("The port number is invalid."));
+        warn(tr("The port number is invalid."));
 
-    const QString type = m_ui->proxyTypeComboBox->currentText();
-    if (type == kHttpsItem)
+    // By row rather than by the shown text, which a translation may change.
+    switch (m_ui->proxyTypeComboBox->currentIndex()) {
+    case HttpsItem:
         m_settings.setMode(talk::ProxySettings::Http);
-    else if (type == kSocksItem)
+        break;
+    case SocksItem:
         m_settings.setMode(talk::ProxySettings::Socks5);
-    else
+        break;
+    default:
         m_settings.setMode(talk::ProxySettings::NoProxy);
+        break;
+    }
 
     const bool auth = m_ui->authCheckBox->isChecked();
     m_settings.setAuthEnabled(auth);
@@ -86,11 +101,15 @@ void ProxySettingsDialog::onOkClicked()
     }
 
     if (!m_settings.isValid()) {
-        QMessageBox::warning(this, tr("Proxy Settings Invalid"),
-                             tr("The proxy settings you entered are not valid.\nPlease check them and try "
-                                "again"));
+        warn(tr("The proxy settings you entered are not valid.\nPlease check them and try again"));
         return;
     }
     if (portRead)
         accept();
+}
+
+void ProxySettingsDialog::warn(const QString &text)
+{
+    MessagePrompt::show({this, QMessageBox::Warning, tr("Proxy Settings Invalid"), text, QMessageBox::Ok,
+                         QMessageBox::NoButton});
 }

@@ -12,7 +12,8 @@ class ProxySettingsDialog;
 
 // The manual proxy form. It edits one ProxySettings value and hands it back;
 // it stores nothing itself. exec() is Accepted only when OK was pressed with
-// valid settings.
+// valid settings. The settings dialog, the main window after a failed login
+// and the updater dialog open it.
 class ProxySettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -26,7 +27,8 @@ public slots:
     // The explanation above the form.
     void setMessage(const QString &message);
     // Prefills the form. Only valid settings replace the value held; the user
-    // name and password fields show those given either way.
+    // name and password fields show those given, valid or not, whenever they
+    // ask for authentication.
     void setProxySettings(talk::ProxySettings settings);
     talk::ProxySettings proxySettings();
 
@@ -35,6 +37,9 @@ private slots:
     void onOkClicked();
 
 private:
+    // A box over the dialog with one OK button.
+    void warn(const QString &text);
+
     const QScopedPointer<Ui::ProxySettingsDialog> m_ui;
     talk::ProxySettings m_settings;
 };

@@ -1,0 +1,68 @@
+#ifndef SETTINGSDIALOGHELPERS_H
+#define SETTINGSDIALOGHELPERS_H
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QPointer>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace SettingsTesting {
+
+// Acts on the next modal dialog of the class once it is up, from inside its
+// event loop; the action must end it.
+template<typename Dialog>
+void whenModal(std::function<void(Dialog *)> action)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        // The keys typed next go to the dialog's window.
+        if (!QTest::qWaitForWindowActive(dialog))
+            qWarning("the modal dialog is not the active window");
+        action(dialog);
+    });
+    timer->start();
+}
+
+// A click on the box's square, where a person aims.
+inline void clickCheckBox(QCheckBox *box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const QRect square = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, square.center());
+}
+
+// Steps the closed list to the row with the arrow keys.
+inline void chooseWithKeys(QComboBox *combo, int row)
+{
+    combo->setFocus(Qt::TabFocusReason);
+    while (combo->currentIndex() < row)
+        QTest::keyClick(combo, Qt::Key_Down);
+    while (combo->currentIndex() > row)
+        QTest::keyClick(combo, Qt::Key_Up);
+}
+
+inline QStringList itemsOf(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+} // namespace SettingsTesting
+
+#endif // SETTINGSDIALOGHELPERS_H

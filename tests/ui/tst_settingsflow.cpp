@@ -1,0 +1,297 @@
+#include "history/history.h"
+#include "keyboardhelpers.h"
+#include "phone/phonerig.h"
+#include "settings/homeurls.h"
+#include "settings/settings.h"
+#include "settings/webserviceurls.h"
+#include "settingsdialoghelpers.h"
+#include "support/forwardingproxy.h"
+#include "support/testenvironment.h"
+#include "ui/contentwidget.h"
+#include "ui/dialpadpage.h"
+#include "ui/mainwindow.h"
+#include "ui/proxysettingsdialog.h"
+#include "ui/settingsdialog.h"
+#include "ui/shortcutbutton.h"
+#include "uitesthelpers.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QNetworkProxy>
+#include <QNetworkProxyFactory>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using KeyboardTesting::Fingers;
+using namespace SettingsTesting;
+
+namespace {
+
+const PlixStandinControl *control()
+{
+    return TalkTesting::control();
+}
+
+// The window on a desktop without a tray, whose quitting ends no event loop.
+class TrayLessWindow : public MainWindow
+{
+protected:
+    void quitApplication() override { }
+    bool isSystemTrayAvailable() const override { return false; }
+};
+
+// One run of the program: its services against the stand-ins, its database
+// file, and the window wired the way the application object wires it.
+struct Client
+{
+    explicit Client(const QString &databaseFile)
+        : store(databaseFile)
+    {
+        store.loadDatabases();
+        settings = std::make_unique<Settings>(&store);
+        settings->setTalk(rig.talk.get());
+        rig.phone->setSettings(settings.get());
+        settings->setShowWelcome(false);
+        window = std::make_unique<TrayLessWindow>();
+        window->setSettings(settings.get());
+        window->setPhone(rig.phone.get());
+        window->setUrls(&urls);
+        window->setRestManager(&rig.rest);
+        window->setContactManager(&rig.contacts);
+        window->setHistory(&history);
+        window->setTalk(rig.talk.get());
+    }
+    ~Client()
+    {
+        window.reset();
+        settings.reset();
+        store.closeDatabases();
+    }
+    Q_DISABLE_COPY(Client)
+
+    template<typename T>
+    T *child(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+
+    PhoneRig rig;
+    CaseStore store;
+    std::unique_ptr<Settings> settings;
+    History history;
+    HomeUrls urls;
+    std::unique_ptr<TrayLessWindow> window;
+};
+
+template<typename T>
+T *childOf(QWidget *parent, const char *name)
+{
+    return parent->findChild<T *>(QLatin1String(name));
+}
+
+void clickChild(QWidget *parent, const char *name)
+{
+    QTest::mouseClick(childOf<QPushButton>(parent, name), Qt::LeftButton);
+}
+
+// Clicks the hot-key button and types the combination.
+void captureKeys(SettingsDialog *dialog, const char *button, const QString &combination)
+{
+    auto *shortcut = childOf<ShortcutButton>(dialog, button);
+    QTest::mouseClick(shortcut->findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);
+    Fingers().type(combination);
+}
+
+} // namespace
+
+class TestSettingsFlow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void hotKeyAndSpeakersChangedFromTheMenu();
+    void customProxyCarriesTheNextRequest();
+
+private:
+    bool logIn();
+    // Opens the menu of the menu bar and clicks the entry, as a person does.
+    void chooseFromMenu(const char *menu, const char *action);
+
+    int m_run = 0;
+    std::unique_ptr<UiTesting::PromptRecorder> m_prompts;
+    std::unique_ptr<UiTesting::ConnectivityProbe> m_network;
+    std::unique_ptr<Client> m_client;
+};
+
+void TestSettingsFlow::initTestCase()
+{
+    QVERIFY2(control(), "the stand-in talk library cannot be loaded");
+    QCoreApplication::setApplicationName(QStringLiteral("Halvetta Linkora"));
+}
+
+void TestSettingsFlow::init()
+{
+    TalkTesting::useStandIn();
+    control()->reset();
+    m_prompts = std::make_unique<UiTesting::PromptRecorder>();
+    m_network = std::make_unique<UiTesting::ConnectivityProbe>(true);
+    m_client = std::make_unique<Client>(QStringLiteral("flow%1.px").arg(++m_run));
+    m_client->window->showLogIn();
+    QVERIFY(QTest::qWaitForWindowActive(m_client->window.get()));
+}
+
+void TestSettingsFlow::cleanup()
+{
+    m_client.reset();
+    m_network.reset();
+    m_prompts.reset();
+    QNetworkProxyFactory::setUseSystemConfiguration(false);
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+}
+
+bool TestSettingsFlow::logIn()
+{
+    Client &client = *m_client;
+    auto *name = client.child<QComboBox>("loginCombo");
+    auto *password = client.child<QLineEdit>("passwordLineEdit");
+    QTest::keyClicks(name->lineEdit(), PhoneRig::kUser);
+    QTest::keyClicks(password, PhoneRig::kPassword);
+    QTest::keyClick(password, Qt::Key_Return);
+    return QTest::qWaitFor(
+        [&] { return client.window->contentWidget()->currentView() == ContentWidget::DialPadView; }, 5000);
+}
+
+void TestSettingsFlow::chooseFromMenu(const char *menu, const char *action)
+{
+    auto *bar = m_client->child<QMenuBar>("menuBar");
+    auto *popup = m_client->child<QMenu>(menu);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(popup->menuAction()).center());
+    QVERIFY(QTest::qWaitForWindowExposed(popup));
+    QAction *entry = m_client->child<QAction>(action);
+    QVERIFY(entry->isEnabled());
+    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(entry).center());
+}
+
+void TestSettingsFlow::hotKeyAndSpeakersChangedFromTheMenu()
+{
+    Client &client = *m_client;
+    QVERIFY(logIn());
+    QTRY_VERIFY(client.rig.phone->balance().credit() > 0);
+    control()->set_call_outcome(PLIX_STANDIN_RING);
+
+    bool trayChoiceOffered = true;
+    bool ran = false;
+    whenModal<SettingsDialog>([&](SettingsDialog *dialog) {
+        ran = true;
+        trayChoiceOffered = childOf<QCheckBox>(dialog, "minimizeToTrayOnCloseCheckBox")->isEnabled();
+        clickChild(dialog, "hotKeysButton");
+        captureKeys(dialog, "callHotKeyShortcutButton", QStringLiteral("Ctrl+P"));
+        // Refused: the groups key has it. The speaker key must keep working.
+        captureKeys(dialog, "increaseSpeakerVolHotKeyShortcutButton", QStringLiteral("Ctrl+H"));
+        clickChild(dialog, "audioSettingsButton");
+        chooseWithKeys(childOf<QComboBox>(dialog, "speakersComboBox"), 1);
+        clickChild(dialog, "saveButton");
+    });
+    chooseFromMenu("menuPhone", "actionSettings");
+    QVERIFY(ran);
+    QVERIFY(!trayChoiceOffered);
+    QCOMPARE(m_prompts->texts(), QStringList {QStringLiteral("Selected key is not available!")});
+
+    // What Save wrote.
+    QCOMPARE(client.settings->placeCallHotkey(), QStringLiteral("Ctrl+P"));
+    QCOMPARE(client.settings->increaseSpeakerVolHotkey(), QStringLiteral("Ctrl+Right"));
+    QCOMPARE(client.settings->audioOutputDevice().id(), QStringLiteral("spk-usb-1"));
+    QCOMPARE(QString::fromUtf8(control()->current_device(plix::MEDIA_DEVICE_OUTPUT)),
+             QStringLiteral("spk-usb-1"));
+
+    // The new key places the call from the dial pad. The offscreen desktop
+    // hands the focus back to the window as a window manager would.
+    client.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(client.window.get()));
+    auto *dialPad = client.child<DialPadPage>("dialPadPage");
+    dialPad->setNumber(QStringLiteral("4912345"));
+    QSignalSpy connecting(client.rig.phone.get(), &Phone::connecting);
+    QVERIFY(Fingers().type(QStringLiteral("Ctrl+P")));
+    QVERIFY(connecting.wait(2000));
+    QCOMPARE(QString::fromUtf8(control()->last_callee()).section(QLatin1Char('@'), 0, 0),
+             QStringLiteral("+4912345"));
+
+    // The speaker key refused a change, and still raises the volume.
+    QSignalSpy speakerLevel(dialPad, &DialPadPage::speakerVolumeChanged);
+    QVERIFY(Fingers().type(QStringLiteral("Ctrl+Right")));
+    QVERIFY(!speakerLevel.isEmpty());
+    // One step up from the level a new user starts with.
+    QVERIFY(speakerLevel.last().first().toInt() > 25);
+}
+
+void TestSettingsFlow::customProxyCarriesTheNextRequest()
+{
+    Client &client = *m_client;
+    ForwardingProxy proxy(client.rig.server.port());
+    QVERIFY(proxy.isListening());
+    QVERIFY(logIn());
+
+    bool ran = false;
+    whenModal<SettingsDialog>([&](SettingsDialog *dialog) {
+        ran = true;
+        whenModal<ProxySettingsDialog>([&](ProxySettingsDialog *proxyDialog) {
+            QTest::keyClicks(childOf<QLineEdit>(proxyDialog, "hostnameLineEdit"),
+                             QStringLiteral("127.0.0.1"));
+            auto *port = childOf<QLineEdit>(proxyDialog, "portLineEdit");
+            port->selectAll();
+            QTest::keyClicks(port, QString::number(proxy.serverPort()));
+            childOf<QComboBox>(proxyDialog, "proxyTypeComboBox")->setCurrentIndex(0);
+            clickChild(proxyDialog, "okButton");
+        });
+        clickCheckBox(childOf<QCheckBox>(dialog, "customInternetProxyCheckBox"));
+        clickChild(dialog, "saveButton");
+    });
+    chooseFromMenu("menuPhone", "actionSettings");
+    QVERIFY(ran);
+    QVERIFY(m_prompts->requests.isEmpty());
+    QVERIFY(client.settings->customProxy(false));
+    QCOMPARE(control()->proxy_mode(), int(talk::ProxySettings::Http));
+    QCOMPARE(QString::fromUtf8(control()->proxy_host()), QStringLiteral("127.0.0.1"));
+    QVERIFY(proxy.requestLines().isEmpty());
+
+    // The next request to the service goes through the proxy.
+    QUrl remote = client.rig.server.baseUrl();
+    remote.setHost(QStringLiteral("webservice.invalid"));
+    const WebserviceUrls remoteUrls(remote);
+    client.rig.rest.setUrls(&remoteUrls);
+    client.rig.server.setBalance(PhoneRig::kUser, 42.0, QStringLiteral("USD"), QStringLiteral("$"));
+    client.rig.phone->requestBalanceUpdate(false);
+    const bool arrived = QTest::qWaitFor([&] { return client.rig.phone->balance().credit() == 42.0; }, 5000);
+    client.rig.rest.setUrls(client.rig.urls.get());
+    QVERIFY(arrived);
+    QVERIFY(!proxy.requestLines().isEmpty());
+    QVERIFY2(proxy.requestLines().first().startsWith("GET http://webservice.invalid:"),
+             proxy.requestLines().first().constData());
+
+    // Unticked again: the connection goes back to the system's proxy.
+    whenModal<SettingsDialog>([&](SettingsDialog *dialog) {
+        clickCheckBox(childOf<QCheckBox>(dialog, "customInternetProxyCheckBox"));
+        clickChild(dialog, "closeButton");
+    });
+    chooseFromMenu("menuPhone", "actionSettings");
+    QVERIFY(!client.settings->customProxy(true));
+    QCOMPARE(control()->proxy_mode(), int(talk::ProxySettings::SystemDefault));
+}
+
+LINKORA_TEST_MAIN(TestSettingsFlow)
+
+#include "tst_settingsflow.moc"
