@@ -185,6 +185,7 @@ constexpr int kMaxModules = 512;
 constexpr uint64_t kCrashedStackBytes = 256 * 1024;
 constexpr uint64_t kOtherStackBytes = 64 * 1024;
 constexpr uint64_t kRedZone = 128;
+constexpr uint64_t kOverflowReach = 64 * 1024;
 
 struct Mapping
 {
@@ -406,8 +407,13 @@ void chooseStack(ThreadState *thread, uint64_t limit)
     thread->stackSize = 0;
     const uint64_t sp = thread->context.rsp;
     const Mapping *m = mappingAt(sp);
-    if (!m || !m->readable)
-        m = mappingAt(sp + kRedZone);
+    if (!m) {
+        // A stack overflow leaves the pointer just below the stack's mapping.
+        for (int i = 0; i < g_mappingCount && !m; ++i) {
+            if (g_mappings[i].start > sp && g_mappings[i].start - sp <= kOverflowReach)
+                m = &g_mappings[i];
+        }
+    }
     if (!m || !m->readable)
         return;
     uint64_t start = sp > kRedZone ? sp - kRedZone : 0;

@@ -93,7 +93,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     CrashReporter::setCollectorUrl(QUrl(QString::fromUtf8(argv[2]), QUrl::StrictMode));
     CrashReporter reporter(nullptr, &app);
-    if (argc >= 4)
+    if (argc >= 4 && argv[3][0] != '\0')
         CrashReporter::setReportUserName(QString::fromUtf8(argv[3]));
     startIdleThreads(2);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
