@@ -7,10 +7,12 @@
 #include "talk/plixtalk.h"
 #include "util/trace.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QProcess>
 #include <QStandardPaths>
 
 #include <atomic>
@@ -36,6 +38,8 @@ constexpr int kStartupTimeLimit = 19;
 constexpr int kBuildIdLimit = 15;
 constexpr size_t kUserNameBytes = kUserNameLimit * 3 + 1;
 constexpr size_t kCollectorBytes = 2048;
+// A dump this old has no upload of its own running any more.
+constexpr qint64 kLeftoverAgeSecs = 10 * 60;
 
 int s_instanceCount = 0;
 
@@ -199,10 +203,31 @@ void CrashReporter::setup(Phone *phone)
     CrashUpload::pruneDumps(folder);
 
     initExceptionHandler();
+    sendLeftoverDumps(folder);
 
     if (phone) {
         connect(phone, &Phone::loginSuccessful, this, &CrashReporter::onLoginCompleted);
         connect(phone, &Phone::logoutSuccessful, this, &CrashReporter::onLoggedOut);
+    }
+}
+
+// Reports that could not be sent after their crash (no network, a failing
+// collector) are tried again by a start of the program, each in its own
+// upload process, until they go or grow too old.
+void CrashReporter::sendLeftoverDumps(const QString &folder)
+{
+    if (collectorUrl().isEmpty())
+        return;
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-kLeftoverAgeSecs);
+    const QFileInfoList dumps
+        = QDir(folder).entryInfoList({QStringLiteral("*.dmp")}, QDir::Files, QDir::Time);
+    for (const QFileInfo &dump : dumps) {
+        if (dump.lastModified().toUTC() > before
+            || !QFile::exists(CrashUpload::reportFileOf(dump.filePath())))
+            continue;
+        TRACE << "Sending the report of an earlier crash" << dump.fileName();
+        QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                {QLatin1String(CrashUpload::kArgument), dump.absoluteFilePath()});
     }
 }
 

@@ -53,6 +53,7 @@ private:
 
     void setup(Phone *phone);
     void initExceptionHandler();
+    void sendLeftoverDumps(const QString &folder);
     static bool filterCallback(void *context, const CrashHandler::CrashInfo *info);
     static bool minidumpCallback(const char *dumpFolder, const char *dumpId, void *context,
                                  const CrashHandler::CrashInfo *info, bool succeeded);

@@ -119,13 +119,23 @@ private slots:
     void crashIsReported();
     void reportKeptUntilAccepted_data();
     void reportKeptUntilAccepted();
+    void earlierReportSentAtNextStart();
+    void uploadModeSendsOwnDumpsOnly_data();
+    void uploadModeSendsOwnDumpsOnly();
 
 private:
+    // A fresh home for the program, with its three logs.
+    void prepareHome(const QString &name);
+    // Runs the program there; false when it did not end as told.
+    bool run(const QStringList &arguments, QProcess::ExitStatus status, int code);
     // Runs the crashing program in a fresh home; false when it did not die by signalNumber.
     bool crash(const QString &kind, int signalNumber, const QUrl &collector, const QString &userName);
+    // A dump with its report file, as a crash leaves them.
+    QString placeDump(const QString &folder, const QUrl &collector, int ageMinutes);
 
     QString m_home;
     QString m_dataDir;
+    QProcessEnvironment m_environment;
 };
 
 void TestCrashDump::initTestCase()
@@ -135,36 +145,48 @@ void TestCrashDump::initTestCase()
              "lldb is missing: scripts/install-deps.sh installs it");
 }
 
-bool TestCrashDump::crash(const QString &kind, int signalNumber, const QUrl &collector,
-                          const QString &userName)
+void TestCrashDump::prepareHome(const QString &name)
 {
-    m_home = TestEnvironment::freshDirectory(kind);
-    QProcessEnvironment environment = TestEnvironment::programEnvironment(m_home);
-    for (const char *name :
+    m_home = TestEnvironment::freshDirectory(name);
+    m_environment = TestEnvironment::programEnvironment(m_home);
+    for (const char *variable :
          {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-        environment.remove(QLatin1String(name));
-    environment.insert(QStringLiteral("ASAN_OPTIONS"), QLatin1String(kSanitizerOptions));
-    m_dataDir = environment.value(QStringLiteral("XDG_DATA_HOME")) + QLatin1Char('/')
+        m_environment.remove(QLatin1String(variable));
+    m_environment.insert(QStringLiteral("ASAN_OPTIONS"), QLatin1String(kSanitizerOptions));
+    m_dataDir = m_environment.value(QStringLiteral("XDG_DATA_HOME")) + QLatin1Char('/')
         + QCoreApplication::organizationName() + QLatin1Char('/') + QCoreApplication::applicationName();
     // The logs the report zips.
     QDir().mkpath(m_dataDir + QStringLiteral("/logs"));
+    QDir().mkpath(m_dataDir + QStringLiteral("/win_dump"));
     for (const char *log : {"plixtrace.log", "plixtalk.log", "plixxmpp.log"}) {
         QFile file(m_dataDir + QStringLiteral("/logs/") + QLatin1String(log));
-        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray("a line of ") + log) < 0)
-            return false;
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(QByteArray("a line of ") + log) > 0);
     }
+}
 
+bool TestCrashDump::run(const QStringList &arguments, QProcess::ExitStatus status, int code)
+{
     QProcess victim;
-    victim.setProcessEnvironment(environment);
+    victim.setProcessEnvironment(m_environment);
     victim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    victim.start(QStringLiteral(CRASH_VICTIM), {kind, QString::fromUtf8(collector.toEncoded()), userName});
+    victim.start(QStringLiteral(CRASH_VICTIM), arguments);
     if (!victim.waitForFinished(30000))
         return false;
-    if (victim.exitStatus() != QProcess::CrashExit || victim.exitCode() != signalNumber) {
+    if (victim.exitStatus() != status || victim.exitCode() != code) {
         qWarning() << "ended with" << victim.exitStatus() << victim.exitCode();
         return false;
     }
     return true;
+}
+
+bool TestCrashDump::crash(const QString &kind, int signalNumber, const QUrl &collector,
+                          const QString &userName)
+{
+    prepareHome(kind);
+    if (QTest::currentTestFailed())
+        return false;
+    return run({kind, QString::fromUtf8(collector.toEncoded()), userName}, QProcess::CrashExit, signalNumber);
 }
 
 void TestCrashDump::crashIsReported_data()
@@ -288,6 +310,87 @@ void TestCrashDump::reportKeptUntilAccepted()
     QVERIFY(readMultipart(collector.requests().at(0).header("Content-Type"), collector.requests().at(0).body,
                           &parts));
     QCOMPARE(QString::fromUtf8(parts.at(3).data), QStringLiteral("Not logged"));
+}
+
+QString TestCrashDump::placeDump(const QString &folder, const QUrl &collector, int ageMinutes)
+{
+    const QString dump = folder + QStringLiteral("/0123456789abcdef0123456789abcdef.dmp");
+    QFile file(dump);
+    if (!file.open(QIODevice::WriteOnly) || file.write("MDMP") != 4 || !file.flush())
+        return QString();
+    file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60 * ageMinutes),
+                     QFileDevice::FileModificationTime);
+    file.close();
+    QFile report(folder + QStringLiteral("/0123456789abcdef0123456789abcdef.report"));
+    if (!report.open(QIODevice::WriteOnly))
+        return QString();
+    report.write(
+        "url=" + collector.toEncoded()
+        + "\nBuildID=201410101125948\nProductName=DravoDialer\nStartupTime=1\nUsername=ann\nVersion=1.0.0\n");
+    return dump;
+}
+
+void TestCrashDump::earlierReportSentAtNextStart()
+{
+    CrashCollectorStandIn collector;
+    QVERIFY(collector.listen());
+    prepareHome(QStringLiteral("next-start"));
+    const QString folder = m_dataDir + QStringLiteral("/win_dump");
+    const QString dump = placeDump(folder, collector.submitUrl(), 60);
+    QVERIFY(!dump.isEmpty());
+
+    QVERIFY(run({QStringLiteral("none"), QString::fromUtf8(collector.submitUrl().toEncoded())},
+                QProcess::NormalExit, 0));
+    QTRY_COMPARE_WITH_TIMEOUT(collector.requests().size(), 1, 30000);
+    QList<MultipartPart> parts;
+    QVERIFY(readMultipart(collector.requests().at(0).header("Content-Type"), collector.requests().at(0).body,
+                          &parts));
+    QCOMPARE(parts.at(3).data, QByteArray("ann"));
+    QCOMPARE(parts.at(5).data, QByteArray("MDMP"));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(dump), 10000);
+}
+
+void TestCrashDump::uploadModeSendsOwnDumpsOnly_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("a dump elsewhere") << "elsewhere";
+    QTest::newRow("a link in the dump folder") << "link";
+    QTest::newRow("not named like a dump") << "name";
+}
+
+// Anyone can start the program in its upload mode: it must not become a way
+// to send any file of the user's to the collector.
+void TestCrashDump::uploadModeSendsOwnDumpsOnly()
+{
+    QFETCH(QString, where);
+    CrashCollectorStandIn collector;
+    QVERIFY(collector.listen());
+    prepareHome(QStringLiteral("own-") + where);
+    const QString folder = m_dataDir + QStringLiteral("/win_dump");
+    QString dump;
+    if (where == QLatin1String("elsewhere")) {
+        QDir().mkpath(m_home + QStringLiteral("/elsewhere"));
+        dump = placeDump(m_home + QStringLiteral("/elsewhere"), collector.submitUrl(), 0);
+    } else if (where == QLatin1String("link")) {
+        QDir().mkpath(m_home + QStringLiteral("/elsewhere"));
+        const QString target = placeDump(m_home + QStringLiteral("/elsewhere"), collector.submitUrl(), 0);
+        placeDump(folder, collector.submitUrl(), 0);
+        dump = folder + QStringLiteral("/0123456789abcdef0123456789abcdef.dmp");
+        QVERIFY(QFile::remove(dump));
+        QVERIFY(QFile::link(target, dump));
+    } else {
+        const QString placed = placeDump(folder, collector.submitUrl(), 0);
+        dump = folder + QStringLiteral("/secrets.dmp");
+        QVERIFY(QFile::rename(placed, dump));
+        QVERIFY(QFile::rename(folder + QStringLiteral("/0123456789abcdef0123456789abcdef.report"),
+                              folder + QStringLiteral("/secrets.report")));
+    }
+    QVERIFY(!dump.isEmpty());
+
+    QVERIFY(run({QStringLiteral("--crash-upload"), dump}, QProcess::NormalExit, 2));
+    QTest::qWait(200);
+    QCOMPARE(collector.requests().size(), 0);
+    QVERIFY(QFileInfo::exists(dump) || QFileInfo(dump).isSymLink());
 }
 
 LINKORA_TEST_MAIN(TestCrashDump)

@@ -1,7 +1,8 @@
 // Crashes on purpose, for the crash-reporting tests:
 //   crashvictim <kind> <collector URL> [user name]
 // with kind one of null-write, abort, stack-overflow, pure-virtual,
-// uncaught-exception. Like the program, it sends its report by running
+// uncaught-exception, or "none" to only start crash reporting and end
+// normally a moment later. Like the program, it sends its report by running
 // itself again with "--crash-upload <dump>".
 
 #include "crash/crashupload.h"
@@ -99,6 +100,10 @@ int main(int argc, char *argv[])
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
     const char *kind = argv[1];
+    if (std::strcmp(kind, "none") == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return 0;
+    }
     if (std::strcmp(kind, "null-write") == 0)
         crashByNullWrite();
     else if (std::strcmp(kind, "abort") == 0)
