@@ -196,6 +196,7 @@ void TestCrashDump::crashIsReported_data()
     QTest::addColumn<QString>("function");
 
     QTest::newRow("null write") << "null-write" << SIGSEGV << "crashByNullWrite";
+    QTest::newRow("null write on another thread") << "worker-null-write" << SIGSEGV << "crashByNullWrite";
     QTest::newRow("abort") << "abort" << SIGABRT << "crashByAbort";
     QTest::newRow("stack overflow") << "stack-overflow" << SIGSEGV << "crashByStackOverflow";
     QTest::newRow("pure virtual call") << "pure-virtual" << SIGABRT << "crashByPureVirtualCall";

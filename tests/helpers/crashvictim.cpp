@@ -1,6 +1,6 @@
 // Crashes on purpose, for the crash-reporting tests:
 //   crashvictim <kind> <collector URL> [user name]
-// with kind one of null-write, abort, stack-overflow, pure-virtual,
+// with kind one of null-write, worker-null-write, abort, stack-overflow, pure-virtual,
 // uncaught-exception, or "none" to only start crash reporting and end
 // normally a moment later. Like the program, it sends its report by running
 // itself again with "--crash-upload <dump>".
@@ -64,6 +64,12 @@ __attribute__((noinline)) void crashByUncaughtException()
     throw std::runtime_error("nobody catches this");
 }
 
+__attribute__((noinline)) void crashOnWorkerThread()
+{
+    std::thread worker([]() { crashByNullWrite(); });
+    worker.join();
+}
+
 // Threads that are idle when the crash comes, as the program's are.
 void startIdleThreads(int count)
 {
@@ -106,6 +112,8 @@ int main(int argc, char *argv[])
     }
     if (std::strcmp(kind, "null-write") == 0)
         crashByNullWrite();
+    else if (std::strcmp(kind, "worker-null-write") == 0)
+        crashOnWorkerThread();
     else if (std::strcmp(kind, "abort") == 0)
         crashByAbort();
     else if (std::strcmp(kind, "stack-overflow") == 0)
