@@ -735,7 +735,6 @@ bool MinidumpWriter::write(int fd, const Crash &crash, bool otherThreads)
             detach(&t);
         }
     }
-    const int attachedEnd = g_threadCount;
     g_threadCount = kept;
 
     Appender out(fd, sizeof(MdHeader) + kStreamCount * sizeof(MdDirectory));
@@ -754,7 +753,8 @@ bool MinidumpWriter::write(int fd, const Crash &crash, bool otherThreads)
             t.stackLocation = out.appendMemory(crash.pid, t.stackStart, size_t(t.stackSize), i == 0);
         }
     }
-    for (int i = 1; i < attachedEnd && i < kMaxThreads; ++i)
+    // The stopped threads go on (and die with the process when it re-raises).
+    for (int i = 1; i < g_threadCount; ++i)
         detach(&g_threads[i]);
 
     // Thread list: the count, then the entries packed right after it.
