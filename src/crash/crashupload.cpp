@@ -117,9 +117,10 @@ void CrashUpload::pruneDumps(const QString &folder, const QDateTime &now)
 {
     QDir dir(folder);
     const QFileInfoList dumps = dir.entryInfoList({QStringLiteral("*.dmp")}, QDir::Files, QDir::Time);
+    const qint64 oldest = now.toSecsSinceEpoch() - qint64(kMaxDumpAgeDays) * 24 * 60 * 60;
     int kept = 0;
     for (const QFileInfo &dump : dumps) {
-        const bool tooOld = dump.lastModified().toUTC().daysTo(now.toUTC()) > kMaxDumpAgeDays;
+        const bool tooOld = dump.lastModified().toSecsSinceEpoch() < oldest;
         if (!tooOld && kept < kMaxDumps) {
             ++kept;
             continue;
