@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (build-fuzz/) and runs each one
-# for a bounded time from a few seeds: the JSON reader (service replies) and
-# the form scraper (the providers' sign-in pages). A crash, a sanitizer
+# for a bounded time from a few seeds: the JSON reader (service replies), the
+# form scraper (the providers' sign-in pages) and the crash report checkpoint
+# reader (a file in the user's data folder). A crash, a sanitizer
 # finding, a slow input or a broken invariant exits non-zero and leaves the
 # input in build-fuzz/artifacts/.
 #
@@ -17,7 +18,7 @@ build="$root/build-fuzz"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DLINKORA_FUZZ=ON -DLINKORA_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_json fuzz_formscraper
+cmake --build "$build" -j "$(nproc)" --target fuzz_json fuzz_formscraper fuzz_crashcheckpoint
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -98,3 +99,24 @@ cat >"$work/forms.dict" <<'DICT'
 DICT
 
 run_fuzzer fuzz_formscraper "$forms" "$work/forms.dict"
+
+# Checkpoint files as the crash report sender writes them, and broken ones.
+checkpoints="$work/checkpoints"
+mkdir -p "$checkpoints"
+printf 'GBP1\n20261207\n3\n' >"$checkpoints/today"
+printf 'GBP1\n-1\n0\n' >"$checkpoints/never"
+printf 'GBP1\n  +2147483647\n-2147483648' >"$checkpoints/limits"
+printf 'GBP1\n99999999999\nx\n' >"$checkpoints/overflow"
+printf 'GBP2\n1\n1\n' >"$checkpoints/other"
+
+cat >"$work/checkpoints.dict" <<'DICT'
+"GBP1\x0a"
+"\x0a"
+"-"
+"+"
+" "
+"2147483647"
+"2147483648"
+DICT
+
+run_fuzzer fuzz_crashcheckpoint "$checkpoints" "$work/checkpoints.dict"

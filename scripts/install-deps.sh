@@ -11,6 +11,7 @@ packages=(
     famfamfam-flag-png
     sqlite3 unzip openssl
     clang libclang-rt-14-dev
+    lldb
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #include "application.h"
+#include "crash/crashupload.h"
 #include "crashreporter.h"
 #include "objfactory.h"
 #include "startup.h"
@@ -25,6 +26,10 @@ QUrl demoWebserviceUrl()
 
 int main(int argc, char *argv[])
 {
+    // After a crash the program runs again in this mode, only to send the report.
+    if (CrashUpload::isUploadRequest(argc, argv))
+        return CrashUpload::run(argc, argv);
+
 #ifdef LINKORA_DEMO
     const QUrl webserviceUrl = demoWebserviceUrl();
     if (!webserviceUrl.isValid() || webserviceUrl.isRelative()) {
