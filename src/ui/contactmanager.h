@@ -133,6 +133,8 @@ public slots:
 
 private:
     ContactGroupPtr findOrCreateGroup(const QString &name, bool verbose);
+    // Creates the missing default groups, without a refresh; true when any was.
+    bool addDefaultGroups();
     ContactPtr storeContact(const Contact &contact, bool verbose);
     // The contact's own generated nick, made unique in the book.
     QString newNick(const Contact &contact) const;
