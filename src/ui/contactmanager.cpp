@@ -107,7 +107,8 @@ ContactManager::ContactManager(QObject *parent)
 {
     m_task->setContactManager(this);
     connect(m_task, &GroupAddEditDeleteTask::contactAdded, this, &ContactManager::contactAdded);
-    connect(m_task, &GroupAddEditDeleteTask::error, this, [this] { emit writeFailed(m_task->errorString()); });
+    connect(m_task, &GroupAddEditDeleteTask::error, this,
+            [this] { emit writeFailed(m_task->errorString()); });
 }
 
 ContactManager::~ContactManager() = default;
@@ -119,7 +120,15 @@ QStringList ContactManager::defaultGroupNames()
 
 void ContactManager::setRestManager(RestManager *restManager)
 {
+    if (m_restManager)
+        disconnect(m_restManager, &RestManager::contactListFailed, this, nullptr);
     m_restManager = restManager;
+    if (m_restManager) {
+        connect(m_restManager, &RestManager::contactListFailed, this, [this] {
+            emit readFailed(tr("Your contacts could not be loaded from the service. "
+                               "Sign in again later to see them."));
+        });
+    }
     m_task->setRestManager(restManager);
     m_task->setContactManager(this);
 }

@@ -77,6 +77,9 @@ signals:
     // and the service's own words). The book keeps the change; an operation
     // of several requests stops at the one that failed.
     void writeFailed(const QString &message);
+    // The account's contact list could not be loaded; the message is for
+    // the user, as plain text.
+    void readFailed(const QString &message);
 
 public slots:
     // What the stored contacts share with the given texts (names exactly, a

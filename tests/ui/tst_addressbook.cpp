@@ -174,6 +174,8 @@ private slots:
     void deleteGroupAsksAndPicksTheTarget_data();
     void deleteGroupAsksAndPicksTheTarget();
     void dialPadNumberOpensTheContactDialog();
+    void failedContactListIsTold_data();
+    void failedContactListIsTold();
     void screenshots();
 
 private:
@@ -1047,6 +1049,48 @@ void TestAddressBook::dialPadNumberOpensTheContactDialog()
     emit m_rig->child<DialPadPage>("dialPadPage")->saveNumber(QStringLiteral("+49301234"));
     QCOMPARE(title, QStringLiteral("Add new contact +49301234"));
     QVERIFY(writes().isEmpty());
+}
+
+void TestAddressBook::failedContactListIsTold_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("server error") << "500";
+    QTest::newRow("not a list") << "malformed";
+    QTest::newRow("connection dropped") << "dropped";
+    QTest::newRow("an empty list") << "empty";
+}
+
+// Signing in fetches the contact list; when it does not come the user hears
+// of it instead of finding an empty book. An empty list is no failure.
+void TestAddressBook::failedContactListIsTold()
+{
+    QFETCH(QString, answer);
+    WebserviceStandIn &server = m_rig->phone.server;
+    const WebserviceStandIn::Match contactList {QStringLiteral("contact"), "GET"};
+    if (answer == QLatin1String("500"))
+        server.answerNextWithStatus(500, contactList);
+    else if (answer == QLatin1String("malformed"))
+        server.answerNextWithMalformedBody(contactList);
+    else if (answer == QLatin1String("dropped"))
+        server.dropNext(contactList);
+    else
+        server.answerNextWith(200, "[]", contactList);
+    QSignalSpy refreshed(&contacts(), &ContactManager::refreshContactListUI);
+    m_rig->phone.phone->retrieveContactsFromWebservices();
+    if (answer == QLatin1String("empty")) {
+        QTRY_COMPARE(refreshed.size(), 1);
+        QVERIFY(contacts().contacts().isEmpty());
+        QTest::qWait(50);
+        QVERIFY(m_rig->prompts.requests.isEmpty());
+        return;
+    }
+    QTRY_COMPARE(m_rig->prompts.titles(), QStringList {"Address book"});
+    QCOMPARE(m_rig->prompts.texts().first(),
+             QStringLiteral(
+                 "Your contacts could not be loaded from the service. Sign in again later to see them."));
+    QCOMPARE(m_rig->prompts.requests.first().textFormat, Qt::PlainText);
+    // What the book held stays.
+    QCOMPARE(contacts().contacts().size(), 6);
 }
 
 void TestAddressBook::screenshots()
