@@ -4,9 +4,11 @@
 #include "ui/addeditcontactdialog.h"
 #include "ui/addeditgroupdialog.h"
 #include "ui/contactdetailspage.h"
+#include "ui/contactitemdelegate.h"
 #include "ui/contactlistpage.h"
 #include "ui/contactwidget.h"
 #include "ui/dialpadpage.h"
+#include "ui/importcontactsdialog.h"
 #include "ui/phonenumberwidget.h"
 
 #include <QAbstractItemModelTester>
@@ -174,6 +176,8 @@ private slots:
     void deleteGroupAsksAndPicksTheTarget_data();
     void deleteGroupAsksAndPicksTheTarget();
     void dialPadNumberOpensTheContactDialog();
+    void countsSayOneInTheSingular_data();
+    void countsSayOneInTheSingular();
     void failedContactListIsTold_data();
     void failedContactListIsTold();
     void screenshots();
@@ -1049,6 +1053,31 @@ void TestAddressBook::dialPadNumberOpensTheContactDialog()
     emit m_rig->child<DialPadPage>("dialPadPage")->saveNumber(QStringLiteral("+49301234"));
     QCOMPARE(title, QStringLiteral("Add new contact +49301234"));
     QVERIFY(writes().isEmpty());
+}
+
+void TestAddressBook::countsSayOneInTheSingular_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("imported");
+
+    QTest::newRow("none") << 0 << "(0 contacts)"
+                          << "You haven't imported any contacts.";
+    QTest::newRow("one") << 1 << "(1 contact)"
+                         << "You have successfully added 1 contact.";
+    QTest::newRow("two") << 2 << "(2 contacts)"
+                         << "You have successfully added 2 contacts.";
+    QTest::newRow("many") << 11 << "(11 contacts)"
+                          << "You have successfully added 11 contacts.";
+}
+
+void TestAddressBook::countsSayOneInTheSingular()
+{
+    QFETCH(int, count);
+    QFETCH(QString, group);
+    QFETCH(QString, imported);
+    QCOMPARE(ContactItemDelegate::contactCountText(count), group);
+    QCOMPARE(ImportContactsDialog::conclusionText(count), imported);
 }
 
 void TestAddressBook::failedContactListIsTold_data()
