@@ -256,10 +256,34 @@ void Application::onPowerStateChanged(int state)
 
 void Application::onQuitSignal(int signalNumber)
 {
-    // The end the window's Quit takes: out of the event loop, then main's
-    // shutdown. exit() rather than quit(), which a window may refuse.
+    // The end the window's Quit takes: signed out of the talk service, out
+    // of the event loop, then main's shutdown. exit() rather than quit(),
+    // which a window may refuse. A second signal does not wait any more.
     TRACE << "Quitting on signal" << signalNumber;
-    QCoreApplication::exit(0);
+    Phone *phone = m_mainWindow && m_objFactory && !m_quittingOnSignal ? m_objFactory->phone() : nullptr;
+    m_quittingOnSignal = true;
+    if (!phone || (phone->sessionState() == Phone::LoggedOut && !phone->isConnected())) {
+        QCoreApplication::exit(0);
+        return;
+    }
+    TRACE << "Signing out before quitting";
+    // A call in progress is hung up first, which takes a moment; the wait
+    // is bounded all the same.
+    auto *deadline = new QTimer(this);
+    deadline->setSingleShot(true);
+    const auto finish = [deadline] {
+        if (!deadline->isActive())
+            return;
+        deadline->stop();
+        QCoreApplication::exit(0);
+    };
+    connect(phone, &Phone::logoutSuccessful, deadline, finish, Qt::SingleShotConnection);
+    connect(deadline, &QTimer::timeout, this, [] {
+        TRACE << "No sign-out in time; quitting";
+        QCoreApplication::exit(0);
+    });
+    deadline->start(kQuitSignalLogoutWaitMs);
+    phone->logout();
 }
 
 void Application::showStorageProblem(const QString &message)

@@ -61,6 +61,8 @@ public:
     static QUrl proxyQueryUrl();
 
     static constexpr int kInitUIDelayMs = 750;
+    // How long a quit signal waits for the sign-out of the talk service.
+    static constexpr int kQuitSignalLogoutWaitMs = 3000;
 
 private slots:
     void initUI();
@@ -83,6 +85,7 @@ private:
     PowerEventSource *m_powerEvents = nullptr;
     QuitSignalWatcher *m_quitSignals = nullptr;
     bool m_initialized = false;
+    bool m_quittingOnSignal = false;
 };
 
 #endif // APPLICATION_H

@@ -1,6 +1,7 @@
 #include "contactsmodels.h"
 
 #include "util/trace.h"
+#include "util/util.h"
 
 #include <algorithm>
 
@@ -133,9 +134,11 @@ QVariant ContactsTreeModel::contactData(const Contact *contact, int role)
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         // The blank stays when a part is empty: the search sees the same text.
         return contact->firstName() + QLatin1Char(' ') + contact->lastName();
+    case Qt::ToolTipRole:
+        // The same text; a name is never markup.
+        return Util::plainToolTip(contact->firstName() + QLatin1Char(' ') + contact->lastName());
     case IsGroupRole:
         return 0;
     case FirstNumberRole:
@@ -270,7 +273,9 @@ void ContactsListModel::onDataChanged(const QModelIndex &topLeft, const QModelIn
 
 ContactsSortFilterProxyModel::ContactsSortFilterProxyModel(QObject *parent)
     : QSortFilterProxyModel(parent)
-{ }
+{
+    m_patternNotifier = bindableFilterRegularExpression().addNotifier([this] { onFilterPatternChanged(); });
+}
 
 void ContactsSortFilterProxyModel::setSearchText(const QString &text)
 {
@@ -279,6 +284,26 @@ void ContactsSortFilterProxyModel::setSearchText(const QString &text)
     m_searchText = text;
     m_foldedSearchText = text.toCaseFolded();
     invalidate();
+}
+
+void ContactsSortFilterProxyModel::onFilterPatternChanged()
+{
+    // The base class's setFilterFixedString (or its property) changed the
+    // pattern, after filtering with the text of before. The pattern is the
+    // text escaped: every character but letters, digits and '_' behind a
+    // backslash, NUL written as "\0".
+    const QString pattern = filterRegularExpression().pattern();
+    QString text;
+    text.reserve(pattern.size());
+    for (int i = 0; i < pattern.size(); ++i) {
+        if (pattern.at(i) == QLatin1Char('\\') && i + 1 < pattern.size()) {
+            ++i;
+            text += pattern.at(i) == QLatin1Char('0') ? QChar() : pattern.at(i);
+        } else {
+            text += pattern.at(i);
+        }
+    }
+    setSearchText(text);
 }
 
 void ContactsSortFilterProxyModel::setSourceModel(QAbstractItemModel *model)

@@ -110,6 +110,7 @@ private slots:
     void screenshotsShowTheThreeViews();
     void dialAndAnswerACallThroughTheWindow();
     void suspendReachesTheMainWindow();
+    void quitSignalSignsOutFirst();
     void proxyDetection_data();
     void proxyDetection();
     void quitSignalsEndTheProgramInOrder_data();
@@ -376,6 +377,30 @@ void TestApplication::suspendReachesTheMainWindow()
     power->onPrepareForSleep(true);
     QTRY_VERIFY(!talk->isConnected());
     QVERIFY(indexOfLine(logLines(), QStringLiteral("Suspending: logging out")) > 0);
+}
+
+// A desktop logout or Ctrl+C ends a signed-in program the way its Quit does:
+// signed out of the talk service first, then out of the event loop.
+void TestApplication::quitSignalSignsOutFirst()
+{
+    Phone *phone = ObjFactory::instance()->phone();
+    phone->login(false);
+    QTRY_VERIFY_WITH_TIMEOUT(phone->talk()->isConnected(), 10000);
+    const int linesBefore = logLines().size();
+
+    // The program's event loop, which the signal ends.
+    QEventLoop programLoop;
+    QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+    QTimer::singleShot(10000, &programLoop, [&] { programLoop.exit(1); });
+    QCOMPARE(programLoop.exec(), 0);
+    QVERIFY(!phone->talk()->isConnected());
+    QCOMPARE(phone->sessionState(), Phone::LoggedOut);
+    const QStringList lines = logLines().mid(linesBefore);
+    const int quitting = indexOfLine(lines, QStringLiteral("Quitting on signal %1").arg(SIGTERM));
+    const int loggedOut = indexOfLine(lines, QStringLiteral("Logged out."));
+    QVERIFY(quitting >= 0);
+    QVERIFY(loggedOut > quitting);
+    QCOMPARE(indexOfLine(lines, QStringLiteral("No sign-out in time")), -1);
 }
 
 void TestApplication::proxyDetection_data()

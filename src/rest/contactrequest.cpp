@@ -5,7 +5,12 @@
 
 ContactRequest::ContactRequest(QObject *parent)
     : RestRequest(parent)
-{ }
+{
+    connect(this, &RestRequest::readFailed, this, [this](int mode) {
+        if (mode == ListMode)
+            emit listFailed();
+    });
+}
 
 QString ContactRequest::baseUrl() const
 {
@@ -59,6 +64,7 @@ void ContactRequest::onFinish(const QByteArray &body, int status)
         if (!ok || !readList(value, contacts, usable)) {
             TRACE << "Contact list expected, got: " << traceableBody(body);
             emit requestError();
+            emit listFailed();
             return;
         }
         if (contacts.isEmpty())

@@ -31,6 +31,9 @@ signals:
     // Also the "done" of an update whose answer is empty.
     void contactDeleted();
     void contactUpdated();
+    // The contact list did not come: the request failed, or the answer is
+    // not a list. After requestError().
+    void listFailed();
 
 public slots:
     void onFinish(const QByteArray &body, int status) override;

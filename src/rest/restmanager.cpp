@@ -37,6 +37,7 @@ RestManager::RestManager(QObject *parent)
     connect(groupRequest, qOverload<const Group &>(&GroupRequest::finished), this,
             qOverload<const Group &>(&RestManager::requestFinished));
     connect(groupRequest, &GroupRequest::groupAdded, this, &RestManager::groupAdded);
+    connect(contactRequest, &ContactRequest::listFailed, this, &RestManager::contactListFailed);
     // A listener cannot tell a live balance from a stored one.
     connect(balanceRequest, &BalanceRequest::finished, this,
             qOverload<const Balance &>(&RestManager::requestFinished));

@@ -93,6 +93,8 @@ signals:
     void contactDeleted();
     void contactUpdated();
     void groupAdded();
+    // getContacts() brought no list; the book keeps what it holds.
+    void contactListFailed();
     void accountRequestFailed();
     // The web service's answer to createAccount().
     void accountCreated(const Account &account);

@@ -191,6 +191,7 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
     const Sent sent = m_sent.take(reply);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     bool ok = false;
+    bool parsed = false;
     QString refusal;
 
     if (sent.abandoned) {
@@ -215,12 +216,15 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
         const Sent previous = m_current;
         m_current = sent;
         emit finishedRequest(reply->readAll(), status);
+        parsed = true;
         refusal = m_current.refusal;
         ok = isSuccess(status) && refusal.isEmpty();
         m_current = previous;
     }
     if (isWrite(sent.method))
         emit writeFinished(ok, refusal);
+    else if (!parsed)
+        emit readFailed(sent.mode);
     reply->deleteLater();
 }
 

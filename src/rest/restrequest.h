@@ -89,6 +89,9 @@ signals:
     void writeFinished(bool ok, const QString &errorMessage);
     // The message is always empty; the detail is in the trace log.
     void requestError(const QString &message = QString());
+    // A GET whose answer never reached the parser (network or HTTP error,
+    // given up, a redirect) ends in this too, with the mode it was sent with.
+    void readFailed(int mode);
     void proxyConnectionError(const QString &message = QString());
 
 public slots:

@@ -87,7 +87,7 @@ void ContactItemDelegate::paintGroup(QPainter *painter, const QStyleOptionViewIt
                       index.data(Qt::DisplayRole).toString(), &name);
 
     const int count = index.data(ContactsTreeModel::ContactCountRole).toInt();
-    const QString countText = QCoreApplication::translate("QStyledItemDelegate", "(%n contacts)", "", count);
+    const QString countText = contactCountText(count);
     QRect countRect = background.translated(-5, 0);
     countRect.setTop(name.top() - 2);
     painter->setPen(QColor(QStringLiteral("#808080")));
@@ -139,4 +139,11 @@ void ContactItemDelegate::paintContact(QPainter *painter, const QStyleOptionView
     // Measured in the name's font, drawn in the number's: a little room to spare.
     moreRect.setWidth(boldMetrics.horizontalAdvance(more));
     painter->drawText(moreRect, Qt::AlignLeft | Qt::AlignTop, more);
+}
+
+QString ContactItemDelegate::contactCountText(int count)
+{
+    // Without a translation %n gives no singular of its own.
+    return count == 1 ? QCoreApplication::translate("QStyledItemDelegate", "(%n contact)", "", count)
+                      : QCoreApplication::translate("QStyledItemDelegate", "(%n contacts)", "", count);
 }

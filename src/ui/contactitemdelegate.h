@@ -27,6 +27,8 @@ public:
     // The small icon of a phone's kind (0 home, 1 work, 2 cell); null for
     // anything else.
     static QPixmap phoneTypeIcon(int type);
+    // The count beside a group's name: "(1 contact)", "(2 contacts)".
+    static QString contactCountText(int count);
 
 private:
     void paintGroup(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index,

@@ -86,6 +86,20 @@ void ContactListPage::callCurrentContact()
                      current.data(ContactsTreeModel::FirstNumberRole).toString());
 }
 
+void ContactListPage::notifyUpdateContact(int groupRow, int contactRow)
+{
+    TRACE << groupRow << contactRow;
+    const QModelIndex group = m_treeModel->index(groupRow, 0);
+    m_treeModel->setData(m_treeModel->index(contactRow, 0, group), QVariant(),
+                         ContactsTreeModel::RefreshRole);
+}
+
+void ContactListPage::notifyUpdateGroup(int groupRow)
+{
+    TRACE << groupRow;
+    m_treeModel->setData(m_treeModel->index(groupRow, 0), QVariant(), ContactsTreeModel::RefreshRole);
+}
+
 void ContactListPage::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
@@ -112,8 +126,8 @@ void ContactListPage::placeClearButton()
 
 void ContactListPage::onSearchTextChanged(const QString &text)
 {
-    m_listProxy->setSearchText(text);
-    m_treeProxy->setSearchText(text);
+    m_listProxy->setFilterFixedString(text);
+    m_treeProxy->setFilterFixedString(text);
     if (!text.isEmpty())
         expandGroups();
 }
@@ -145,6 +159,10 @@ void ContactListPage::onCustomContextMenuRequested(const QPoint &pos)
     if (!index.isValid())
         return;
 
+    // Closing a menu must not delete it: the entry's slot may run a modal
+    // loop from inside the menu's own mouse handling, which goes on using
+    // the menu once the slot returns. It goes when the next one comes.
+    delete m_menu;
     QMenu *menu = nullptr;
     if (view == m_ui->contactsTreeView && !index.parent().isValid()) {
         // The default groups can be neither renamed nor deleted.
@@ -154,8 +172,7 @@ void ContactListPage::onCustomContextMenuRequested(const QPoint &pos)
     } else {
         menu = contactMenu(index);
     }
-    // One menu per request, gone once it closes.
-    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    m_menu = menu;
     menu->popup(view->viewport()->mapToGlobal(pos));
 }
 

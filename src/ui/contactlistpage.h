@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QScopedPointer>
 #include <QWidget>
 
@@ -42,6 +43,10 @@ public:
     // Emits callContact for the tree's current contact row, whichever view
     // is shown; nothing on a group row or without a current row.
     void callCurrentContact();
+    // Repaint one contact, or one group, after it changed in place. Rows as
+    // in the list last given to setContactGroups.
+    void notifyUpdateContact(int groupRow, int contactRow);
+    void notifyUpdateGroup(int groupRow);
 
 signals:
     void callContact(const QString &name, const QString &number);
@@ -86,6 +91,10 @@ private:
     ContactsTreeModel *m_treeModel;
     ContactsListModel *m_listModel;
     Settings *m_settings = nullptr;
+    // The last context menu. It lives until the next one is made: an entry
+    // may open a dialog whose loop runs while the menu is still finishing
+    // the click that chose the entry.
+    QPointer<QMenu> m_menu;
 };
 
 #endif // LINKORA_UI_CONTACTLISTPAGE_H

@@ -107,7 +107,8 @@ ContactManager::ContactManager(QObject *parent)
 {
     m_task->setContactManager(this);
     connect(m_task, &GroupAddEditDeleteTask::contactAdded, this, &ContactManager::contactAdded);
-    connect(m_task, &GroupAddEditDeleteTask::error, this, [this] { emit writeFailed(m_task->errorString()); });
+    connect(m_task, &GroupAddEditDeleteTask::error, this,
+            [this] { emit writeFailed(m_task->errorString()); });
 }
 
 ContactManager::~ContactManager() = default;
@@ -119,7 +120,15 @@ QStringList ContactManager::defaultGroupNames()
 
 void ContactManager::setRestManager(RestManager *restManager)
 {
+    if (m_restManager)
+        disconnect(m_restManager, &RestManager::contactListFailed, this, nullptr);
     m_restManager = restManager;
+    if (m_restManager) {
+        connect(m_restManager, &RestManager::contactListFailed, this, [this] {
+            emit readFailed(tr("Your contacts could not be loaded from the service. "
+                               "Sign in again later to see them."));
+        });
+    }
     m_task->setRestManager(restManager);
     m_task->setContactManager(this);
 }
@@ -544,11 +553,18 @@ ContactPtr ContactManager::contactByPhoneNumber(const QString &number) const
 
 void ContactManager::setGroups(const QList<Group> &groups)
 {
+    // One refresh and one trace line for the whole list, however long: each
+    // refresh rebuilds the contact views.
+    int added = 0;
     for (const Group &group : groups) {
-        if (!m_groups.contains(group.name()))
-            addGroup(group.name(), false);
+        if (!m_groups.contains(group.name())) {
+            m_groups.insert(group.name(), ContactGroupPtr::create(group.name()));
+            ++added;
+        }
     }
-    ensureDefaultGroupsPresent();
+    TRACE << "Loaded" << groups.size() << "groups," << added << "new";
+    addDefaultGroups();
+    emit refreshContactListUI();
 }
 
 void ContactManager::setContacts(const QList<Contact> &contacts)
@@ -568,12 +584,25 @@ void ContactManager::setContacts(const QList<Contact> &contacts)
 
 void ContactManager::ensureDefaultGroupsPresent()
 {
+    if (addDefaultGroups())
+        emit refreshContactListUI();
+}
+
+bool ContactManager::addDefaultGroups()
+{
+    bool added = false;
     for (const QString &name : defaultGroupNames()) {
-        if (!m_groups.contains(name))
-            addGroup(name, true);
-        if (const ContactGroupPtr group = m_groups.value(name))
-            group->setDefault(true);
+        ContactGroupPtr group = m_groups.value(name);
+        if (!group) {
+            TRACE << "adding default group: " << name;
+            group = ContactGroupPtr::create(name);
+            m_groups.insert(name, group);
+            m_task->addGroup(*group->group());
+            added = true;
+        }
+        group->setDefault(true);
     }
+    return added;
 }
 
 void ContactManager::sendInvitations(const Invite &invite)

@@ -77,6 +77,9 @@ signals:
     // and the service's own words). The book keeps the change; an operation
     // of several requests stops at the one that failed.
     void writeFailed(const QString &message);
+    // The account's contact list could not be loaded; the message is for
+    // the user, as plain text.
+    void readFailed(const QString &message);
 
 public slots:
     // What the stored contacts share with the given texts (names exactly, a
@@ -133,6 +136,8 @@ public slots:
 
 private:
     ContactGroupPtr findOrCreateGroup(const QString &name, bool verbose);
+    // Creates the missing default groups, without a refresh; true when any was.
+    bool addDefaultGroups();
     ContactPtr storeContact(const Contact &contact, bool verbose);
     // The contact's own generated nick, made unique in the book.
     QString newNick(const Contact &contact) const;

@@ -319,6 +319,8 @@ void ContentWidget::setContactManager(ContactManager *contactManager)
     // Queued: the box must not wait inside the handling of a reply.
     connect(contactManager, &ContactManager::writeFailed, this, &ContentWidget::onContactWriteFailed,
             static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
+    connect(contactManager, &ContactManager::readFailed, this, &ContentWidget::onContactWriteFailed,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
 }
 
 void ContentWidget::setView(View view, bool animated)

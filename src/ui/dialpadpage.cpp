@@ -40,6 +40,8 @@ DialPadPage::DialPadPage(QWidget *parent)
     m_ui->callStateLabel->raise();
     m_ui->volumePanel->hide();
     m_ui->creditButton->setIconText(QStringLiteral("$0.00"));
+    // A long currency symbol must not push the credit over the Call button.
+    m_ui->creditButton->setIconTextElideMode(Qt::ElideMiddle);
     m_ui->volumeSlider->setRange(0, 255);
 
     connect(m_ui->volumeSlider, &QSlider::valueChanged, this, &DialPadPage::onVolumeChanged);

@@ -256,9 +256,16 @@ void ImportContactsDialog::goToPage(int page)
 
 void ImportContactsDialog::updateConclusion()
 {
-    ui->concludeLabel->setText(m_acceptedCount < 1
-                                   ? tr("You haven't imported any contacts.")
-                                   : tr("You have successfully added %1 contacts.").arg(m_acceptedCount));
+    ui->concludeLabel->setText(conclusionText(m_acceptedCount));
+}
+
+QString ImportContactsDialog::conclusionText(int added)
+{
+    if (added < 1)
+        return tr("You haven't imported any contacts.");
+    if (added == 1)
+        return tr("You have successfully added 1 contact.");
+    return tr("You have successfully added %1 contacts.").arg(added);
 }
 
 void ImportContactsDialog::onBackButtonClicked()

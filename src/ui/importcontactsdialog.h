@@ -56,6 +56,8 @@ public:
     // By default the providers' own services.
     void setImporterFactory(ImporterFactory factory);
 
+    // The conclusion page's text for that many contacts added.
+    static QString conclusionText(int added);
     // Contacts of the last import the address book has accepted so far.
     int acceptedCount() const { return m_acceptedCount; }
 

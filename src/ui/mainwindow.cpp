@@ -24,6 +24,7 @@
 #include "util/connectivitycheck.h"
 #include "util/trace.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -384,6 +385,14 @@ void MainWindow::onCloseTriggered()
         return;
     }
     requestQuit();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Closed as it stands, the window would be gone with the program still
+    // running, and without a tray nothing would bring it back.
+    event->ignore();
+    onCloseTriggered();
 }
 
 void MainWindow::maybeShowHidingToTrayDialog()

@@ -77,6 +77,9 @@ public slots:
     void onShowPhoneActionTriggered();
 
 protected:
+    // The window manager's close (Alt+F4, the task bar) does what the
+    // window's own close button does.
+    void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

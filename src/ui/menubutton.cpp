@@ -3,6 +3,7 @@
 
 #include "ui/repolishwidget.h"
 #include "util/trace.h"
+#include "util/util.h"
 
 #include <QEnterEvent>
 #include <QHBoxLayout>
@@ -26,13 +27,38 @@ MenuButton::~MenuButton() = default;
 
 void MenuButton::setIconText(const QString &text, Qt::TextFormat format)
 {
+    m_iconText = text;
+    m_iconTextFormat = format;
     m_ui->iconLabel->setTextFormat(format);
-    m_ui->iconLabel->setText(text);
+    showIconText();
 }
 
 QString MenuButton::iconText() const
 {
-    return m_ui->iconLabel->text();
+    return m_iconText;
+}
+
+void MenuButton::setIconTextElideMode(Qt::TextElideMode mode)
+{
+    m_elideMode = mode;
+    // An eliding label takes the width it is given instead of asking for
+    // its text's.
+    QSizePolicy policy = m_ui->iconLabel->sizePolicy();
+    policy.setHorizontalPolicy(mode == Qt::ElideNone ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    m_ui->iconLabel->setSizePolicy(policy);
+    showIconText();
+}
+
+void MenuButton::showIconText()
+{
+    QLabel *label = m_ui->iconLabel;
+    QString shown = m_iconText;
+    // Until it is on screen the label has no width of its own to fit.
+    if (m_elideMode != Qt::ElideNone && m_iconTextFormat == Qt::PlainText && label->isVisible())
+        shown = label->fontMetrics().elidedText(m_iconText, m_elideMode, label->contentsRect().width());
+    if (label->text() != shown)
+        label->setText(shown);
+    label->setToolTip(shown == m_iconText ? QString() : Util::plainToolTip(m_iconText));
 }
 
 void MenuButton::setText(const QString &text)
@@ -131,6 +157,11 @@ bool MenuButton::eventFilter(QObject *watched, QEvent *event)
         }
         case QEvent::Enter:
             handleEnter();
+            break;
+        case QEvent::Resize:
+        case QEvent::Show:
+            if (watched == m_ui->iconLabel)
+                showIconText();
             break;
         default:
             break;

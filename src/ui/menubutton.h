@@ -29,7 +29,12 @@ public:
     ~MenuButton() override;
 
     void setIconText(const QString &text, Qt::TextFormat format = Qt::PlainText);
+    // The whole text, however it is shown.
     QString iconText() const;
+    // Plain icon text wider than the button's place is shown elided this
+    // way, the whole of it as the label's tooltip; ElideNone (the default)
+    // widens the button instead.
+    void setIconTextElideMode(Qt::TextElideMode mode);
     void setText(const QString &text);
     QString text() const;
     // Null pixmaps when the label shows none.
@@ -63,6 +68,7 @@ protected:
 
 private:
     void handleEnter();
+    void showIconText();
 
     const QScopedPointer<Ui::MenuButton> m_ui;
     State m_state = Normal;
@@ -72,6 +78,9 @@ private:
     // reaches the button, which only clears the mark.
     bool m_releaseMarked = false;
     bool m_horizontal = false;
+    QString m_iconText;
+    Qt::TextFormat m_iconTextFormat = Qt::PlainText;
+    Qt::TextElideMode m_elideMode = Qt::ElideNone;
 };
 
 #endif // LINKORA_UI_MENUBUTTON_H

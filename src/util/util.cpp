@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QMap>
+#include <QTextDocument>
 
 namespace Util {
 
@@ -88,6 +89,13 @@ bool hasNetworkConnectivity(const QList<QNetworkInterface::InterfaceFlags> &inte
     // Local and Site count as connected: the service may well be reachable
     // through an intranet proxy without the system seeing the Internet.
     return reachability != QNetworkInformation::Reachability::Disconnected;
+}
+
+QString plainToolTip(const QString &text)
+{
+    if (text.isEmpty())
+        return QString();
+    return Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap);
 }
 
 } // namespace Util

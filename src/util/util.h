@@ -22,6 +22,11 @@ bool hasNetworkConnectivity();
 bool hasNetworkConnectivity(const QList<QNetworkInterface::InterfaceFlags> &interfaces,
                             QNetworkInformation::Reachability reachability);
 
+// A tooltip that shows the text as it is. Qt shows any tooltip that looks
+// like markup as rich text, so a name such as <img src="..."> would load and
+// draw that file: the text goes out escaped inside markup of its own.
+QString plainToolTip(const QString &text);
+
 } // namespace Util
 
 #endif // UTIL_H

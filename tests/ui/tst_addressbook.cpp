@@ -4,9 +4,11 @@
 #include "ui/addeditcontactdialog.h"
 #include "ui/addeditgroupdialog.h"
 #include "ui/contactdetailspage.h"
+#include "ui/contactitemdelegate.h"
 #include "ui/contactlistpage.h"
 #include "ui/contactwidget.h"
 #include "ui/dialpadpage.h"
+#include "ui/importcontactsdialog.h"
 #include "ui/phonenumberwidget.h"
 
 #include <QAbstractItemModelTester>
@@ -16,7 +18,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeView>
 #include <QtTest>
 
@@ -90,6 +94,35 @@ void whenModal(std::function<void(QWidget *)> action)
          [action] { action(QApplication::activeModalWidget()); });
 }
 
+// Through the window, as the system delivers it: the press brings the
+// context menu.
+void rightClick(QWidget *widget, const QPoint &pos)
+{
+    QWindow *window = widget->window()->windowHandle();
+    QTest::mouseClick(window, Qt::RightButton, {}, widget->mapTo(widget->window(), pos));
+}
+
+// The tooltip on screen, if any.
+QLabel *shownToolTip()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String("qtooltip_label") && widget->isVisible())
+            return qobject_cast<QLabel *>(widget);
+    }
+    return nullptr;
+}
+
+// The text a label shows for this text and format.
+QString shownText(const QString &text, Qt::TextFormat format)
+{
+    QTextDocument document;
+    if (format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text)))
+        document.setHtml(text);
+    else
+        document.setPlainText(text);
+    return document.toPlainText();
+}
+
 template<typename T = QWidget>
 T *find(const QObject *parent, const char *name)
 {
@@ -122,6 +155,11 @@ private slots:
     void modelsFlattenTheTreeAndPassTheTester();
     void searchShowsMatchesInBothViews();
     void contextMenusNameWhatTheyActOn();
+    void contextMenuEntriesClickedWithTheMouse_data();
+    void contextMenuEntriesClickedWithTheMouse();
+    void hoverShowsTheNameAsItIs();
+    void refreshRequestsRepaintOneRow();
+    void fixedStringFilterSearchesToo();
     void doubleClick_data();
     void doubleClick();
     void detailsPageShowsTheContact();
@@ -138,6 +176,10 @@ private slots:
     void deleteGroupAsksAndPicksTheTarget_data();
     void deleteGroupAsksAndPicksTheTarget();
     void dialPadNumberOpensTheContactDialog();
+    void countsSayOneInTheSingular_data();
+    void countsSayOneInTheSingular();
+    void failedContactListIsTold_data();
+    void failedContactListIsTold();
     void screenshots();
 
 private:
@@ -256,18 +298,20 @@ void TestAddressBook::modelsFlattenTheTreeAndPassTheTester()
                    {Qt::DisplayRole, M::IsGroupRole, M::ContactCountRole, M::IsDefaultGroupRole,
                     M::GroupRowRole, Qt::ToolTipRole, M::FirstNumberRole}),
              (QVariantList {"Work", 1, 3, true, 2, QVariant(), QVariant()}));
-    const QList<int> contactRoles {Qt::DisplayRole,     Qt::ToolTipRole,        M::IsGroupRole,
-                                   M::FirstNumberRole,  M::FirstNumberTypeRole, M::NumbersRole,
-                                   M::NumberTypesRole,  M::ContactGroupRowRole, M::ContactRowRole,
-                                   M::ContactCountRole, Qt::DecorationRole};
+    QList<int> contactRoles {Qt::DisplayRole,     Qt::ToolTipRole,        M::IsGroupRole,
+                             M::FirstNumberRole,  M::FirstNumberTypeRole, M::NumbersRole,
+                             M::NumberTypesRole,  M::ContactGroupRowRole, M::ContactRowRole,
+                             M::ContactCountRole, Qt::DecorationRole};
+    QCOMPARE(shownText(tree.index(0, 0, work).data(Qt::ToolTipRole).toString(), Qt::AutoText),
+             QStringLiteral("Ann Lee"));
+    contactRoles.removeAt(1);
     QCOMPARE(roles(tree.index(0, 0, work), contactRoles),
-             (QVariantList {"Ann Lee", "Ann Lee", 0, "+4915112345678", 2,
-                            QStringList {"+4915112345678", "0301234567"}, QVariantList {2, 0}, 2, 0,
-                            QVariant(), QVariant()}));
+             (QVariantList {"Ann Lee", 0, "+4915112345678", 2, QStringList {"+4915112345678", "0301234567"},
+                            QVariantList {2, 0}, 2, 0, QVariant(), QVariant()}));
     // Flat row 5 is Zeta's second contact; a contact without phones; a blank that stays.
-    QCOMPARE(roles(list.index(5), contactRoles).mid(7, 2), (QVariantList {3, 1}));
+    QCOMPARE(roles(list.index(5), contactRoles).mid(6, 2), (QVariantList {3, 1}));
     QCOMPARE(list.index(5).internalId(), quintptr(3));
-    QCOMPARE(roles(list.index(4), contactRoles).mid(3, 4),
+    QCOMPARE(roles(list.index(4), contactRoles).mid(2, 4),
              (QVariantList {QString(), -1, QStringList(), QVariantList()}));
     QCOMPARE(list.index(0).data(), QVariant("José "));
     QVERIFY(!list.index(6).isValid());
@@ -354,10 +398,13 @@ void TestAddressBook::contextMenusNameWhatTheyActOn()
     QCOMPARE(groupDeletions, (QList<QVariantList> {{"Zeta", true}, {"Zeta", false}}));
     QCOMPARE(groupEdits, QList<QVariantList> {{"Zeta"}});
     menu->hide();
-    QTRY_VERIFY(!menu);
 
+    // One menu at a time: the next one replaces it.
     tree()->expandAll();
+    const QPointer<QMenu> groupMenu = menu;
     menu = openMenu(tree(), QStringLiteral("ann"));
+    QVERIFY(!groupMenu);
+    QCOMPARE(page()->findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
     QCOMPARE(actionTexts(menu),
              (QStringList {"Call", "[+4915112345678,0301234567]", "Send SMS", "[+4915112345678,0301234567]",
                            "-", "Details", "Edit", "-", "Delete"}));
@@ -388,6 +435,163 @@ void TestAddressBook::contextMenusNameWhatTheyActOn()
     menu = openMenu(tree(), QStringLiteral("Zeta"));
     QCOMPARE(actionTexts(menu), (QStringList {"Edit", "Delete group and contacts"}));
     menu->hide();
+}
+
+void TestAddressBook::contextMenuEntriesClickedWithTheMouse_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("asksInPage"); // else a dialog of its own
+    QTest::addColumn<QStringList>("sent");
+
+    // clang-format off
+    QTest::newRow("group, edit") << "Zeta" << "Edit" << false << QStringList();
+    QTest::newRow("group, delete and move") << "Zeta" << "Delete group, move contacts" << true << QStringList {"POST contact eve Friends", "POST contact mal Friends", "DELETE group Zeta"};
+    QTest::newRow("group, delete with contacts") << "Zeta" << "Delete group and contacts" << true << QStringList {"DELETE contact eve", "DELETE contact mal", "DELETE group Zeta"};
+    QTest::newRow("contact, edit") << "ann" << "Edit" << false << QStringList();
+    QTest::newRow("contact, delete") << "ann" << "Delete" << true << QStringList {"DELETE contact ann"};
+    // clang-format on
+}
+
+// As a person does it: a right click on the row, a left click on the entry,
+// then the question or the dialog answered while the menu that was clicked
+// is still winding up its click.
+void TestAddressBook::contextMenuEntriesClickedWithTheMouse()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, entry);
+    QFETCH(bool, asksInPage);
+    QFETCH(QStringList, sent);
+
+    page()->setGroupsShown(true);
+    tree()->expandAll();
+    for (int round = 0; round < 2; ++round) {
+        const QModelIndex index = indexOf(tree(), row);
+        QVERIFY(index.isValid());
+        rightClick(tree()->viewport(), tree()->visualRect(index).center());
+        QPointer<QMenu> menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QAction *action = nullptr;
+        for (QAction *candidate : menu->actions()) {
+            if (candidate->text() == entry)
+                action = candidate;
+        }
+        QVERIFY(action);
+
+        bool answered = false;
+        const bool last = round == 1;
+        const auto answer = [&, menu] {
+            // The menu is still there for its own code to return to.
+            QVERIFY(menu);
+            answered = true;
+        };
+        if (asksInPage) {
+            whenAsked(last, answer);
+            if (last && entry.contains(QStringLiteral("move"))) {
+                whenModal([](QWidget *modal) {
+                    auto *picker = qobject_cast<QInputDialog *>(modal);
+                    picker->setTextValue(QStringLiteral("Friends"));
+                    picker->accept();
+                });
+            }
+        } else {
+            whenModal([&, answer](QWidget *modal) {
+                answer();
+                qobject_cast<QDialog *>(modal)->reject();
+            });
+        }
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        QTRY_VERIFY(answered);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!menu || !menu->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QTRY_COMPARE(writes(), sent);
+    QCOMPARE(indexOf(tree(), row).isValid(), sent.isEmpty());
+}
+
+// Names are shown as they are in the hover text too: markup there would load
+// and draw a file (a /dev/zero picture never ends).
+void TestAddressBook::hoverShowsTheNameAsItIs()
+{
+    page()->setGroupsShown(true);
+    tree()->expandAll();
+    const QModelIndex mal = indexOf(tree(), QStringLiteral("mal"));
+    const QPoint at = tree()->visualRect(mal).center();
+    QHelpEvent hover(QEvent::ToolTip, at, tree()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(tree()->viewport(), &hover);
+    QTRY_VERIFY(shownToolTip());
+    const QLabel *tip = shownToolTip();
+    QCOMPARE(shownText(tip->text(), tip->textFormat()), QStringLiteral("<img src=x> <b>Bold</b>"));
+    QToolTip::hideText();
+}
+
+void TestAddressBook::refreshRequestsRepaintOneRow()
+{
+    page()->setGroupsShown(true);
+    tree()->expandAll();
+    QSignalSpy treeRows(tree()->model(), &QAbstractItemModel::dataChanged);
+    QSignalSpy flatRows(find<QListView>(page(), "contactsListView")->model(),
+                        &QAbstractItemModel::dataChanged);
+    const int zeta = 3;
+    QTest::ignoreMessage(
+        QtDebugMsg,
+        QRegularExpression(QStringLiteral(
+            R"(^"\[TRACE\]: ContactListPage::notifyUpdateContact@.*contactlistpage:\d+:" 3 1$)")));
+    page()->notifyUpdateContact(zeta, 1);
+    QCOMPARE(treeRows.size(), 1);
+    QCOMPARE(treeRows.first().first().toModelIndex().data(M::NickRole), QVariant("mal"));
+    QCOMPARE(flatRows.size(), 1);
+    QCOMPARE(flatRows.first().first().toModelIndex().data(M::NickRole), QVariant("mal"));
+
+    QTest::ignoreMessage(
+        QtDebugMsg,
+        QRegularExpression(
+            QStringLiteral(R"(^"\[TRACE\]: ContactListPage::notifyUpdateGroup@.*contactlistpage:\d+:" 3$)")));
+    page()->notifyUpdateGroup(zeta);
+    QCOMPARE(treeRows.size(), 2);
+    QCOMPARE(treeRows.last().first().toModelIndex().data(), QVariant("Zeta"));
+    QCOMPARE(flatRows.size(), 1); // a group has no flat row
+
+    // Rows that are not there change nothing.
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("notifyUpdateContact.* 3 9$")));
+    page()->notifyUpdateContact(zeta, 9);
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("notifyUpdateGroup.* 7$")));
+    page()->notifyUpdateGroup(7);
+    QCOMPARE(treeRows.size() + flatRows.size(), 3);
+}
+
+// The proxies filter through the base class's own call as well, whichever
+// way it is reached.
+void TestAddressBook::fixedStringFilterSearchesToo()
+{
+    ContactsTreeModel tree;
+    tree.setGroups(contacts().groups());
+    ContactsListModel list;
+    list.setSourceModel(&tree);
+    ContactsSortFilterProxyModel listProxy;
+    ContactsTreeSortFilterProxyModel treeProxy;
+    listProxy.setSourceModel(&list);
+    treeProxy.setSourceModel(&tree);
+    const auto counts = [&] {
+        return QList<int> {listProxy.rowCount(), treeProxy.rowCount()};
+    };
+    for (QSortFilterProxyModel *proxy :
+         {static_cast<QSortFilterProxyModel *>(&listProxy), static_cast<QSortFilterProxyModel *>(&treeProxy)})
+        proxy->setFilterFixedString(QStringLiteral("e"));
+    QCOMPARE(counts(), (QList<int> {3, 2}));
+    // Characters a pattern would read as its own.
+    for (QSortFilterProxyModel *proxy :
+         {static_cast<QSortFilterProxyModel *>(&listProxy), static_cast<QSortFilterProxyModel *>(&treeProxy)})
+        proxy->setFilterFixedString(QStringLiteral("<B>"));
+    QCOMPARE(counts(), (QList<int> {1, 1}));
+    QCOMPARE(listProxy.index(0, 0).data(M::NickRole), QVariant("mal"));
+    listProxy.setFilterFixedString(QStringLiteral("SÉ"));
+    treeProxy.setFilterFixedString(QStringLiteral("SÉ"));
+    QCOMPARE(counts(), (QList<int> {1, 1}));
+    listProxy.setFilterFixedString(QString());
+    static_cast<QSortFilterProxyModel &>(treeProxy).setFilterFixedString(QString());
+    QCOMPARE(counts(), (QList<int> {6, 4}));
 }
 
 void TestAddressBook::doubleClick_data()
@@ -849,6 +1053,73 @@ void TestAddressBook::dialPadNumberOpensTheContactDialog()
     emit m_rig->child<DialPadPage>("dialPadPage")->saveNumber(QStringLiteral("+49301234"));
     QCOMPARE(title, QStringLiteral("Add new contact +49301234"));
     QVERIFY(writes().isEmpty());
+}
+
+void TestAddressBook::countsSayOneInTheSingular_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("imported");
+
+    QTest::newRow("none") << 0 << "(0 contacts)"
+                          << "You haven't imported any contacts.";
+    QTest::newRow("one") << 1 << "(1 contact)"
+                         << "You have successfully added 1 contact.";
+    QTest::newRow("two") << 2 << "(2 contacts)"
+                         << "You have successfully added 2 contacts.";
+    QTest::newRow("many") << 11 << "(11 contacts)"
+                          << "You have successfully added 11 contacts.";
+}
+
+void TestAddressBook::countsSayOneInTheSingular()
+{
+    QFETCH(int, count);
+    QFETCH(QString, group);
+    QFETCH(QString, imported);
+    QCOMPARE(ContactItemDelegate::contactCountText(count), group);
+    QCOMPARE(ImportContactsDialog::conclusionText(count), imported);
+}
+
+void TestAddressBook::failedContactListIsTold_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("server error") << "500";
+    QTest::newRow("not a list") << "malformed";
+    QTest::newRow("connection dropped") << "dropped";
+    QTest::newRow("an empty list") << "empty";
+}
+
+// Signing in fetches the contact list; when it does not come the user hears
+// of it instead of finding an empty book. An empty list is no failure.
+void TestAddressBook::failedContactListIsTold()
+{
+    QFETCH(QString, answer);
+    WebserviceStandIn &server = m_rig->phone.server;
+    const WebserviceStandIn::Match contactList {QStringLiteral("contact"), "GET"};
+    if (answer == QLatin1String("500"))
+        server.answerNextWithStatus(500, contactList);
+    else if (answer == QLatin1String("malformed"))
+        server.answerNextWithMalformedBody(contactList);
+    else if (answer == QLatin1String("dropped"))
+        server.dropNext(contactList);
+    else
+        server.answerNextWith(200, "[]", contactList);
+    QSignalSpy refreshed(&contacts(), &ContactManager::refreshContactListUI);
+    m_rig->phone.phone->retrieveContactsFromWebservices();
+    if (answer == QLatin1String("empty")) {
+        QTRY_COMPARE(refreshed.size(), 1);
+        QVERIFY(contacts().contacts().isEmpty());
+        QTest::qWait(50);
+        QVERIFY(m_rig->prompts.requests.isEmpty());
+        return;
+    }
+    QTRY_COMPARE(m_rig->prompts.titles(), QStringList {"Address book"});
+    QCOMPARE(m_rig->prompts.texts().first(),
+             QStringLiteral(
+                 "Your contacts could not be loaded from the service. Sign in again later to see them."));
+    QCOMPARE(m_rig->prompts.requests.first().textFormat, Qt::PlainText);
+    // What the book held stays.
+    QCOMPARE(contacts().contacts().size(), 6);
 }
 
 void TestAddressBook::screenshots()

@@ -100,6 +100,7 @@ private slots:
     void volumeStepsAndMute();
     void speakerMuteLeavesTheCallHeard();
     void creditSmsAndSave();
+    void longCurrencySymbolStaysInItsPlace();
     void screenshots();
 
 private:
@@ -504,6 +505,39 @@ void TestDialPadPage::speakerMuteLeavesTheCallHeard()
     QTRY_COMPARE(control()->call_muted(), 0);
     QTRY_VERIFY(control()->mic_volume() > 0);
     m_page->hangup();
+}
+
+// The service names the currency: a long name is shortened on the credit
+// button, which keeps to its place beside the Call button.
+void TestDialPadPage::longCurrencySymbolStaysInItsPlace()
+{
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+    auto *credit = m_page->findChild<MenuButton *>(QStringLiteral("creditButton"));
+    auto *label = credit->findChild<QLabel *>(QStringLiteral("iconLabel"));
+    QPushButton *call = button("callHungUpButton");
+    const QRect callBefore = call->geometry();
+    const auto place = [&](const QWidget *widget) {
+        return QRect(widget->mapTo(m_page.get(), QPoint(0, 0)), widget->size());
+    };
+
+    for (const QString &symbol :
+         {QStringLiteral("$"), QStringLiteral("Pounds sterling of the realm ") + QString(40, u'W')}) {
+        Balance balance;
+        balance.setCredit(12.5);
+        balance.setCurrencySymbol(symbol);
+        m_page->updateBalance(balance);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCOMPARE(credit->iconText(), symbol + QStringLiteral("12.50"));
+        QCOMPARE(call->geometry(), callBefore);
+        QVERIFY(!place(credit).intersects(place(call)));
+        QVERIFY(place(credit).right() < place(call).left());
+        // Shown whole when it fits, shortened (with its whole text on hover) when not.
+        const bool fits = symbol.size() == 1;
+        QCOMPARE(label->text() == credit->iconText(), fits);
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
+        QCOMPARE(label->toolTip().isEmpty(), fits);
+    }
 }
 
 void TestDialPadPage::creditSmsAndSave()

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QStyleOptionViewItem>
 #include <QtTest>
 
 #include <memory>
@@ -59,6 +60,7 @@ private slots:
     void everyChainEndsOnce_data();
     void everyChainEndsOnce();
     void importChecksAndProviderSwitch();
+    void buttonsAndCheckBoxesKeepTheirLook();
 
 private:
     template<typename T>
@@ -274,7 +276,8 @@ void TestImportContactsDialog::importsThroughEveryPage()
              QJsonArray {yahoo ? "ann@example.test" : "carl@example.test"});
     QCOMPARE(invite.value("userSubject").toString(), "Jo User has invited you to Halvetta Linkora.");
     QCOMPARE(child<QLabel>("concludeLabel")->text(),
-             QStringLiteral("You have successfully added %1 contacts.").arg(accepted));
+             accepted == 1 ? QStringLiteral("You have successfully added 1 contact.")
+                           : QStringLiteral("You have successfully added %1 contacts.").arg(accepted));
     screenshot(QStringLiteral("importcontacts-5-done.png"));
     click("importButton");
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
@@ -434,6 +437,44 @@ void TestImportContactsDialog::importChecksAndProviderSwitch()
     QTest::qWait(ImportContactsDialog::ImportDelay + 200);
     QCOMPARE(page(), int(ImportContactsDialog::LoginPage));
     QCOMPARE(m_prompts->requests.size(), 1);
+}
+
+// The buttons are as high as the look gives them, all of them inside the
+// panel; every check box of the wizard is drawn alike.
+void TestImportContactsDialog::buttonsAndCheckBoxesKeepTheirLook()
+{
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    for (const char *name : {"importYahooButton", "importGmailButton"})
+        QCOMPARE(child<QPushButton>(name)->height(), 29);
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    const QWidget *panel = child<QWidget>("buttonPanel");
+    const QList<std::pair<const char *, int>> heights {
+        {"backButton", 29}, {"importButton", 29}, {"skipButton", 33}};
+    for (const auto &[name, height] : heights) {
+        const QPushButton *button = child<QPushButton>(name);
+        QVERIFY2(button->isVisible(), name);
+        QCOMPARE(button->height(), height);
+        QVERIFY2(panel->rect().contains(button->geometry()), name);
+    }
+
+    // A row's box and "Select All" have the same size on screen.
+    const auto *list = child<QListWidget>("importListWidget");
+    const auto *all = child<QCheckBox>("selectAllImportCheckBox");
+    QVERIFY(list->count() > 0);
+    QStyleOptionViewItem row;
+    row.initFrom(list->viewport());
+    row.rect = list->visualItemRect(list->item(0));
+    row.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    row.checkState = Qt::Unchecked;
+    row.text = list->item(0)->text();
+    QStyleOptionButton box;
+    box.initFrom(all);
+    const QSize rowBox
+        = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &row, list).size();
+    const QSize allBox = all->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &box, all).size();
+    QCOMPARE(rowBox, allBox);
+    QVERIFY(m_dialog->grab().save(UiTesting::screenshotPath(QStringLiteral("importcontacts-buttons.png"))));
 }
 
 LINKORA_TEST_MAIN(TestImportContactsDialog)

@@ -723,12 +723,17 @@ void TestMainWindowCase::closeHidesToTheTray_data()
     QTest::addColumn<bool>("tray");
     QTest::addColumn<bool>("minimizeToTray");
     QTest::addColumn<bool>("hint");
+    QTest::addColumn<bool>("byWindowManager"); // else the window's own Close
 
-    QTest::newRow("hidden with the notice") << true << true << true;
-    QTest::newRow("hidden without the notice") << true << true << false;
-    QTest::newRow("asked to quit") << true << false << true;
+    QTest::newRow("hidden with the notice") << true << true << true << false;
+    QTest::newRow("hidden without the notice") << true << true << false << false;
+    QTest::newRow("asked to quit") << true << false << true << false;
     // Hidden, the window could not be found again; minimized, nothing quits.
-    QTest::newRow("no tray: asked to quit") << false << true << true;
+    QTest::newRow("no tray: asked to quit") << false << true << true << false;
+    // Alt+F4 or the task bar's Close: the same.
+    QTest::newRow("window manager, no tray: asked to quit") << false << true << true << true;
+    QTest::newRow("window manager: hidden with the notice") << true << true << true << true;
+    QTest::newRow("window manager: asked to quit") << true << false << false << true;
 }
 
 void TestMainWindowCase::closeHidesToTheTray()
@@ -736,6 +741,7 @@ void TestMainWindowCase::closeHidesToTheTray()
     QFETCH(bool, tray);
     QFETCH(bool, minimizeToTray);
     QFETCH(bool, hint);
+    QFETCH(bool, byWindowManager);
 
     Client &client = *m_client;
     TestMainWindow &window = *client.window;
@@ -759,7 +765,10 @@ void TestMainWindowCase::closeHidesToTheTray()
             dialog->findChild<QPushButton *>(QStringLiteral("closeButton"))->click();
         });
     }
-    client.action("actionClose")->trigger();
+    if (byWindowManager)
+        window.close(); // a real close event, as the window manager sends
+    else
+        client.action("actionClose")->trigger();
 
     if (hidden) {
         QVERIFY(!window.isVisible());

@@ -2,6 +2,7 @@
 // the child under the pointer and bring enter and leave events with them.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "contactsmodels.h"
 #include "rest/balance.h"
 #include "settings/dbstore.h"
 #include "settings/settings.h"
@@ -45,6 +46,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtEndian>
@@ -1048,6 +1050,32 @@ void TestUiBase::peerTextIsShownAsPlainText()
     for (const auto &[label, text] : shown) {
         QCOMPARE(label->text(), text);
         QCOMPARE(label->textFormat(), Qt::PlainText);
+    }
+
+    // Hover texts as well: Qt shows one that looks like markup as rich text.
+    Contact contact;
+    contact.setFirstName(markup);
+    contact.setLastName(QStringLiteral("<img src=\"/dev/zero\">"));
+    DialPadPage narrow;
+    narrow.resize(300, 458);
+    narrow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&narrow));
+    const QString longSymbol = markup + QString(60, u'W');
+    balance.setCurrencySymbol(longSymbol);
+    narrow.updateBalance(balance);
+    const QList<std::pair<QString, QString>> tips
+        = {{ContactsTreeModel::contactData(&contact, Qt::ToolTipRole).toString(),
+            markup + QStringLiteral(" <img src=\"/dev/zero\">")},
+           {narrow.findChild<QLabel *>(QStringLiteral("iconLabel"))->toolTip(),
+            longSymbol + QStringLiteral("2.00")}};
+    for (const auto &[tip, text] : tips) {
+        // What a tooltip label makes of it.
+        QTextDocument shownTip;
+        if (Qt::mightBeRichText(tip))
+            shownTip.setHtml(tip);
+        else
+            shownTip.setPlainText(tip);
+        QCOMPARE(shownTip.toPlainText(), text);
     }
 
     // Message boxes too, unless the caller's own text is markup.
