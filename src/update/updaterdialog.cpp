@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -341,7 +342,7 @@ void UpdaterDialog::readSome()
         const QByteArray chunk = m_reply->read(kReadChunk);
         m_received += chunk.size();
         if (m_received > m_maxInstallerSize) {
-            fail(tr("the update is larger than %1 MB").arg(m_maxInstallerSize >> 20));
+            fail(tr("the update is larger than %1").arg(QLocale().formattedDataSize(m_maxInstallerSize)));
             return;
         }
         m_hash.addData(chunk);
@@ -372,7 +373,7 @@ void UpdaterDialog::onDownloadProgress(qint64 received, qint64 total)
         // The announced size, checked once before the body fills the disk.
         m_sizeChecked = true;
         if (total > m_maxInstallerSize) {
-            fail(tr("the update is larger than %1 MB").arg(m_maxInstallerSize >> 20));
+            fail(tr("the update is larger than %1").arg(QLocale().formattedDataSize(m_maxInstallerSize)));
             return;
         }
         if (m_freeSpace(m_installerFolder) < qMax(MinimumFreeSpace, 2 * total))

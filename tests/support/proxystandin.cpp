@@ -82,7 +82,7 @@ void ProxyStandIn::onReadyRead(QTcpSocket *socket)
     const QByteArray target = request.value(1);
     const qsizetype colon = target.lastIndexOf(':');
     const QByteArray host = target.left(colon);
-    if (host != "127.0.0.1" && host != "localhost") {
+    if (host != "127.0.0.1" && host != "localhost" && host != "update.test") {
         socket->write("HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
         socket->disconnectFromHost();
         return;

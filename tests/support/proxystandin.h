@@ -13,7 +13,8 @@ class QTcpSocket;
 
 // An HTTP proxy on 127.0.0.1 that wants Basic credentials: a CONNECT without
 // the right Proxy-Authorization is answered 407, one with it is tunnelled to
-// the named host and port (loopback only).
+// the named port on loopback (for 127.0.0.1, localhost and "update.test",
+// a name only this proxy knows: Qt sends no loopback address through a proxy).
 class ProxyStandIn : public QObject
 {
     Q_OBJECT

@@ -185,7 +185,8 @@ void UpdateServerStandIn::pump(QTcpSocket *socket)
         return; // stays open and silent
     case Delivery::Drop:
         connection.answered = false; // nothing more to do
-        socket->abort();
+        // Not from inside the TLS backend's own signal.
+        QMetaObject::invokeMethod(socket, &QTcpSocket::abort, Qt::QueuedConnection);
         return;
     case Delivery::Whole: {
         const QByteArray rest = connection.request.mid(connection.request.indexOf("\r\n\r\n") + 4);
