@@ -69,6 +69,11 @@ UpdaterDialog::UpdaterDialog(QWidget *parent)
     setFixedSize(425, 160);
     m_form->buttonBox->button(QDialogButtonBox::Ok)->setText(tr("Update Now"));
     m_form->buttonBox->button(QDialogButtonBox::Cancel)->setText(tr("Remind Me Later"));
+    // Sized with the style sheet's font, not the plain one.
+    for (QAbstractButton *button : m_form->buttonBox->buttons()) {
+        button->ensurePolished();
+        button->setMinimumWidth(button->sizeHint().width());
+    }
     connect(m_form->buttonBox->button(QDialogButtonBox::Ok), &QPushButton::clicked, this,
             qOverload<>(&UpdaterDialog::startDownload));
     connect(m_form->buttonBox->button(QDialogButtonBox::Cancel), &QPushButton::clicked, this,
