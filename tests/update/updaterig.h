@@ -46,6 +46,9 @@ protected:
 // the path it was started as and its arguments into a file.
 struct UpdateRig
 {
+    // How long a test waits for what TLS on loopback does in a moment, when
+    // sanitizers and other test programs share the machine.
+    static constexpr int Patience = 20000;
     static constexpr const char *VersionPath = "/download/linkora/hvLatestVersionControl.txt";
     static constexpr const char *InstallerPath = "/download/linkora/LinkoraSetup-1.2.3.sh";
 
