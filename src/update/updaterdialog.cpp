@@ -276,8 +276,9 @@ void UpdaterDialog::startDownload()
         finishWithError(tr("the update is not offered over a secure connection"));
         return;
     }
+    // The last piece of the path, decoded, without the query.
     const QString name = url.fileName();
-    if (name.isEmpty()) {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
         finishWithError(tr("the update address names no file"));
         return;
     }

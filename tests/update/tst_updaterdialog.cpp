@@ -116,6 +116,8 @@ void TestUpdaterDialog::downloads_data()
         << "/big" << int(Delivery::Generated) << "" << qint64(180) << cap << "disk space";
     QTest::newRow("plain http refused") << "PLAIN" + installer << whole << "" << plenty << cap << "secure";
     QTest::newRow("no file name") << "/download/linkora/" << whole << "" << plenty << cap << "names no file";
+    QTest::newRow("parent folder as the name")
+        << "/download/linkora/%2E%2E" << whole << "" << plenty << cap << "names no file";
     QTest::newRow("not found") << "/missing.sh" << whole << "" << plenty << cap << "Not Found";
     QTest::newRow("redirect loop") << "/loop" << whole << "" << plenty << cap << "Too many redirects";
     QTest::newRow("redirect to http") << "/down" << whole << "" << plenty << cap << "Insecure redirect";
@@ -149,7 +151,6 @@ void TestUpdaterDialog::downloads()
     else if (digest == QLatin1String("other"))
         third = "sha256=" + UpdateRig::sha256(rig.installer + "\n");
     rig.offer(QStringLiteral("1.2.3"), url, third);
-    MessageCatcher messages;
 
     QVERIFY(confirm(rig));
     if (error.isEmpty()) {
@@ -164,8 +165,6 @@ void TestUpdaterDialog::downloads()
         QCOMPARE(rig.filesInFolder(), QStringList {QStringLiteral("LinkoraSetup-1.2.3.sh")});
         QCOMPARE(mode(rig.folder), 0700);
         QCOMPARE(mode(rig.installedPath()), 0700);
-        if (Delivery(delivery) == Delivery::NoLength)
-            QVERIFY(messages.contains(QStringLiteral("Total is 0 or less")));
         return;
     }
     QTRY_COMPARE_WITH_TIMEOUT(rig.page(), 2, UpdateRig::Patience);
