@@ -109,8 +109,10 @@ void Updater::requestGetUrl(const QUrl &url)
 {
     // Whoever sits on the path of a plain request could name any installer.
     QUrl secureUrl = url;
-    if (secureUrl.scheme() == QLatin1String("http"))
+    if (secureUrl.scheme() == QLatin1String("http")) {
         secureUrl.setScheme(QStringLiteral("https"));
+        TRACE << "Asking over https:" << secureUrl.toString();
+    }
     if (!UpdateTransport::isSecure(secureUrl)) {
         failCheck(QStringLiteral("the version file address is not an https address: ")
                   + url.toDisplayString());

@@ -1,6 +1,7 @@
 #include "startup.h"
 #include "support/talktesting.h"
 #include "ui/messageprompt.h"
+#include "update/useractivity.h"
 #include "updaterig.h"
 
 #include <QNetworkAccessManager>
@@ -53,6 +54,7 @@ private slots:
     void menuCheckNeedsFreeDiskSpace();
     void idleCheck_data();
     void idleCheck();
+    void userInputRestartsTheIdleClock();
     void unknownVolumeHasNoFreeSpace();
 };
 
@@ -366,6 +368,21 @@ void TestUpdater::idleCheck()
     QVERIFY(helper.shouldUpdate(QStringLiteral("1.0.0-b"), QStringLiteral("1.0.0-B")));
     QVERIFY(!helper.shouldUpdate(QStringLiteral("1.0.0"), QStringLiteral("1.0.0")));
     QVERIFY(!helper.shouldUpdate(QStringLiteral("1.0.0"), QString()));
+}
+
+void TestUpdater::userInputRestartsTheIdleClock()
+{
+    UserActivity::watch();
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(120);
+    QVERIFY(UserActivity::idleMilliseconds() >= 100);
+    QTest::keyClick(&window, Qt::Key_A);
+    QVERIFY(UserActivity::idleMilliseconds() < 100);
+    QTest::qWait(120);
+    QTest::mouseMove(&window, QPoint(5, 5));
+    QVERIFY(UserActivity::idleMilliseconds() < 100);
 }
 
 void TestUpdater::unknownVolumeHasNoFreeSpace()
