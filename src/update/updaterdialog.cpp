@@ -60,7 +60,6 @@ UpdaterDialog::UpdaterDialog(QWidget *parent)
     })
     , m_freeSpace(freeBytes)
     , m_proxySettings([] { return ObjFactory::instance()->settings()->proxySettings(); })
-    , m_installerFolder(installerFolder())
 {
     m_form->setupUi(this);
     // The version comes from the server.
@@ -282,6 +281,9 @@ void UpdaterDialog::startDownload()
         finishWithError(tr("the update address names no file"));
         return;
     }
+    // Found when needed: the application's name is part of it.
+    if (m_installerFolder.isEmpty())
+        m_installerFolder = installerFolder();
     QString problem = makeTempDir();
     if (problem.isEmpty())
         problem = initializeTempDir();

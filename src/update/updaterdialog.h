@@ -117,7 +117,7 @@ private:
     Launcher m_launcher;
     FreeSpace m_freeSpace;
     ProxySettingsSource m_proxySettings;
-    QString m_installerFolder;
+    QString m_installerFolder; // installerFolder() unless set
     qint64 m_maxInstallerSize = DefaultMaxInstallerSize;
 };
 
