@@ -1,6 +1,8 @@
 #include "startup.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
+#include "support/testtls.h"
+#include "support/updateserverstandin.h"
 #include "update/updater.h"
 #include "util/nativesettings.h"
 
@@ -9,8 +11,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 using Startup::UpdateDecision;
@@ -44,37 +44,6 @@ public:
 
 private:
     QList<bool> m_answers;
-};
-
-// A version-file server that notes the request lines it gets and has no file.
-class RequestLineCatcher : public QObject
-{
-public:
-    RequestLineCatcher()
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    const QByteArray received = socket->peek(socket->bytesAvailable());
-                    if (!received.contains("\r\n\r\n"))
-                        return;
-                    requestLines << QString::fromLatin1(received.left(received.indexOf("\r\n")));
-                    socket->readAll();
-                    socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                    socket->disconnectFromHost();
-                });
-            }
-        });
-        m_server.listen(QHostAddress::LocalHost);
-    }
-    QString url(const QString &path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
-    }
-    QStringList requestLines;
-
-private:
-    QTcpServer m_server;
 };
 
 // The program as built next to the tests.
@@ -204,22 +173,26 @@ void TestStartup::updateDecisions()
 
 void TestStartup::updateUrlIsFetchedAtOnce()
 {
-    RequestLineCatcher server;
+    TestTls::trustAuthority();
+    UpdateServerStandIn server;
+    QVERIFY(server.listen());
     Updater updater;
     updater.setEnabled(false);
     QSignalSpy noUpdate(&updater, &Updater::noUpdateFound);
     MessageCatcher messages;
 
-    Startup::handleUpdateArguments({QStringLiteral("linkora"), QStringLiteral("-noupdate"),
-                                    QStringLiteral("-updateurl"), server.url(QStringLiteral("/v.txt"))},
-                                   &updater);
-    QTRY_COMPARE(server.requestLines, QStringList {QStringLiteral("GET /v.txt HTTP/1.1")});
-    QVERIFY(
-        messages.contains(QStringLiteral("\"-updateurl\" \"%1\"").arg(server.url(QStringLiteral("/v.txt")))));
+    // Given as plain http, asked over https (the stand-in speaks nothing else).
+    const QString url = server.plainUrl(QStringLiteral("/v.txt"));
+    Startup::handleUpdateArguments(
+        {QStringLiteral("linkora"), QStringLiteral("-noupdate"), QStringLiteral("-updateurl"), url},
+        &updater);
+    QTRY_COMPARE(server.requestLines(), QStringList {QStringLiteral("GET /v.txt")});
+    QVERIFY(messages.contains(QStringLiteral("\"-updateurl\" \"%1\"").arg(url)));
+    QTRY_COMPARE(noUpdate.count(), 1); // the stand-in has no such file
     // No automatic check besides.
     QTest::qWait(Startup::kAutomaticCheckDelayMs + 200);
-    QCOMPARE(noUpdate.count(), 0);
-    QCOMPARE(server.requestLines.size(), 1);
+    QCOMPARE(noUpdate.count(), 1);
+    QCOMPARE(server.requestLines().size(), 1);
 }
 
 void TestStartup::updateUrlAsLastArgumentMeansNoCheckAtAll()

@@ -1,10 +1,12 @@
 #include "updater.h"
 
+#include "ui/messageprompt.h"
 #include "update/updaterdialog.h"
 #include "update/updaterhelper.h"
+#include "update/updatetransport.h"
+#include "update/useractivity.h"
 #include "util/trace.h"
 
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -21,6 +23,7 @@ Updater::Updater(QObject *parent)
     : QObject(parent)
     , m_idleTimer(new QTimer(this))
 {
+    UserActivity::watch();
     m_idleTimer->setInterval(kIdleCheckIntervalMs);
     connect(m_idleTimer, &QTimer::timeout, this, &Updater::onCheckIdleTime);
     m_idleTimer->start();
@@ -38,6 +41,12 @@ void Updater::setUpdaterHelper(UpdaterHelper *helper)
 {
     if (m_updaterHelper.get() != helper)
         m_updaterHelper.reset(helper);
+}
+
+void Updater::setVersionFileLimits(qint64 maxBytes, int deadlineMs)
+{
+    m_versionFileLimit = maxBytes;
+    m_versionFileDeadline = deadlineMs;
 }
 
 void Updater::startCheckForUpdates()
@@ -60,9 +69,13 @@ void Updater::startCheckForUpdatesWithUI()
         startCheck();
         return;
     }
-    QMessageBox::warning(nullptr, tr("Not enough disk space"),
-                         tr("There is not enough free disk space. Free some disk space and try again."),
-                         QMessageBox::Ok, QMessageBox::NoButton);
+    MessagePrompt::Request warning;
+    warning.icon = QMessageBox::Warning;
+    warning.title = tr("Not enough disk space");
+    warning.text = tr("There is not enough free disk space. Free some disk space and try again.");
+    warning.buttons = QMessageBox::Ok;
+    warning.defaultButton = QMessageBox::NoButton;
+    MessagePrompt::show(warning);
 }
 
 void Updater::startCheckAndUpdateAutomatically()
@@ -77,6 +90,12 @@ void Updater::startCheckAndUpdateAutomatically()
     startCheck();
 }
 
+void Updater::closeDialog()
+{
+    if (m_updaterDialog)
+        m_updaterDialog->stopUpdate();
+}
+
 void Updater::startCheck()
 {
     if (!m_updaterHelper) {
@@ -88,9 +107,54 @@ void Updater::startCheck()
 
 void Updater::requestGetUrl(const QUrl &url)
 {
+    // Whoever sits on the path of a plain request could name any installer.
+    QUrl secureUrl = url;
+    if (secureUrl.scheme() == QLatin1String("http")) {
+        secureUrl.setScheme(QStringLiteral("https"));
+        TRACE << "Asking over https:" << secureUrl.toString();
+    }
+    if (!UpdateTransport::isSecure(secureUrl)) {
+        failCheck(QStringLiteral("the version file address is not an https address: ")
+                  + url.toDisplayString());
+        return;
+    }
+
     auto *manager = new QNetworkAccessManager(this);
     connect(manager, &QNetworkAccessManager::finished, this, &Updater::onUpdateReplyReceived);
-    manager->get(QNetworkRequest(url));
+    QNetworkReply *reply = manager->get(UpdateTransport::request(secureUrl));
+    UpdateTransport::guardRedirects(reply);
+    // Qt keeps no more than this much unread, so the cap holds between reads.
+    reply->setReadBufferSize(m_versionFileLimit + 1);
+    m_pending.insert(reply, Pending());
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { readSome(reply); });
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, [this, reply] {
+        m_pending[reply].failure
+            = QStringLiteral("no whole version file within %1 ms").arg(m_versionFileDeadline);
+        reply->abort();
+    });
+    deadline->start(m_versionFileDeadline);
+}
+
+void Updater::readSome(QNetworkReply *reply)
+{
+    const auto it = m_pending.find(reply);
+    if (it == m_pending.end() || !it->failure.isEmpty())
+        return;
+    it->body += reply->read(m_versionFileLimit + 1 - it->body.size());
+    if (it->body.size() > m_versionFileLimit) {
+        it->failure = QStringLiteral("the version file is longer than %1 bytes").arg(m_versionFileLimit);
+        reply->abort();
+    }
+}
+
+void Updater::failCheck(const QString &why)
+{
+    TRACE << "[WRN] Error ocurred while checking for updates: " << why;
+    emit noUpdateFound();
+    if (m_withUI && m_updaterDialog)
+        m_updaterDialog->showError(QString());
 }
 
 void Updater::onUpdateReplyReceived(QNetworkReply *reply)
@@ -100,10 +164,61 @@ void Updater::onUpdateReplyReceived(QNetworkReply *reply)
     m_latestVersion.clear();
     m_downloadUrl.clear();
 
-    TRACE << "Version file reply from" << reply->url().toString() << "status"
-          << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() << "error" << reply->error();
-    // The version file is not read yet.
-    TRACE_NOTIMPL;
+    readSome(reply);
+    const Pending pending = m_pending.take(reply);
+    QString failure = pending.failure;
+    if (failure.isEmpty())
+        failure = UpdateTransport::refusal(reply);
+    if (failure.isEmpty() && reply->error() != QNetworkReply::NoError)
+        failure = reply->errorString();
+    if (!failure.isEmpty()) {
+        failCheck(failure);
+        return;
+    }
+
+    // Redirects are followed by the network layer (see UpdateTransport).
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status < 200 || status > 299) {
+        TRACE << "[WRN] Received unexpected status code when checking for updates: " << status;
+        emit noUpdateFound();
+        return;
+    }
+
+    if (pending.body.isEmpty()) {
+        TRACE << "[WRN] version data is missing";
+        emit noUpdateFound();
+        return;
+    }
+
+    const UpdateOffer offer = UpdateOffer::parse(pending.body);
+    if (!offer.valid) {
+        TRACE << "[WRN] there's no update info";
+        emit noUpdateFound();
+        if (m_withUI && m_updaterDialog)
+            m_updaterDialog->showUpToDate();
+        return;
+    }
+
+    m_latestVersion = offer.version;
+    m_downloadUrl = offer.downloadUrl;
+    TRACE << "Latest version is " << m_latestVersion << " (current version: " << currentVersion << ")";
+
+    if (m_updaterHelper && m_updaterHelper->shouldUpdate(currentVersion, m_latestVersion)) {
+        TRACE << "Update found " << m_latestVersion << m_downloadUrl;
+        if (m_updaterDialog) {
+            if (m_automatic)
+                m_updaterDialog->startAutomaticDownload(m_downloadUrl, m_latestVersion, offer.sha256);
+            else
+                m_updaterDialog->startConfirmedDownload(m_downloadUrl, m_latestVersion, offer.sha256);
+        }
+        m_enabled = true;
+        return;
+    }
+
+    TRACE << "No update found.";
+    if (m_withUI && m_updaterDialog)
+        m_updaterDialog->showUpToDate();
+    emit noUpdateFound();
 }
 
 void Updater::onCheckIdleTime()

@@ -1,6 +1,8 @@
 #ifndef UPDATER_H
 #define UPDATER_H
 
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -20,6 +22,11 @@ class Updater : public QObject
     Q_DISABLE_COPY(Updater)
 
 public:
+    // The version file is two or three short lines: anything longer, or
+    // slower, is not one.
+    static constexpr qint64 DefaultVersionFileLimit = 8 * 1024;
+    static constexpr int DefaultVersionFileDeadline = 30000;
+
     explicit Updater(QObject *parent = nullptr);
     ~Updater() override;
 
@@ -29,6 +36,9 @@ public:
     // Both take ownership.
     void setUpdaterDialog(UpdaterDialog *dialog);
     void setUpdaterHelper(UpdaterHelper *helper);
+    UpdaterDialog *updaterDialog() const { return m_updaterDialog.get(); }
+
+    void setVersionFileLimits(qint64 maxBytes, int deadlineMs);
 
     // The running version, compared with the offered one; the service locator
     // sets it to the application version.
@@ -42,11 +52,16 @@ public slots:
     void startCheckForUpdatesWithUI();
     // The check at start-up, when checks are enabled.
     void startCheckAndUpdateAutomatically();
-    // One GET of the version file at url, through a network manager of its own.
+    void closeDialog();
+    // One GET of the version file at url, through a network manager of its
+    // own. A plain http address is asked over https on the same host and
+    // path; other schemes are refused.
     void requestGetUrl(const QUrl &url);
 
 signals:
+    void updateAvailable(const QString &version, const QString &url);
     void noUpdateFound();
+    void quitIfNoUI();
 
 private slots:
     void onUpdateReplyReceived(QNetworkReply *reply);
@@ -54,6 +69,15 @@ private slots:
     void startCheck();
 
 private:
+    struct Pending
+    {
+        QByteArray body;
+        QString failure;
+    };
+
+    void readSome(QNetworkReply *reply);
+    void failCheck(const QString &why);
+
     bool m_enabled = true;
     bool m_automatic = false;
     bool m_withUI = false;
@@ -62,6 +86,9 @@ private:
     std::unique_ptr<UpdaterHelper> m_updaterHelper;
     std::unique_ptr<UpdaterDialog> m_updaterDialog;
     QTimer *m_idleTimer;
+    qint64 m_versionFileLimit = DefaultVersionFileLimit;
+    int m_versionFileDeadline = DefaultVersionFileDeadline;
+    QHash<QNetworkReply *, Pending> m_pending;
 };
 
 #endif // UPDATER_H

@@ -42,7 +42,7 @@ TestTls::Credentials make()
     extensions.write("basicConstraints=CA:FALSE\n"
                      "keyUsage=critical,digitalSignature,keyEncipherment\n"
                      "extendedKeyUsage=serverAuth\n"
-                     "subjectAltName=IP:127.0.0.1,DNS:localhost\n");
+                     "subjectAltName=IP:127.0.0.1,DNS:localhost,DNS:update.test\n");
     extensions.close();
 
     const QList<QStringList> steps = {

@@ -5,12 +5,17 @@
 #include "settings/homeurls.h"
 #include "settings/settings.h"
 #include "support/testenvironment.h"
+#include "support/testtls.h"
+#include "support/updateserverstandin.h"
 #include "ui/contentwidget.h"
 #include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
 #include "ui/proxysettingsdialog.h"
 #include "ui/welcomedialog.h"
 #include "uitesthelpers.h"
+#include "update/updater.h"
+#include "update/updaterdialog.h"
+#include "update/updaterhelper.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMovie>
 #include <QPointer>
 #include <QPushButton>
@@ -62,6 +68,22 @@ protected:
         ++trayQuestions;
         return trayAvailable;
     }
+};
+
+// The program's updater asks the stand-in, with room on the disk.
+class StandInUpdaterHelper : public UpdaterHelper
+{
+public:
+    explicit StandInUpdaterHelper(const QString &url)
+        : m_url(url)
+    { }
+    QString updateUrl() const override { return m_url; }
+
+protected:
+    qint64 freeMegabytes(const QString &) const override { return 1024; }
+
+private:
+    QString m_url;
 };
 
 // One run of the program: its services against the stand-ins, its database
@@ -224,6 +246,7 @@ private slots:
     void incomingCallPopupAnswers();
     void addressBookThroughTheWindow();
     void addressBookFailuresAreShownOneAtATime();
+    void checkForUpdatesFromTheMenu();
     void screenshots();
 
 public slots:
@@ -1027,6 +1050,32 @@ void TestMainWindowCase::addressBookFailuresAreShownOneAtATime()
     QVERIFY(boxes.at(1).text.contains(QLatin1String("<b>Too many</b> groups")));
     QCOMPARE(boxes.at(1).textFormat, Qt::PlainText);
     QCOMPARE(client.rig.server.groups(PhoneRig::kUser), QStringList {"Friends"});
+}
+
+void TestMainWindowCase::checkForUpdatesFromTheMenu()
+{
+    Client &client = *m_client;
+    TestTls::trustAuthority();
+    UpdateServerStandIn server;
+    QVERIFY(server.listen());
+    Updater *updater = ObjFactory::instance()->updater();
+    server.serveFile(QStringLiteral("/v.txt"), "[" + updater->currentVersion.toLatin1() + "]\r\nurl=x\r\n");
+    updater->setUpdaterHelper(new StandInUpdaterHelper(server.url(QStringLiteral("/v.txt"))));
+
+    auto *bar = client.child<QMenuBar>("menuBar");
+    auto *help = client.child<QMenu>("menuHelp");
+    QAction *check = client.action("actionCheck_for_updates");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(help->menuAction()).center());
+    QTRY_VERIFY(help->isVisible());
+    QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(check).center());
+
+    UpdaterDialog *dialog = updater->updaterDialog();
+    QTRY_VERIFY(dialog->isVisible());
+    QCOMPARE(server.requestLines(), QStringList {QStringLiteral("GET /v.txt")});
+    QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("informationLabel"))->text(),
+             QStringLiteral("Halvetta Linkora is up to date."));
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
 }
 
 void TestMainWindowCase::screenshots()

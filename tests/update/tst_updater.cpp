@@ -1,72 +1,36 @@
-#include "support/testenvironment.h"
-#include "update/updater.h"
-#include "update/updaterdialog.h"
-#include "update/updaterhelper.h"
+#include "startup.h"
+#include "support/talktesting.h"
+#include "ui/messageprompt.h"
+#include "update/useractivity.h"
+#include "updaterig.h"
 
-#include <QDialogButtonBox>
 #include <QNetworkAccessManager>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QtTest>
 
 namespace {
-
-// Answers every request with an empty 200 and remembers the request lines.
-class VersionFilePeer : public QObject
-{
-public:
-    VersionFilePeer()
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
-        });
-    }
-    bool listen() { return m_server.listen(QHostAddress::LocalHost); }
-    QString url(const QString &path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
-    }
-    QStringList requests;
-
-private:
-    void answer(QTcpSocket *socket)
-    {
-        QByteArray &buffer = m_buffers[socket];
-        buffer += socket->readAll();
-        if (!buffer.contains("\r\n\r\n"))
-            return;
-        requests << QString::fromLatin1(buffer.left(buffer.indexOf("\r\n")));
-        m_buffers.remove(socket);
-        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        socket->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-    QHash<QTcpSocket *, QByteArray> m_buffers;
-};
-
-class LocalHelper : public UpdaterHelper
-{
-public:
-    explicit LocalHelper(const QString &url, bool enoughSpace = true)
-        : m_url(url)
-        , m_enoughSpace(enoughSpace)
-    { }
-    QString updateUrl() const override { return m_url; }
-    bool hasEnoughFreeDiskSpace() const override { return m_enoughSpace; }
-
-private:
-    QString m_url;
-    bool m_enoughSpace;
-};
 
 int managers(const Updater &updater)
 {
     return int(updater.findChildren<QNetworkAccessManager *>().size());
 }
+
+// Answers the warning boxes and notes their titles.
+struct PromptCatcher
+{
+    PromptCatcher()
+    {
+        MessagePrompt::setHandler([this](const MessagePrompt::Request &request) {
+            titles << request.title;
+            texts << request.text;
+            return QMessageBox::Ok;
+        });
+    }
+    ~PromptCatcher() { MessagePrompt::setHandler({}); }
+    QStringList titles;
+    QStringList texts;
+};
+
+enum Outcome { Nothing, Confirmation, UpToDate, Error };
 
 } // namespace
 
@@ -75,94 +39,350 @@ class TestUpdater : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void versionFiles_data();
+    void versionFiles();
+    void menuCheckAnswers_data();
+    void menuCheckAnswers();
+    void plainVersionAddressIsAskedOverHttps();
+    void otherSchemesAreRefusedWithoutARequest();
+    void startupArguments_data();
+    void startupArguments();
     void disabledAutomaticCheckReportsNoUpdateAndSendsNothing();
-    void requestGetUrlSendsOneGetAndCleansUp();
-    void checksFetchTheVersionFile_data();
-    void checksFetchTheVersionFile();
     void menuCheckWhileTheDialogIsShownOnlyRaisesIt();
-    void dialogStartsHiddenWithItsTwoChoices();
+    void menuCheckNeedsFreeDiskSpace_data();
+    void menuCheckNeedsFreeDiskSpace();
+    void idleCheck_data();
+    void idleCheck();
+    void userInputRestartsTheIdleClock();
     void unknownVolumeHasNoFreeSpace();
 };
 
+void TestUpdater::initTestCase()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Halvetta Linkora"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+}
+
+void TestUpdater::versionFiles_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QByteArray>("digest");
+
+    const QByteArray digest(64, 'a');
+    QTest::newRow("CR LF and blank lines")
+        << QByteArray("\r\n\r\n[1.2.3]\r\n\r\n\nurl=https://h/a.exe\r\n") << true << "1.2.3"
+        << "https://h/a.exe" << QByteArray();
+    QTest::newRow("empty version") << QByteArray("[]\nurl=x") << true << ""
+                                   << "x" << QByteArray();
+    QTest::newRow("empty address") << QByteArray("[1.2.3]\nurl=") << true << "1.2.3"
+                                   << "" << QByteArray();
+    QTest::newRow("several =") << QByteArray("[1.2.3]\nurl=https://h/a?b=c=d") << true << "1.2.3"
+                               << "https://h/a?b=c=d" << QByteArray();
+    QTest::newRow("blanks kept") << QByteArray("[ 1.0 ]\n u = x") << true << " 1.0 "
+                                 << " x" << QByteArray();
+    QTest::newRow("Latin-1") << QByteArray("[1.0\xe9]\nurl=x") << true << QString::fromLatin1("1.0\xe9")
+                             << "x" << QByteArray();
+    QTest::newRow("no brackets") << QByteArray("1.2.3\nurl=x") << false << ""
+                                 << "" << QByteArray();
+    QTest::newRow("one line") << QByteArray("[1.2.3]") << false << ""
+                              << "" << QByteArray();
+    QTest::newRow("no =") << QByteArray("[1.2.3]\nno-equals") << false << ""
+                          << "" << QByteArray();
+    QTest::newRow("digest") << QByteArray("[1.2.3]\nurl=x\nsha256=" + digest) << true << "1.2.3"
+                            << "x" << digest;
+    QTest::newRow("digest upper case")
+        << QByteArray("[1.2.3]\nurl=x\nsha256=" + digest.toUpper()) << true << "1.2.3"
+        << "x" << digest;
+    QTest::newRow("other third line ignored")
+        << QByteArray("[1.2.3]\nurl=x\nsomething else\nsha256=zz") << true << "1.2.3"
+        << "x" << QByteArray();
+    // A digest that cannot be read never passes for "no digest".
+    QTest::newRow("short digest") << QByteArray("[1.2.3]\nurl=x\nsha256=abc") << false << ""
+                                  << "" << QByteArray();
+    QTest::newRow("digest not hex") << QByteArray("[1.2.3]\nurl=x\nsha256=" + QByteArray(64, 'g')) << false
+                                    << ""
+                                    << "" << QByteArray();
+}
+
+void TestUpdater::versionFiles()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, valid);
+    QFETCH(QString, version);
+    QFETCH(QString, url);
+    QFETCH(QByteArray, digest);
+    const UpdateOffer offer = UpdateOffer::parse(file);
+    QCOMPARE(offer.valid, valid);
+    if (!valid)
+        return;
+    QCOMPARE(offer.version, version);
+    QCOMPARE(offer.downloadUrl, url);
+    QCOMPARE(offer.sha256.toHex(), digest.toLower());
+}
+
+void TestUpdater::menuCheckAnswers_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("delivery");
+    QTest::addColumn<QString>("redirect"); // "self", "http", "next" or none
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("shown");
+
+    const int whole = int(UpdateServerStandIn::Delivery::Whole);
+    const QByteArray newer = "[1.2.3]\nurl=https://127.0.0.1/x.sh\n";
+    QTest::newRow("same version") << 200 << QByteArray("[1.0.0]\nurl=x") << whole << "" << int(UpToDate)
+                                  << "Halvetta Linkora is up to date.";
+    QTest::newRow("newer") << 200 << newer << whole << "" << int(Confirmation)
+                           << "Version 1.2.3 found.\nYou have 1.0.0.\nDo you want to update now?";
+    QTest::newRow("older is offered too")
+        << 200 << QByteArray("[0.9.0]\nurl=x") << whole << "" << int(Confirmation)
+        << "Version 0.9.0 found.\nYou have 1.0.0.\nDo you want to update now?";
+    QTest::newRow("version as markup stays text")
+        << 200 << QByteArray("[<b>2</b>]\nurl=x") << whole << "" << int(Confirmation)
+        << "Version <b>2</b> found.\nYou have 1.0.0.\nDo you want to update now?";
+    QTest::newRow("empty version") << 200 << QByteArray("[]\nurl=x") << whole << "" << int(UpToDate)
+                                   << "Halvetta Linkora is up to date.";
+    QTest::newRow("invalid file") << 200 << QByteArray("1.2.3\nurl=x") << whole << "" << int(UpToDate)
+                                  << "Halvetta Linkora is up to date.";
+    QTest::newRow("empty file") << 200 << QByteArray() << whole << "" << int(Nothing) << "";
+    QTest::newRow("unexpected status") << 204 << QByteArray() << whole << "" << int(Nothing) << "";
+    const QString error = QStringLiteral("An error occurred while downloading update: .\nPlease check your "
+                                         "internet connection, and try again.");
+    QTest::newRow("not found") << 404 << QByteArray("gone") << whole << "" << int(Error) << error;
+    QTest::newRow("endless answer") << 200 << QByteArray() << int(UpdateServerStandIn::Delivery::Endless)
+                                    << "" << int(Error) << error;
+    QTest::newRow("stalled answer") << 200 << newer << int(UpdateServerStandIn::Delivery::Stall) << ""
+                                    << int(Error) << error;
+    QTest::newRow("short answer") << 200 << newer << int(UpdateServerStandIn::Delivery::Short) << ""
+                                  << int(Error) << error;
+    QTest::newRow("redirect followed") << 200 << newer << whole << "next" << int(Confirmation)
+                                       << "Version 1.2.3 found.\nYou have 1.0.0.\nDo you want to update now?";
+    QTest::newRow("redirect loop") << 200 << newer << whole << "self" << int(Error) << error;
+    QTest::newRow("redirect to http") << 200 << newer << whole << "http" << int(Error) << error;
+}
+
+void TestUpdater::menuCheckAnswers()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(int, delivery);
+    QFETCH(QString, redirect);
+    QFETCH(int, outcome);
+    QFETCH(QString, shown);
+
+    UpdateRig rig;
+    QVERIFY(rig.ready);
+    // Short only where the stall is the point: TLS under a sanitizer on a busy machine is slow.
+    rig.updater.setVersionFileLimits(
+        Updater::DefaultVersionFileLimit,
+        UpdateServerStandIn::Delivery(delivery) == UpdateServerStandIn::Delivery::Stall ? 1500 : 20000);
+    const QString path = QString::fromLatin1(UpdateRig::VersionPath);
+    UpdateServerStandIn::Answer answer {status, {}, body, UpdateServerStandIn::Delivery(delivery)};
+    if (redirect == QLatin1String("self")) {
+        rig.server.redirect(path, rig.server.url(path));
+    } else if (redirect == QLatin1String("http")) {
+        rig.server.redirect(path, rig.server.plainUrl(QStringLiteral("/next.txt")));
+    } else if (redirect == QLatin1String("next")) {
+        rig.server.redirect(path, QStringLiteral("/next.txt")); // relative
+        rig.server.serve(QStringLiteral("/next.txt"), answer);
+    } else {
+        rig.server.serve(path, answer);
+    }
+    QSignalSpy noUpdate(&rig.updater, &Updater::noUpdateFound);
+
+    rig.updater.startCheckForUpdatesWithUI();
+    QTRY_COMPARE_WITH_TIMEOUT(managers(rig.updater), 0, UpdateRig::Patience);
+    if (outcome == Nothing) {
+        QTest::qWait(50);
+        QVERIFY(!rig.dialog->isVisible());
+        QCOMPARE(noUpdate.count(), 1);
+        return;
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(rig.dialog->isVisible(), UpdateRig::Patience);
+    QVERIFY(rig.dialog->isModal());
+    QCOMPARE(rig.page(), outcome == Confirmation ? 0 : 2);
+    QCOMPARE(outcome == Confirmation ? rig.question() : rig.information(), shown);
+    QCOMPARE(noUpdate.count(), outcome == Confirmation ? 0 : 1);
+    if (redirect == QLatin1String("self"))
+        QCOMPARE(rig.server.requestsFor(path), 1 + 10);
+    // An endless answer is cut off after a few kilobytes.
+    QVERIFY2(rig.server.bytesSent() < 2 * 1024 * 1024, qPrintable(QString::number(rig.server.bytesSent())));
+}
+
+void TestUpdater::plainVersionAddressIsAskedOverHttps()
+{
+    UpdateRig rig;
+    QVERIFY(rig.ready);
+    rig.offer(QStringLiteral("1.2.3"), rig.installerUrl());
+    // The stand-in speaks TLS only: the request reaches it only over https.
+    rig.updater.requestGetUrl(QUrl(rig.server.plainUrl(QString::fromLatin1(UpdateRig::VersionPath))));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.dialog->isVisible(), UpdateRig::Patience);
+    QCOMPARE(rig.server.requestLines(), QStringList {QStringLiteral("GET ") + UpdateRig::VersionPath});
+    QCOMPARE(rig.page(), 0);
+}
+
+void TestUpdater::otherSchemesAreRefusedWithoutARequest()
+{
+    UpdateRig rig;
+    QVERIFY(rig.ready);
+    const QString local = TestEnvironment::freshDirectory(QStringLiteral("file")) + QStringLiteral("/v.txt");
+    QFile file(local);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[9.9.9]\nurl=https://127.0.0.1/x.sh\n");
+    file.close();
+    QSignalSpy noUpdate(&rig.updater, &Updater::noUpdateFound);
+    MessageCatcher messages;
+
+    for (const QUrl &url :
+         {QUrl::fromLocalFile(local), QUrl(QStringLiteral("ftp://127.0.0.1/v.txt")), QUrl()})
+        rig.updater.requestGetUrl(url);
+    QCOMPARE(noUpdate.count(), 3);
+    QCOMPARE(managers(rig.updater), 0);
+    QVERIFY(!rig.dialog->isVisible());
+    QVERIFY(messages.contains(QStringLiteral("not an https address")));
+}
+
+void TestUpdater::startupArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("-updateurl") << QStringList {QStringLiteral("-updateurl"), QStringLiteral("URL")} << 1;
+    QTest::newRow("-updateurl over plain http")
+        << QStringList {QStringLiteral("-noupdate"), QStringLiteral("-updateurl"), QStringLiteral("PLAIN")}
+        << 1;
+    QTest::newRow("-noupdate") << QStringList {QStringLiteral("-noupdate")} << 0;
+    QTest::newRow("automatic") << QStringList() << 1;
+}
+
+void TestUpdater::startupArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, requests);
+    UpdateRig rig;
+    QVERIFY(rig.ready);
+    rig.offer(QStringLiteral("1.0.0"), rig.installerUrl());
+    const QString path = QString::fromLatin1(UpdateRig::VersionPath);
+    arguments.replaceInStrings(QStringLiteral("PLAIN"), rig.server.plainUrl(path));
+    arguments.replaceInStrings(QStringLiteral("URL"), rig.server.url(path));
+    QSignalSpy noUpdate(&rig.updater, &Updater::noUpdateFound);
+
+    Startup::handleUpdateArguments(QStringList {QStringLiteral("linkora")} + arguments, &rig.updater);
+    QTest::qWait(Startup::kAutomaticCheckDelayMs + 100);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.server.requestLines().size(), requests, UpdateRig::Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(noUpdate.count(), requests, UpdateRig::Patience);
+    // Only a menu check shows "up to date".
+    QVERIFY(!rig.dialog->isVisible());
+}
+
 void TestUpdater::disabledAutomaticCheckReportsNoUpdateAndSendsNothing()
 {
-    VersionFilePeer peer;
-    QVERIFY(peer.listen());
-    Updater updater;
-    updater.setUpdaterHelper(new LocalHelper(peer.url(QStringLiteral("/version.txt"))));
-    updater.setEnabled(false);
-    QSignalSpy noUpdate(&updater, &Updater::noUpdateFound);
+    UpdateRig rig;
+    QVERIFY(rig.ready);
+    rig.updater.setEnabled(false);
+    QSignalSpy noUpdate(&rig.updater, &Updater::noUpdateFound);
 
-    updater.startCheckAndUpdateAutomatically();
+    rig.updater.startCheckAndUpdateAutomatically();
     QCOMPARE(noUpdate.count(), 1);
-    QCOMPARE(managers(updater), 0);
+    QCOMPARE(managers(rig.updater), 0);
     QTest::qWait(100);
-    QVERIFY(peer.requests.isEmpty());
-}
-
-void TestUpdater::requestGetUrlSendsOneGetAndCleansUp()
-{
-    VersionFilePeer peer;
-    QVERIFY(peer.listen());
-    Updater updater;
-
-    updater.requestGetUrl(QUrl(peer.url(QStringLiteral("/download/latest.txt?from=cmdline"))));
-    QTRY_COMPARE(peer.requests.size(), 1);
-    QCOMPARE(peer.requests.first(), QStringLiteral("GET /download/latest.txt?from=cmdline HTTP/1.1"));
-    // The check's network manager goes once its reply is handled.
-    QTRY_COMPARE(managers(updater), 0);
-    QCOMPARE(peer.requests.size(), 1);
-}
-
-void TestUpdater::checksFetchTheVersionFile_data()
-{
-    QTest::addColumn<QString>("slot");
-    QTest::newRow("automatic") << "startCheckAndUpdateAutomatically";
-    QTest::newRow("plain") << "startCheckForUpdates";
-    QTest::newRow("menu") << "startCheckForUpdatesWithUI";
-}
-
-void TestUpdater::checksFetchTheVersionFile()
-{
-    QFETCH(QString, slot);
-    VersionFilePeer peer;
-    QVERIFY(peer.listen());
-    Updater updater;
-    updater.setUpdaterDialog(new UpdaterDialog);
-    updater.setUpdaterHelper(new LocalHelper(peer.url(QStringLiteral("/linkora/version.txt"))));
-
-    QVERIFY(QMetaObject::invokeMethod(&updater, slot.toLatin1().constData()));
-    QTRY_COMPARE(peer.requests.size(), 1);
-    QCOMPARE(peer.requests.first(), QStringLiteral("GET /linkora/version.txt HTTP/1.1"));
+    QVERIFY(rig.server.requestLines().isEmpty());
 }
 
 void TestUpdater::menuCheckWhileTheDialogIsShownOnlyRaisesIt()
 {
-    VersionFilePeer peer;
-    QVERIFY(peer.listen());
-    Updater updater;
-    auto *dialog = new UpdaterDialog;
-    updater.setUpdaterDialog(dialog);
-    updater.setUpdaterHelper(new LocalHelper(peer.url(QStringLiteral("/version.txt"))));
-    dialog->show();
+    UpdateRig rig;
+    QVERIFY(rig.ready);
+    rig.offer(QStringLiteral("1.2.3"), rig.installerUrl());
+    rig.updater.startCheckForUpdatesWithUI();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.dialog->isVisible(), UpdateRig::Patience);
+    QCOMPARE(rig.server.requestLines().size(), 1);
 
-    updater.startCheckForUpdatesWithUI();
-    QCOMPARE(managers(updater), 0);
-    QVERIFY(dialog->isVisible());
+    rig.updater.startCheckForUpdatesWithUI();
+    QCOMPARE(managers(rig.updater), 0);
     QTest::qWait(100);
-    QVERIFY(peer.requests.isEmpty());
+    QCOMPARE(rig.server.requestLines().size(), 1);
+    QCOMPARE(rig.page(), 0);
 }
 
-void TestUpdater::dialogStartsHiddenWithItsTwoChoices()
+void TestUpdater::menuCheckNeedsFreeDiskSpace_data()
 {
-    UpdaterDialog dialog;
-    QVERIFY(!dialog.isVisible());
-    QStringList texts;
-    const auto buttons = dialog.findChild<QDialogButtonBox *>()->buttons();
-    for (const QAbstractButton *button : buttons)
-        texts << button->text();
-    texts.sort();
-    QCOMPARE(texts, QStringList({QStringLiteral("Remind Me Later"), QStringLiteral("Update Now")}));
+    QTest::addColumn<qint64>("megabytes");
+    QTest::addColumn<bool>("checks");
+    QTest::newRow("169") << qint64(169) << false;
+    QTest::newRow("170") << qint64(170) << true;
+    QTest::newRow("unknown") << qint64(-1) << false;
+}
+
+void TestUpdater::menuCheckNeedsFreeDiskSpace()
+{
+    QFETCH(qint64, megabytes);
+    QFETCH(bool, checks);
+    UpdateRig rig;
+    QVERIFY(rig.ready);
+    rig.offer(QStringLiteral("1.0.0"), rig.installerUrl());
+    rig.helper->megabytesFree = megabytes;
+    PromptCatcher prompts;
+
+    rig.updater.startCheckForUpdatesWithUI();
+    if (checks) {
+        QTRY_VERIFY_WITH_TIMEOUT(rig.dialog->isVisible(), UpdateRig::Patience);
+        QVERIFY(prompts.titles.isEmpty());
+        return;
+    }
+    QCOMPARE(prompts.titles, QStringList {QStringLiteral("Not enough disk space")});
+    QCOMPARE(prompts.texts,
+             QStringList {
+                 QStringLiteral("There is not enough free disk space. Free some disk space and try again.")});
+    QTest::qWait(100);
+    QVERIFY(rig.server.requestLines().isEmpty());
+}
+
+void TestUpdater::idleCheck_data()
+{
+    QTest::addColumn<qint64>("idleMinutes");
+    QTest::addColumn<bool>("inCall");
+    QTest::addColumn<bool>("canUpdate");
+    QTest::newRow("59 minutes") << qint64(59) << false << false;
+    QTest::newRow("an hour") << qint64(60) << false << true;
+    QTest::newRow("an hour in a call") << qint64(60) << true << false;
+    QTest::newRow("unknown") << qint64(-1) << false << false;
+}
+
+void TestUpdater::idleCheck()
+{
+    QFETCH(qint64, idleMinutes);
+    QFETCH(bool, inCall);
+    QFETCH(bool, canUpdate);
+    LocalHelper helper(QString {});
+    helper.idle = idleMinutes < 0 ? -1 : idleMinutes * 60 * 1000 + 999;
+    helper.inCall = inCall;
+    QCOMPARE(helper.canUpdateAutomatically(), canUpdate);
+    // The gate stays shut: an idle tick never starts a check.
+    QVERIFY(!helper.autoUpdateEnabled());
+    QVERIFY(helper.shouldUpdate(QStringLiteral("1.0.0"), QStringLiteral("1.0.0 ")));
+    QVERIFY(helper.shouldUpdate(QStringLiteral("1.0.0-b"), QStringLiteral("1.0.0-B")));
+    QVERIFY(!helper.shouldUpdate(QStringLiteral("1.0.0"), QStringLiteral("1.0.0")));
+    QVERIFY(!helper.shouldUpdate(QStringLiteral("1.0.0"), QString()));
+}
+
+void TestUpdater::userInputRestartsTheIdleClock()
+{
+    UserActivity::watch();
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(120);
+    QVERIFY(UserActivity::idleMilliseconds() >= 100);
+    QTest::keyClick(&window, Qt::Key_A);
+    QVERIFY(UserActivity::idleMilliseconds() < 100);
+    QTest::qWait(120);
+    QTest::mouseMove(&window, QPoint(5, 5));
+    QVERIFY(UserActivity::idleMilliseconds() < 100);
 }
 
 void TestUpdater::unknownVolumeHasNoFreeSpace()
