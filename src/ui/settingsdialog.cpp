@@ -2,17 +2,15 @@
 #include "ui_settingsdialog.h"
 
 #include "settings/settings.h"
-#include "talk/mediaengine.h"
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
+#include "ui/audiodevicechooser.h"
 #include "ui/messageprompt.h"
 #include "ui/proxysettingsdialog.h"
 #include "ui/shortcutbutton.h"
-#include "util/trace.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
 
 #include <algorithm>
 #include <functional>
@@ -116,26 +114,16 @@ enum Page { GeneralPage = 0, AudioPage = 1, HotKeysPage = 2 };
 
 } // namespace
 
-// What tells the microphone side from the speakers side.
-struct SettingsDialog::DeviceSide
-{
-    talk::Device *device;
-    QList<talk::Device> *devices;
-    QComboBox *combo;
-    talk::Device (talk::MediaEngine::*current)() const;
-    bool (talk::MediaEngine::*set)(const talk::Device &);
-    const char *notFoundText;
-    const char *unableText;
-};
-
 SettingsDialog::SettingsDialog(talk::PlixTalk *talk, Settings *settings, QWidget *parent)
     : DialogBase(parent)
     , m_ui(new Ui::SettingsDialogContent)
     , m_tabButtons(new QButtonGroup(this))
-    , m_talk(talk)
     , m_settings(settings)
 {
     m_ui->setupUi(contentWidget());
+    m_devices = new AudioDeviceChooser(talk ? talk->mediaEngine() : nullptr, m_ui->microphoneComboBox,
+                                       m_ui->speakersComboBox, this);
+    connect(m_devices, &AudioDeviceChooser::devicesRefreshed, this, &SettingsDialog::onDevicesRefreshed);
     setTitle(tr("Preferences"));
     m_ui->trayNoticeLabel->hide();
 
@@ -178,33 +166,6 @@ void SettingsDialog::setSystemTrayAvailable(bool available)
     m_ui->trayNoticeLabel->setVisible(!available);
 }
 
-SettingsDialog::DeviceSide SettingsDialog::inputSide()
-{
-    return {&m_inputDevice,
-            &m_inputDevices,
-            m_ui->microphoneComboBox,
-            &talk::MediaEngine::currentMicrophoneDevice,
-            &talk::MediaEngine::setMicrophoneDevice,
-            "Input device not found:",
-            "Unable to set any audio input device:"};
-}
-
-SettingsDialog::DeviceSide SettingsDialog::outputSide()
-{
-    return {&m_outputDevice,
-            &m_outputDevices,
-            m_ui->speakersComboBox,
-            &talk::MediaEngine::currentSpeakerDevice,
-            &talk::MediaEngine::setSpeakerDevice,
-            "Output device not found:",
-            "Unable to set any audio output device:"};
-}
-
-talk::MediaEngine *SettingsDialog::mediaEngine() const
-{
-    return m_talk ? m_talk->mediaEngine() : nullptr;
-}
-
 QKeySequence SettingsDialog::effectiveKeySequence(const ShortcutButton *button)
 {
     return button->effectiveKeySequence();
@@ -223,9 +184,7 @@ void SettingsDialog::loadSettings()
     for (const BoolOption &option : boolOptions())
         (m_ui.data()->*option.box)->setChecked(option.load(*m_settings, option.loadDefault));
 
-    talk::MediaEngine *engine = mediaEngine();
-    m_inputDevice = m_settings->audioInputDevice(engine ? engine->currentMicrophoneDevice() : talk::Device());
-    m_outputDevice = m_settings->audioOutputDevice(engine ? engine->currentSpeakerDevice() : talk::Device());
+    m_devices->load(*m_settings);
 
     for (const HotKeyRow &row : hotKeyRows()) {
         (m_ui.data()->*row.box)->setChecked(row.loadEnabled(*m_settings, true));
@@ -233,13 +192,9 @@ void SettingsDialog::loadSettings()
         (m_ui.data()->*row.button)->setKeySequence(portableKeys(keys));
     }
 
-    if (!m_devicesLoaded) {
-        if (fillDevices()) {
-            setDevices();
-            connectDeviceSignals();
-        }
-        m_devicesLoaded = true;
-    }
+    // Listed once, here: afterwards only a change of the engine's lists
+    // lists them again.
+    m_devices->start();
 }
 
 void SettingsDialog::saveSettings()
@@ -256,8 +211,7 @@ void SettingsDialog::saveSettings()
             option.save(*m_settings, (m_ui.data()->*option.box)->isChecked());
     };
     std::for_each(options.cbegin(), audioOptions, save);
-    m_settings->setAudioInputDevice(m_inputDevice);
-    m_settings->setAudioOutputDevice(m_outputDevice);
+    m_devices->save(*m_settings);
     std::for_each(audioOptions, options.cend(), save);
 
     for (const HotKeyRow &row : hotKeyRows())
@@ -270,115 +224,10 @@ void SettingsDialog::saveSettings()
     }
 }
 
-bool SettingsDialog::fillDevices()
+void SettingsDialog::onDevicesRefreshed()
 {
-    talk::MediaEngine *engine = mediaEngine();
-    if (!engine || !engine->isInitialized()) {
-        TRACE << "MediaEngine not initialized";
-        return false;
-    }
-    m_inputDevices = engine->inputDevices();
-    m_ui->microphoneComboBox->clear();
-    for (const talk::Device &device : std::as_const(m_inputDevices))
-        m_ui->microphoneComboBox->addItem(device.displayName());
-
-    m_outputDevices = engine->outputDevices();
-    m_ui->speakersComboBox->clear();
-    for (const talk::Device &device : std::as_const(m_outputDevices))
-        m_ui->speakersComboBox->addItem(device.displayName());
-    return true;
-}
-
-void SettingsDialog::setDevices()
-{
-    talk::MediaEngine *engine = mediaEngine();
-    if (!engine)
-        return;
-    chooseDevice(inputSide(), engine->currentMicrophoneDevice());
-    chooseDevice(outputSide(), engine->currentSpeakerDevice());
-}
-
-void SettingsDialog::chooseDevice(const DeviceSide &side, const talk::Device &engineDevice)
-{
-    talk::MediaEngine *engine = mediaEngine();
-    auto selectEngineDevice = [&] {
-        *side.device = engineDevice;
-        const int index = side.devices->indexOf(engineDevice);
-        if (index >= 0)
-            side.combo->setCurrentIndex(index);
-    };
-
-    const int index = side.devices->indexOf(*side.device);
-    if (index >= 0) {
-        side.combo->setCurrentIndex(index);
-        if (*side.device != engineDevice && !(engine->*side.set)(side.devices->at(index)))
-            selectEngineDevice();
-        return;
-    }
-
-    TRACE << side.notFoundText << *side.device;
-    if (side.devices->isEmpty())
-        return;
-    if (!engineDevice.isNull()) {
-        selectEngineDevice();
-        return;
-    }
-    *side.device = side.devices->first();
-    side.combo->setCurrentIndex(0);
-    if (!(engine->*side.set)(*side.device))
-        TRACE << side.unableText << *side.device;
-}
-
-void SettingsDialog::connectDeviceSignals()
-{
-    connect(m_ui->microphoneComboBox, &QComboBox::currentIndexChanged, this,
-            &SettingsDialog::inputDeviceChanged);
-    connect(m_ui->speakersComboBox, &QComboBox::currentIndexChanged, this,
-            &SettingsDialog::outputDeviceChanged);
-    connect(mediaEngine(), &talk::MediaEngine::deviceChanged, this, &SettingsDialog::onDeviceChange);
-}
-
-void SettingsDialog::pickDevice(const DeviceSide &side, int index)
-{
-    talk::MediaEngine *engine = mediaEngine();
-    if (m_refreshing || index < 0 || index >= side.devices->size() || !engine)
-        return;
-    const talk::Device engineDevice = (engine->*side.current)();
-    *side.device = side.devices->at(index);
-    if (*side.device != engineDevice && !(engine->*side.set)(*side.device)) {
-        // Refused: back to what the engine uses. Selecting it comes here
-        // again and hands nothing over.
-        *side.device = engineDevice;
-        const int engineIndex = side.devices->indexOf(engineDevice);
-        if (engineIndex >= 0)
-            side.combo->setCurrentIndex(engineIndex);
-    }
-}
-
-void SettingsDialog::inputDeviceChanged(int index)
-{
-    pickDevice(inputSide(), index);
-}
-
-void SettingsDialog::outputDeviceChanged(int index)
-{
-    pickDevice(outputSide(), index);
-}
-
-void SettingsDialog::onDeviceChange()
-{
-    m_refreshing = true;
-    fillDevices();
-    setDevices();
-    m_refreshing = false;
-
-    talk::MediaEngine *engine = mediaEngine();
-    if (!engine || m_ui->stackedWidget->currentWidget() != m_ui->audioSettingsPage)
-        return;
-    if (!m_inputDevices.isEmpty())
-        m_ui->microphoneComboBox->setCurrentIndex(m_inputDevices.indexOf(engine->currentMicrophoneDevice()));
-    if (!m_outputDevices.isEmpty())
-        m_ui->speakersComboBox->setCurrentIndex(m_outputDevices.indexOf(engine->currentSpeakerDevice()));
+    if (m_ui->stackedWidget->currentWidget() == m_ui->audioSettingsPage)
+        m_devices->showEngineDevices();
 }
 
 void SettingsDialog::onTabButtonClicked(int page)

@@ -1,22 +1,20 @@
 #ifndef LINKORA_UI_SETTINGSDIALOG_H
 #define LINKORA_UI_SETTINGSDIALOG_H
 
-#include "talk/device.h"
 #include "ui/dialogbase.h"
 
 #include <QKeySequence>
 #include <QList>
 #include <QScopedPointer>
 
+class AudioDeviceChooser;
 class QButtonGroup;
-class QComboBox;
 class Settings;
 class ShortcutButton;
 
 namespace talk {
-class MediaEngine;
 class PlixTalk;
-} // namespace talk
+}
 
 namespace Ui {
 class SettingsDialogContent;
@@ -47,44 +45,26 @@ public slots:
     void accept() override;
 
 private slots:
-    void inputDeviceChanged(int index);
-    void outputDeviceChanged(int index);
-    void onDeviceChange();
+    void onDevicesRefreshed();
     void onTabButtonClicked(int page);
     void onHotKeyChanged(const QKeySequence &sequence);
     void onResetToDefaultsClicked();
     void onCustomInternetProxyClicked();
 
 private:
-    struct DeviceSide;
-    DeviceSide inputSide();
-    DeviceSide outputSide();
-
     void loadSettings();
     void saveSettings();
-    bool fillDevices();
-    void setDevices();
-    void chooseDevice(const DeviceSide &side, const talk::Device &engineDevice);
-    void pickDevice(const DeviceSide &side, int index);
-    void connectDeviceSignals();
     static QKeySequence effectiveKeySequence(const ShortcutButton *button);
-    talk::MediaEngine *mediaEngine() const;
 
-    talk::Device m_inputDevice;
-    talk::Device m_outputDevice;
-    QList<talk::Device> m_inputDevices;
-    QList<talk::Device> m_outputDevices;
-    bool m_refreshing = false;
-    bool m_devicesLoaded = false;
     const QScopedPointer<Ui::SettingsDialogContent> m_ui;
     QButtonGroup *m_tabButtons;
+    AudioDeviceChooser *m_devices = nullptr;
     // Both in the order of the rows: place call, cancel call, speaker up and
     // down, microphone up and down, show/hide groups.
     QList<ShortcutButton *> m_hotKeyButtons;
     QList<QKeySequence> m_hotKeysInForce;
     // A refused hot key being set back: that change is not checked again.
     bool m_settingHotKeyBack = false;
-    talk::PlixTalk *m_talk;
     Settings *m_settings;
 };
 

@@ -4,6 +4,7 @@
 #include "objfactory.h"
 #include "settings/settings.h"
 #include "talk/mediaengine.h"
+#include "ui/audiodevicechooser.h"
 #include "util/trace.h"
 
 #include <QCoreApplication>
@@ -58,19 +59,6 @@ const QString kQuestion = QStringLiteral(
 
 } // namespace
 
-// What tells the microphone side from the speaker side.
-struct WelcomeDialog::Side
-{
-    talk::Device *device;
-    QList<talk::Device> *devices;
-    QComboBox *combo;
-    talk::Device (talk::MediaEngine::*current)() const;
-    bool (talk::MediaEngine::*set)(const talk::Device &);
-    const char *notFoundText;
-    const char *unableText;
-    bool speaker;
-};
-
 WelcomeDialog::WelcomeDialog(talk::MediaEngine *mediaEngine, QWidget *parent)
     : DialogBase(parent)
     , ui(new Ui::WelcomeDialog)
@@ -78,6 +66,14 @@ WelcomeDialog::WelcomeDialog(talk::MediaEngine *mediaEngine, QWidget *parent)
     , settings(ObjFactory::instance()->settings())
 {
     setupUi();
+    deviceChooser
+        = new AudioDeviceChooser(mediaEngine, ui->microphoneDeviceCombo, ui->speakerDeviceCombo, this);
+    deviceChooser->setReadsCurrentDevicesOnce(true);
+    // Only a speaker handed over on listing gets the volume, not one picked.
+    connect(deviceChooser, &AudioDeviceChooser::speakerHandedOver, this, &WelcomeDialog::applySpeakerVolume);
+    connect(deviceChooser, &AudioDeviceChooser::microphonePicked, this, &WelcomeDialog::onMicrophonePicked);
+    connect(deviceChooser, &AudioDeviceChooser::speakerPicked, this, &WelcomeDialog::onSpeakerPicked);
+    connect(deviceChooser, &AudioDeviceChooser::devicesRefreshed, this, &WelcomeDialog::onDevicesRefreshed);
 
     ui->showOnStartupCheckBox->setChecked(settings->showWelcome(true));
 
@@ -107,30 +103,6 @@ WelcomeDialog::~WelcomeDialog()
     stopReceivingAudioLevels();
 }
 
-WelcomeDialog::Side WelcomeDialog::microphoneSide()
-{
-    return {&inputDevice,
-            &inputDevices,
-            ui->microphoneDeviceCombo,
-            &talk::MediaEngine::currentMicrophoneDevice,
-            &talk::MediaEngine::setMicrophoneDevice,
-            "Input device not found:",
-            "Unable to set any audio input device:",
-            false};
-}
-
-WelcomeDialog::Side WelcomeDialog::speakerSide()
-{
-    return {&outputDevice,
-            &outputDevices,
-            ui->speakerDeviceCombo,
-            &talk::MediaEngine::currentSpeakerDevice,
-            &talk::MediaEngine::setSpeakerDevice,
-            "Output device not found:",
-            "Unable to set any audio output device:",
-            true};
-}
-
 void WelcomeDialog::setupUi()
 {
     ui->setupUi(contentWidget());
@@ -146,153 +118,42 @@ void WelcomeDialog::retranslateUi()
 
 void WelcomeDialog::loadSettings()
 {
-    const talk::Device engineMic = mediaEngine ? mediaEngine->currentMicrophoneDevice() : talk::Device();
-    const talk::Device engineSpeaker = mediaEngine ? mediaEngine->currentSpeakerDevice() : talk::Device();
-    inputDevice = settings->audioInputDevice(engineMic);
-    outputDevice = settings->audioOutputDevice(engineSpeaker);
-
-    if (initialised)
-        return;
-    // Connected only after the first selection, which is not the user's.
-    if (fillDevices()) {
-        setDevices();
-        connectDeviceSignals();
-    }
-    initialised = true;
+    deviceChooser->load(*settings);
+    deviceChooser->start();
 }
 
-bool WelcomeDialog::fillDevices()
+void WelcomeDialog::onMicrophonePicked()
 {
-    if (!mediaEngine || !mediaEngine->isInitialized()) {
-        TRACE << "MediaEngine not initialized";
-        return false;
-    }
-    inputDevices = mediaEngine->inputDevices();
-    ui->microphoneDeviceCombo->clear();
-    for (const talk::Device &device : std::as_const(inputDevices))
-        ui->microphoneDeviceCombo->addItem(device.displayName());
-
-    outputDevices = mediaEngine->outputDevices();
-    ui->speakerDeviceCombo->clear();
-    for (const talk::Device &device : std::as_const(outputDevices))
-        ui->speakerDeviceCombo->addItem(device.displayName());
-    return true;
-}
-
-void WelcomeDialog::setDevices()
-{
-    if (!mediaEngine)
-        return;
-    // Both read before either side hands anything over.
-    const talk::Device currentMic = mediaEngine->currentMicrophoneDevice();
-    const talk::Device currentSpeaker = mediaEngine->currentSpeakerDevice();
-    chooseDevice(microphoneSide(), currentMic);
-    chooseDevice(speakerSide(), currentSpeaker);
-}
-
-void WelcomeDialog::chooseDevice(const Side &side, const talk::Device &engineDevice)
-{
-    auto handOver = [&](const talk::Device &device) {
-        if (!(mediaEngine->*side.set)(device))
-            return false;
-        if (side.speaker)
-            mediaEngine->setSpeakerVolume(int(settings->audioOutputVolume(kDefaultSpeakerVolume)));
-        return true;
-    };
-    auto selectEngineDevice = [&] {
-        *side.device = engineDevice;
-        const int index = side.devices->indexOf(engineDevice);
-        if (index >= 0)
-            side.combo->setCurrentIndex(index);
-    };
-
-    const int index = side.devices->indexOf(*side.device);
-    if (index >= 0) {
-        side.combo->setCurrentIndex(index);
-        if (side.devices->at(index) != engineDevice && !handOver(side.devices->at(index)))
-            selectEngineDevice();
-        return;
-    }
-
-    TRACE << side.notFoundText << *side.device;
-    if (side.devices->isEmpty())
-        return;
-    if (!engineDevice.isNull()) {
-        selectEngineDevice();
-        return;
-    }
-    *side.device = side.devices->first();
-    side.combo->setCurrentIndex(0);
-    if (!handOver(*side.device))
-        TRACE << side.unableText << *side.device;
-}
-
-void WelcomeDialog::connectDeviceSignals()
-{
-    connect(ui->microphoneDeviceCombo, &QComboBox::currentIndexChanged, this,
-            &WelcomeDialog::onInputDeviceIndexChanged);
-    connect(ui->speakerDeviceCombo, &QComboBox::currentIndexChanged, this,
-            &WelcomeDialog::onOutputDeviceIndexChanged);
-    connect(mediaEngine, &talk::MediaEngine::deviceChanged, this, &WelcomeDialog::onDeviceChange);
-}
-
-void WelcomeDialog::pickDevice(const Side &side, int index)
-{
-    if (refilling || index < 0 || index >= side.devices->size() || !mediaEngine)
-        return;
-    const talk::Device engineDevice = (mediaEngine->*side.current)();
-    *side.device = side.devices->at(index);
-    if (*side.device != engineDevice && !(mediaEngine->*side.set)(*side.device)) {
-        // Refused: back to what the engine uses; this comes here again and hands nothing over.
-        *side.device = engineDevice;
-        const int engineIndex = side.devices->indexOf(engineDevice);
-        if (engineIndex >= 0)
-            side.combo->setCurrentIndex(engineIndex);
-    }
-}
-
-void WelcomeDialog::onInputDeviceIndexChanged(int index)
-{
-    if (refilling || index == -1)
-        return;
-    pickDevice(microphoneSide(), index);
     ui->micStackedWidget->setCurrentWidget(ui->micStartPage);
     ui->micYesNo->show();
     micSuggestionStep = 0;
 }
 
-void WelcomeDialog::onOutputDeviceIndexChanged(int index)
+void WelcomeDialog::onSpeakerPicked()
 {
-    if (refilling || index == -1)
-        return;
-    pickDevice(speakerSide(), index);
     ui->speakerStackedWidget->setCurrentWidget(ui->speakerStartPage);
     ui->speakersYesNo->hide();
     speakerSuggestionStep = -1;
 }
 
-void WelcomeDialog::onDeviceChange()
+void WelcomeDialog::onDevicesRefreshed()
 {
-    refilling = true;
-    fillDevices();
-    setDevices();
-    refilling = false;
+    // Selected as the user would: a changed selection resets its panel.
+    if (!deviceChooser->microphoneDevices().isEmpty())
+        deviceChooser->showEngineDevices();
+}
 
-    if (inputDevices.isEmpty() || !mediaEngine)
-        return;
-    // With the flag clear: a changed selection resets its panel.
-    const talk::Device mic = mediaEngine->currentMicrophoneDevice();
-    const talk::Device speaker = mediaEngine->currentSpeakerDevice();
-    ui->microphoneDeviceCombo->setCurrentIndex(inputDevices.indexOf(mic));
-    if (!outputDevices.isEmpty())
-        ui->speakerDeviceCombo->setCurrentIndex(outputDevices.indexOf(speaker));
+void WelcomeDialog::applySpeakerVolume()
+{
+    if (mediaEngine)
+        mediaEngine->setSpeakerVolume(int(settings->audioOutputVolume(kDefaultSpeakerVolume)));
 }
 
 void WelcomeDialog::playTestSound()
 {
     if (!mediaEngine)
         return;
-    mediaEngine->setSpeakerVolume(int(settings->audioOutputVolume(kDefaultSpeakerVolume)));
+    applySpeakerVolume();
     if (!testSoundFile) {
         TRACE_WARNING << "No test sound to play";
         return;
@@ -408,7 +269,6 @@ void WelcomeDialog::accept()
     TRACE << "QEvent::Close";
     stopReceivingAudioLevels();
     settings->setShowWelcome(ui->showOnStartupCheckBox->isChecked());
-    settings->setAudioInputDevice(inputDevice);
-    settings->setAudioOutputDevice(outputDevice);
+    deviceChooser->save(*settings);
     DialogBase::accept();
 }

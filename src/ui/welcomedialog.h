@@ -1,13 +1,12 @@
 #ifndef LINKORA_UI_WELCOMEDIALOG_H
 #define LINKORA_UI_WELCOMEDIALOG_H
 
-#include "talk/device.h"
 #include "ui/dialogbase.h"
 
-#include <QList>
 #include <QPointer>
 #include <QScopedPointer>
 
+class AudioDeviceChooser;
 class QTemporaryFile;
 class QTimer;
 class Settings;
@@ -43,10 +42,11 @@ protected:
 
 private slots:
     void onTestButtonClicked();
-    void onInputDeviceIndexChanged(int index);
-    void onOutputDeviceIndexChanged(int index);
+    void onMicrophonePicked();
+    void onSpeakerPicked();
+    void applySpeakerVolume();
     void playTestSound();
-    void onDeviceChange();
+    void onDevicesRefreshed();
     void onTimeout();
     void onYesClicked();
     void onNoClicked();
@@ -55,31 +55,16 @@ private:
     void setupUi();
     void retranslateUi();
     void loadSettings();
-    bool fillDevices();
-    void setDevices();
-    void connectDeviceSignals();
     void startReceivingAudioLevels();
     void stopReceivingAudioLevels();
     bool nextSpeakerSuggestion();
     bool nextMicSuggestion();
 
-    // One side of the set-up: the microphone or the speaker.
-    struct Side;
-    Side microphoneSide();
-    Side speakerSide();
-    void chooseDevice(const Side &side, const talk::Device &engineDevice);
-    void pickDevice(const Side &side, int index);
-
     const QScopedPointer<Ui::WelcomeDialog> ui;
     QPointer<talk::MediaEngine> mediaEngine;
     Settings *settings;
-    talk::Device inputDevice;
-    talk::Device outputDevice;
-    QList<talk::Device> inputDevices;
-    QList<talk::Device> outputDevices;
+    AudioDeviceChooser *deviceChooser = nullptr;
     QTimer *levelTimer = nullptr;
-    bool refilling = false;
-    bool initialised = false;
     int speakerSuggestionStep = -1;
     int micSuggestionStep = 0;
     QScopedPointer<QTemporaryFile> testSoundFile;

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -53,6 +54,25 @@ inline void chooseWithKeys(QComboBox *combo, int row)
         QTest::keyClick(combo, Qt::Key_Down);
     while (combo->currentIndex() > row)
         QTest::keyClick(combo, Qt::Key_Up);
+}
+
+// Replaces the field's text as a person does: a click into it, everything
+// selected and deleted, the new text typed.
+inline void retype(QLineEdit *edit, const QString &text)
+{
+    QTest::mouseClick(edit, Qt::LeftButton);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+// Types host and port into the proxy dialog and picks the type's row (-1:
+// none).
+inline void enterProxyAddress(QWidget *proxyDialog, const QString &host, const QString &port, int type)
+{
+    retype(proxyDialog->findChild<QLineEdit *>(QStringLiteral("hostnameLineEdit")), host);
+    retype(proxyDialog->findChild<QLineEdit *>(QStringLiteral("portLineEdit")), port);
+    proxyDialog->findChild<QComboBox *>(QStringLiteral("proxyTypeComboBox"))->setCurrentIndex(type);
 }
 
 inline QStringList itemsOf(const QComboBox *combo)

@@ -1,5 +1,6 @@
 #include "history/history.h"
 #include "history/loginhistory.h"
+#include "mainwindowrig.h"
 #include "objfactory.h"
 #include "phone/phonerig.h"
 #include "settings/homeurls.h"
@@ -46,30 +47,6 @@ const PlixStandinControl *control()
     return TalkTesting::control();
 }
 
-// The window with the two seams a test needs: quitting ends no event loop,
-// and the test says whether the desktop has a tray.
-class TestMainWindow : public MainWindow
-{
-public:
-    int quits = 0;
-    bool connectedAtQuit = false;
-    bool trayAvailable = false;
-    mutable int trayQuestions = 0;
-    Phone *phone = nullptr;
-
-protected:
-    void quitApplication() override
-    {
-        ++quits;
-        connectedAtQuit = phone && phone->isConnected();
-    }
-    bool isSystemTrayAvailable() const override
-    {
-        ++trayQuestions;
-        return trayAvailable;
-    }
-};
-
 // The program's updater asks the stand-in, with room on the disk.
 class StandInUpdaterHelper : public UpdaterHelper
 {
@@ -86,60 +63,7 @@ private:
     QString m_url;
 };
 
-// One run of the program: its services against the stand-ins, its database
-// file, and the window wired the way the application object wires it.
-struct Client
-{
-    explicit Client(const QString &databaseFile)
-        : store(databaseFile)
-    {
-        store.loadDatabases();
-        settings = std::make_unique<Settings>(&store);
-        history = std::make_unique<History>();
-        rig.phone->setSettings(settings.get());
-        // The first-run dialog is modal; the cases about it turn it back on.
-        settings->setShowWelcome(false);
-        window = std::make_unique<TestMainWindow>();
-        window->phone = rig.phone.get();
-        window->setSettings(settings.get());
-        window->setPhone(rig.phone.get());
-        window->setUrls(&urls);
-        window->setRestManager(&rig.rest);
-        window->setContactManager(&rig.contacts);
-        window->setHistory(history.get());
-        window->setTalk(rig.talk.get());
-    }
-    ~Client()
-    {
-        window.reset();
-        history.reset();
-        settings.reset();
-        store.closeDatabases();
-    }
-    Q_DISABLE_COPY(Client)
-
-    ContentWidget *content() const { return window->contentWidget(); }
-    template<typename T>
-    T *child(const char *name) const
-    {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no child %s", name);
-        return found;
-    }
-    QAction *action(const char *name) const { return child<QAction>(name); }
-    QString loginPage() const
-    {
-        return child<QStackedWidget>("loginPageStackedWidget")->currentWidget()->objectName();
-    }
-
-    PhoneRig rig;
-    CaseStore store;
-    std::unique_ptr<Settings> settings;
-    std::unique_ptr<History> history;
-    HomeUrls urls;
-    std::unique_ptr<TestMainWindow> window;
-};
+using Client = MainWindowRig;
 
 // Acts on the next modal dialog once it is up.
 void onNextModalDialog(std::function<void(QWidget *)> action)

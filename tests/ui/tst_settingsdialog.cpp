@@ -663,14 +663,8 @@ void TestSettingsDialog::customProxyThroughItsDialog()
         whenModal<ProxySettingsDialog>([&](ProxySettingsDialog *dialog) {
             asked = true;
             message = dialog->findChild<QLabel *>(QStringLiteral("messageLabel"))->text();
-            auto *hostEdit = dialog->findChild<QLineEdit *>(QStringLiteral("hostnameLineEdit"));
-            auto *portEdit = dialog->findChild<QLineEdit *>(QStringLiteral("portLineEdit"));
-            prefilledHost = hostEdit->text();
-            hostEdit->clear();
-            QTest::keyClicks(hostEdit, host);
-            portEdit->clear();
-            QTest::keyClicks(portEdit, port);
-            dialog->findChild<QComboBox *>(QStringLiteral("proxyTypeComboBox"))->setCurrentIndex(type);
+            prefilledHost = dialog->findChild<QLineEdit *>(QStringLiteral("hostnameLineEdit"))->text();
+            enterProxyAddress(dialog, host, port, type);
             for (const QString &press : presses)
                 QTest::mouseClick(dialog->findChild<QPushButton *>(press), Qt::LeftButton);
         });

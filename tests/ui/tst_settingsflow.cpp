@@ -1,5 +1,6 @@
 #include "history/history.h"
 #include "keyboardhelpers.h"
+#include "mainwindowrig.h"
 #include "phone/phonerig.h"
 #include "settings/homeurls.h"
 #include "settings/settings.h"
@@ -39,58 +40,15 @@ const PlixStandinControl *control()
     return TalkTesting::control();
 }
 
-// The window on a desktop without a tray, whose quitting ends no event loop.
-class TrayLessWindow : public MainWindow
-{
-protected:
-    void quitApplication() override { }
-    bool isSystemTrayAvailable() const override { return false; }
-};
-
-// One run of the program: its services against the stand-ins, its database
-// file, and the window wired the way the application object wires it.
-struct Client
+// On a desktop without a tray; the settings know the talk session, for the
+// proxy it uses, as in the application.
+struct Client : MainWindowRig
 {
     explicit Client(const QString &databaseFile)
-        : store(databaseFile)
+        : MainWindowRig(databaseFile)
     {
-        store.loadDatabases();
-        settings = std::make_unique<Settings>(&store);
         settings->setTalk(rig.talk.get());
-        rig.phone->setSettings(settings.get());
-        settings->setShowWelcome(false);
-        window = std::make_unique<TrayLessWindow>();
-        window->setSettings(settings.get());
-        window->setPhone(rig.phone.get());
-        window->setUrls(&urls);
-        window->setRestManager(&rig.rest);
-        window->setContactManager(&rig.contacts);
-        window->setHistory(&history);
-        window->setTalk(rig.talk.get());
     }
-    ~Client()
-    {
-        window.reset();
-        settings.reset();
-        store.closeDatabases();
-    }
-    Q_DISABLE_COPY(Client)
-
-    template<typename T>
-    T *child(const char *name) const
-    {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no child %s", name);
-        return found;
-    }
-
-    PhoneRig rig;
-    CaseStore store;
-    std::unique_ptr<Settings> settings;
-    History history;
-    HomeUrls urls;
-    std::unique_ptr<TrayLessWindow> window;
 };
 
 template<typename T>
@@ -249,12 +207,8 @@ void TestSettingsFlow::customProxyCarriesTheNextRequest()
     whenModal<SettingsDialog>([&](SettingsDialog *dialog) {
         ran = true;
         whenModal<ProxySettingsDialog>([&](ProxySettingsDialog *proxyDialog) {
-            QTest::keyClicks(childOf<QLineEdit>(proxyDialog, "hostnameLineEdit"),
-                             QStringLiteral("127.0.0.1"));
-            auto *port = childOf<QLineEdit>(proxyDialog, "portLineEdit");
-            port->selectAll();
-            QTest::keyClicks(port, QString::number(proxy.serverPort()));
-            childOf<QComboBox>(proxyDialog, "proxyTypeComboBox")->setCurrentIndex(0);
+            enterProxyAddress(proxyDialog, QStringLiteral("127.0.0.1"), QString::number(proxy.serverPort()),
+                              0);
             clickChild(proxyDialog, "okButton");
         });
         clickCheckBox(childOf<QCheckBox>(dialog, "customInternetProxyCheckBox"));

@@ -1,0 +1,96 @@
+#ifndef MAINWINDOWRIG_H
+#define MAINWINDOWRIG_H
+
+#include "history/history.h"
+#include "phone/phonerig.h"
+#include "settings/homeurls.h"
+#include "settings/settings.h"
+#include "support/casestore.h"
+#include "ui/contentwidget.h"
+#include "ui/mainwindow.h"
+
+#include <QAction>
+#include <QStackedWidget>
+#include <QString>
+
+#include <memory>
+
+// The window with the two seams a test needs: quitting ends no event loop,
+// and the test says whether the desktop has a tray (by default it has none).
+class TestMainWindow : public MainWindow
+{
+public:
+    int quits = 0;
+    bool connectedAtQuit = false;
+    bool trayAvailable = false;
+    mutable int trayQuestions = 0;
+    Phone *phone = nullptr;
+
+protected:
+    void quitApplication() override
+    {
+        ++quits;
+        connectedAtQuit = phone && phone->isConnected();
+    }
+    bool isSystemTrayAvailable() const override
+    {
+        ++trayQuestions;
+        return trayAvailable;
+    }
+};
+
+// One run of the program: its services against the stand-ins, its database
+// file, and the window wired the way the application object wires it.
+struct MainWindowRig
+{
+    explicit MainWindowRig(const QString &databaseFile)
+        : store(databaseFile)
+    {
+        store.loadDatabases();
+        settings = std::make_unique<Settings>(&store);
+        rig.phone->setSettings(settings.get());
+        // The first-run dialog is modal; the cases about it turn it back on.
+        settings->setShowWelcome(false);
+        window = std::make_unique<TestMainWindow>();
+        window->phone = rig.phone.get();
+        window->setSettings(settings.get());
+        window->setPhone(rig.phone.get());
+        window->setUrls(&urls);
+        window->setRestManager(&rig.rest);
+        window->setContactManager(&rig.contacts);
+        window->setHistory(history.get());
+        window->setTalk(rig.talk.get());
+    }
+    ~MainWindowRig()
+    {
+        window.reset();
+        history.reset();
+        settings.reset();
+        store.closeDatabases();
+    }
+    Q_DISABLE_COPY(MainWindowRig)
+
+    template<typename T>
+    T *child(const char *name) const
+    {
+        T *found = window->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QAction *action(const char *name) const { return child<QAction>(name); }
+    ContentWidget *content() const { return window->contentWidget(); }
+    QString loginPage() const
+    {
+        return child<QStackedWidget>("loginPageStackedWidget")->currentWidget()->objectName();
+    }
+
+    PhoneRig rig;
+    CaseStore store;
+    std::unique_ptr<Settings> settings;
+    std::unique_ptr<History> history = std::make_unique<History>();
+    HomeUrls urls;
+    std::unique_ptr<TestMainWindow> window;
+};
+
+#endif // MAINWINDOWRIG_H
