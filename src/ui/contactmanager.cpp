@@ -4,7 +4,9 @@
 #include "ui/groupdeleteedittask.h"
 #include "util/trace.h"
 
+#include <QHash>
 #include <QMetaMethod>
+#include <QSet>
 #include <QTimer>
 
 #include <iterator>
@@ -107,7 +109,8 @@ ContactManager::ContactManager(QObject *parent)
 {
     m_task->setContactManager(this);
     connect(m_task, &GroupAddEditDeleteTask::contactAdded, this, &ContactManager::contactAdded);
-    connect(m_task, &GroupAddEditDeleteTask::error, this, [this] { emit writeFailed(m_task->errorString()); });
+    connect(m_task, &GroupAddEditDeleteTask::error, this,
+            [this] { emit writeFailed(m_task->errorString()); });
 }
 
 ContactManager::~ContactManager() = default;
@@ -251,6 +254,75 @@ void ContactManager::addContact(const Contact &contact, bool isNew)
 void ContactManager::addNewContact(const Contact &contact)
 {
     addContact(contact, true);
+}
+
+void ContactManager::addNewContacts(const QList<Contact> &contacts)
+{
+    // The phones and e-mail addresses of each group compared with, gathered
+    // once for the lot instead of walking the group for every contact.
+    struct Known
+    {
+        QSet<QString> phones;
+        QSet<QString> emails;
+        void add(const Contact &contact)
+        {
+            for (const PhoneNumber &phone : contact.phones()) {
+                if (!phone.number().isEmpty())
+                    phones.insert(phone.number());
+            }
+            for (const QString &email : contact.emails()) {
+                if (!email.isEmpty())
+                    emails.insert(email);
+            }
+        }
+        bool shares(const Contact &contact) const
+        {
+            for (const PhoneNumber &phone : contact.phones()) {
+                if (!phone.number().isEmpty() && phones.contains(phone.number()))
+                    return true;
+            }
+            for (const QString &email : contact.emails()) {
+                if (!email.isEmpty() && emails.contains(email))
+                    return true;
+            }
+            return false;
+        }
+    };
+    // By group name; the empty name stands for the whole book.
+    QHash<QString, Known> known;
+    const auto knownFor = [this, &known](const QString &groupName) -> Known & {
+        auto it = known.find(groupName);
+        if (it != known.end())
+            return it.value();
+        Known &entry = known[groupName];
+        if (groupName.isEmpty()) {
+            for (const ContactPtr &stored : qAsConst(m_contacts))
+                entry.add(*stored);
+        } else if (const ContactGroupPtr group = m_groups.value(groupName)) {
+            const QList<ContactPtr> members = group->contacts();
+            for (const ContactPtr &stored : members)
+                entry.add(*stored);
+        }
+        return entry;
+    };
+
+    int added = 0;
+    for (const Contact &contact : contacts) {
+        if (!m_contacts.isEmpty()
+            && (m_contacts.contains(contact.nick()) || knownFor(contact.groupName()).shares(contact))) {
+            emit contactAlreadyPresent(contact);
+            continue;
+        }
+        const ContactPtr stored = storeContact(contact, false);
+        m_task->addContact(*stored);
+        knownFor(stored->groupName()).add(*stored);
+        if (known.contains(QString()) && !stored->groupName().isEmpty())
+            known[QString()].add(*stored);
+        ++added;
+    }
+    TRACE << "Added" << added << "of" << contacts.size() << "new contacts";
+    if (added > 0)
+        emit refreshContactListUI();
 }
 
 void ContactManager::addOldContact(const Contact &contact)

@@ -256,9 +256,20 @@ void ImportContactsDialog::goToPage(int page)
 
 void ImportContactsDialog::updateConclusion()
 {
-    ui->concludeLabel->setText(m_acceptedCount < 1
-                                   ? tr("You haven't imported any contacts.")
-                                   : tr("You have successfully added %1 contacts.").arg(m_acceptedCount));
+    // The address book sends the contacts one by one: the count is known
+    // once the last answer is in.
+    if (m_awaitedAnswers > 0) {
+        ui->concludeLabel->setText(tr("Adding %1 of %2 contacts...")
+                                       .arg(qMin(importedCount - m_awaitedAnswers + 1, importedCount))
+                                       .arg(importedCount));
+        return;
+    }
+    if (m_acceptedCount < 1)
+        ui->concludeLabel->setText(tr("You haven't imported any contacts."));
+    else if (m_acceptedCount == 1)
+        ui->concludeLabel->setText(tr("You have successfully added 1 contact."));
+    else
+        ui->concludeLabel->setText(tr("You have successfully added %1 contacts.").arg(m_acceptedCount));
 }
 
 void ImportContactsDialog::onBackButtonClicked()
@@ -509,16 +520,24 @@ void ImportContactsDialog::handNextContacts()
     QElapsedTimer slice;
     slice.start();
     while (!m_toImport.isEmpty() && contactManager) {
-        addImported(m_toImport.takeFirst());
-        if (!m_toImport.isEmpty() && slice.elapsed() >= ImportSlice) {
-            QTimer::singleShot(0, this, &ImportContactsDialog::handNextContacts);
-            return;
-        }
+        // A few at a time: the book refreshes its views once per call.
+        QList<Contact> batch;
+        while (!m_toImport.isEmpty() && batch.size() < ImportBatch)
+            batch << contactOf(m_toImport.takeFirst());
+        importedCount += int(batch.size());
+        m_awaitedAnswers += int(batch.size());
+        contactManager->addNewContacts(batch);
+        if (slice.elapsed() >= ImportSlice)
+            break;
+    }
+    if (!m_toImport.isEmpty() && contactManager) {
+        QTimer::singleShot(0, this, &ImportContactsDialog::handNextContacts);
+        return;
     }
     finishImport();
 }
 
-void ImportContactsDialog::addImported(const ImportContact &imported)
+Contact ImportContactsDialog::contactOf(const ImportContact &imported) const
 {
     Contact contact;
     contact.setFirstName(imported.firstName);
@@ -547,9 +566,7 @@ void ImportContactsDialog::addImported(const ImportContact &imported)
     if (contact.nick().isEmpty())
         contact.setNick(contact.generateNick());
     contact.setNick(cleanNick(contact.nick()));
-    ++importedCount;
-    ++m_awaitedAnswers;
-    contactManager->addNewContact(contact);
+    return contact;
 }
 
 void ImportContactsDialog::stopImport()
@@ -577,9 +594,8 @@ void ImportContactsDialog::onContactAnswered(bool accepted)
     if (m_awaitedAnswers <= 0)
         return;
     --m_awaitedAnswers;
-    if (!accepted)
-        return;
-    ++m_acceptedCount;
+    if (accepted)
+        ++m_acceptedCount;
     if (ui->contentStackedWidget->currentIndex() == ConcludePage)
         updateConclusion();
 }

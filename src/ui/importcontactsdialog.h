@@ -2,6 +2,7 @@
 #define LINKORA_UI_IMPORTCONTACTSDIALOG_H
 
 #include "importcontacts/importcontact.h"
+#include "rest/contact.h"
 #include "ui/dialogbase.h"
 
 #include <QList>
@@ -42,6 +43,8 @@ public:
     static constexpr int ImportDelay = 2000;
     // Longest stretch of handing contacts over before the window gets a turn.
     static constexpr int ImportSlice = 10;
+    // Contacts handed to the address book in one call.
+    static constexpr int ImportBatch = 50;
 
     explicit ImportContactsDialog(QWidget *parent = nullptr);
     ~ImportContactsDialog() override;
@@ -87,7 +90,8 @@ private:
     void signIn();
     void checkAndImport();
     void sendInvitations();
-    void addImported(const ImportContact &imported);
+    // The address book's contact for an imported one, in the chosen group.
+    Contact contactOf(const ImportContact &imported) const;
     void finishImport();
     void stopImport();
     void endSignIn();

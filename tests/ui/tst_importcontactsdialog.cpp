@@ -59,6 +59,7 @@ private slots:
     void everyChainEndsOnce_data();
     void everyChainEndsOnce();
     void importChecksAndProviderSwitch();
+    void conclusionWaitsForTheAddressBook();
 
 private:
     template<typename T>
@@ -274,7 +275,8 @@ void TestImportContactsDialog::importsThroughEveryPage()
              QJsonArray {yahoo ? "ann@example.test" : "carl@example.test"});
     QCOMPARE(invite.value("userSubject").toString(), "Jo User has invited you to Halvetta Linkora.");
     QCOMPARE(child<QLabel>("concludeLabel")->text(),
-             QStringLiteral("You have successfully added %1 contacts.").arg(accepted));
+             accepted == 1 ? QStringLiteral("You have successfully added 1 contact.")
+                           : QStringLiteral("You have successfully added %1 contacts.").arg(accepted));
     screenshot(QStringLiteral("importcontacts-5-done.png"));
     click("importButton");
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
@@ -434,6 +436,25 @@ void TestImportContactsDialog::importChecksAndProviderSwitch()
     QTest::qWait(ImportContactsDialog::ImportDelay + 200);
     QCOMPARE(page(), int(ImportContactsDialog::LoginPage));
     QCOMPARE(m_prompts->requests.size(), 1);
+}
+
+void TestImportContactsDialog::conclusionWaitsForTheAddressBook()
+{
+    // The address book takes its time over the first contact: the conclusion
+    // says what is under way, and the count only once every answer is in.
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    m_rig->service.delayNext(1500, {QStringLiteral("contact"), "PUT"});
+    child<QCheckBox>("selectAllImportCheckBox")->click();
+    click("importButton");
+    QTRY_COMPARE_WITH_TIMEOUT(page(), int(ImportContactsDialog::InvitePage),
+                              ImportContactsDialog::ImportDelay + 5000);
+    click("skipButton");
+    QCOMPARE(page(), int(ImportContactsDialog::ConcludePage));
+    QCOMPARE(child<QLabel>("concludeLabel")->text(), "Adding 1 of 2 contacts...");
+    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("concludeLabel")->text(),
+                              "You have successfully added 2 contacts.", 5000);
+    QCOMPARE(m_dialog->acceptedCount(), 2);
 }
 
 LINKORA_TEST_MAIN(TestImportContactsDialog)
