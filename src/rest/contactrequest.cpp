@@ -57,7 +57,7 @@ void ContactRequest::onFinish(const QByteArray &body, int status)
             return hasAny(map, {"nick", "firstName", "lastName", "phones", "emails"});
         };
         if (!ok || !readList(value, contacts, usable)) {
-            TRACE << "Contact list expected, got: " << traceableBody(body);
+            TRACE << "Contact list expected, got" << body.size() << "bytes";
             emit requestError();
             return;
         }
@@ -68,7 +68,7 @@ void ContactRequest::onFinish(const QByteArray &body, int status)
     }
 
     if (!ok || !value.isValid()) {
-        TRACE << "Cannot parse json: " << traceableBody(body);
+        TRACE << "Cannot parse json: " << body.size() << "bytes";
         if (isSuccess(status))
             emit contactDeleted();
         else

@@ -173,7 +173,7 @@ void RestRequest::abandonWrites()
     }
     // An abort may finish its reply at once, which takes it out of m_sent.
     for (QNetworkReply *reply : qAsConst(writes)) {
-        TRACE << "Abandoning the request to" << reply->url().adjusted(QUrl::RemoveQuery).path();
+        TRACE << "Abandoning the request to" << traceableUrl(reply->url());
         reply->abort();
     }
 }
@@ -342,11 +342,25 @@ QVariant RestRequest::maskPasswords(const QVariant &value)
     }
 }
 
-QString RestRequest::traceableErrorText(const QNetworkReply *reply)
+QString RestRequest::traceableUrl(const QUrl &url) const
+{
+    // After the account's own segment comes the key: a contact's nick (its
+    // name and number) or a group's name.
+    QStringList segments = url.path(QUrl::FullyEncoded).split(QLatin1Char('/'));
+    const int user = segments.indexOf(encoded(m_username));
+    if (!m_username.isEmpty() && user >= 0) {
+        for (int i = user + 1; i < segments.size(); ++i)
+            segments[i] = Trace::tag(QUrl::fromPercentEncoding(segments.at(i).toLatin1()));
+    }
+    QUrl bare = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemovePath);
+    return bare.toString() + segments.join(QLatin1Char('/'));
+}
+
+QString RestRequest::traceableErrorText(const QNetworkReply *reply) const
 {
     QString text = reply->errorString();
     const QUrl url = reply->url();
-    const QString bare = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment).toString();
+    const QString bare = traceableUrl(url);
     for (const QString &form : {url.toString(), QString::fromLatin1(url.toEncoded()), url.toDisplayString()})
         if (!form.isEmpty())
             text.replace(form, bare);
