@@ -2,6 +2,7 @@
 
 #include "rest/json.h"
 #include "rest/restobj.h"
+#include "util/cappedreply.h"
 #include "util/installationidstore.h"
 #include "util/trace.h"
 
@@ -10,6 +11,7 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -139,11 +141,11 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
     // for ever, and Qt keeps all of it in memory.
     const bool list = expectsList(mode);
     const qint64 maxBody = list ? m_limits.listBodySize : m_limits.recordBodySize;
-    connect(reply, &QNetworkReply::downloadProgress, this,
-            [this, reply, maxBody](qint64 received, qint64 total) {
-                if (received > maxBody || total > maxBody)
-                    giveUp(reply, QStringLiteral("the body is larger than %1 bytes").arg(maxBody));
-            });
+    const QPointer<RestRequest> self(this);
+    CappedReply::cap(reply, maxBody, [self, reply, maxBody] {
+        if (self)
+            self->giveUp(reply, QStringLiteral("the body is larger than %1 bytes").arg(maxBody));
+    });
     const int deadline = list ? m_limits.listDeadline : m_limits.recordDeadline;
     auto *timer = new QTimer(reply);
     timer->setSingleShot(true);
@@ -212,9 +214,19 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
         emit requestError();
     } else {
         // A parser may spin an event loop that finishes another reply.
+        bool tooLarge = false;
+        const QByteArray body = CappedReply::readBody(reply, &tooLarge);
+        if (tooLarge) {
+            TRACE << "Answer given up: the body is larger than" << CappedReply::limit(reply) << "bytes";
+            emit requestError();
+            if (isWrite(sent.method))
+                emit writeFinished(false, QString());
+            reply->deleteLater();
+            return;
+        }
         const Sent previous = m_current;
         m_current = sent;
-        emit finishedRequest(reply->readAll(), status);
+        emit finishedRequest(body, status);
         refusal = m_current.refusal;
         ok = isSuccess(status) && refusal.isEmpty();
         m_current = previous;

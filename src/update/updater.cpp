@@ -2,6 +2,7 @@
 
 #include "update/updaterdialog.h"
 #include "update/updaterhelper.h"
+#include "util/cappedreply.h"
 #include "util/trace.h"
 
 #include <QMessageBox>
@@ -14,6 +15,8 @@
 namespace {
 
 constexpr int kIdleCheckIntervalMs = 300000;
+// A version file is a few lines.
+constexpr qint64 kVersionFileLimit = 64 * 1024;
 
 } // namespace
 
@@ -90,7 +93,7 @@ void Updater::requestGetUrl(const QUrl &url)
 {
     auto *manager = new QNetworkAccessManager(this);
     connect(manager, &QNetworkAccessManager::finished, this, &Updater::onUpdateReplyReceived);
-    manager->get(QNetworkRequest(url));
+    CappedReply::cap(manager->get(QNetworkRequest(url)), kVersionFileLimit);
 }
 
 void Updater::onUpdateReplyReceived(QNetworkReply *reply)

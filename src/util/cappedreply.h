@@ -1,0 +1,32 @@
+#ifndef UTIL_CAPPEDREPLY_H
+#define UTIL_CAPPEDREPLY_H
+
+#include <QByteArray>
+
+#include <functional>
+
+class QNetworkReply;
+
+// Keeps the body of a network reply within a limit, for every reply the
+// program reads. Checking the size only as data arrives is not enough: Qt's
+// network thread may buffer the whole body, and finish the reply, before the
+// check gets its turn. So Qt is told to buffer no more than the limit (and
+// one byte, to tell a body of the limit from a larger one), the reply ends
+// once more has come, and its body is read through readBody(), which gives
+// nothing for a body over the limit, however it got in.
+namespace CappedReply {
+
+// Sets the limit; onExceeded runs (once) when more has come, by default a
+// trace and an abort of the reply.
+void cap(QNetworkReply *reply, qint64 limit, const std::function<void()> &onExceeded = {});
+// The reply's limit; -1 without one.
+qint64 limit(const QNetworkReply *reply);
+// Whether more than the limit has come.
+bool exceeded(const QNetworkReply *reply);
+// The whole body of a finished reply; empty, with tooLarge set, when it is
+// over the limit.
+QByteArray readBody(QNetworkReply *reply, bool *tooLarge = nullptr);
+
+} // namespace CappedReply
+
+#endif // UTIL_CAPPEDREPLY_H
