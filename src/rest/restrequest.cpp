@@ -142,9 +142,9 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
     const bool list = expectsList(mode);
     const qint64 maxBody = list ? m_limits.listBodySize : m_limits.recordBodySize;
     const QPointer<RestRequest> self(this);
-    CappedReply::cap(reply, maxBody, [self, reply, maxBody] {
+    CappedReply::cap(reply, maxBody, [self, reply](const QString &reason) {
         if (self)
-            self->giveUp(reply, QStringLiteral("the body is larger than %1 bytes").arg(maxBody));
+            self->giveUp(reply, reason);
     });
     const int deadline = list ? m_limits.listDeadline : m_limits.recordDeadline;
     auto *timer = new QTimer(reply);

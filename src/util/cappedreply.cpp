@@ -3,6 +3,7 @@
 #include "util/trace.h"
 
 #include <QNetworkReply>
+#include <QTimer>
 #include <QVariant>
 
 namespace {
@@ -20,7 +21,8 @@ void markExceeded(QNetworkReply *reply)
 
 namespace CappedReply {
 
-void cap(QNetworkReply *reply, qint64 limit, const std::function<void()> &onExceeded)
+void cap(QNetworkReply *reply, qint64 limit, const std::function<void(const QString &)> &onExceeded,
+         int headerDeadline)
 {
     if (!reply || limit < 0)
         return;
@@ -29,28 +31,41 @@ void cap(QNetworkReply *reply, qint64 limit, const std::function<void()> &onExce
     // stops short of the size by up to one of its reads, so a body over the
     // limit must still get past it.
     reply->setReadBufferSize(limit + kReadSlack);
-    const auto end = [reply, limit, onExceeded] {
-        if (reply->property(kExceededProperty).toBool())
+    const auto end = [reply, onExceeded](const QString &reason) {
+        if (reply->property(kExceededProperty).toBool() || reply->isFinished())
             return;
         markExceeded(reply);
         if (onExceeded) {
-            onExceeded();
+            onExceeded(reason);
             return;
         }
-        TRACE_WARNING << "Reply larger than" << limit << "bytes";
+        TRACE_WARNING << "Reply given up:" << reason;
         reply->abort();
     };
+    const QString tooLarge = QStringLiteral("the body is larger than %1 bytes").arg(limit);
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                     [limit, end](qint64 received, qint64 total) {
+                     [limit, end, tooLarge](qint64 received, qint64 total) {
                          if (received > limit || total > limit)
-                             end();
+                             end(tooLarge);
                      });
     // Qt tells of progress at most every so often; with the buffer full no
     // more data, nor progress, would come until the time-out.
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit, end] {
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit, end, tooLarge] {
         if (reply->bytesAvailable() > limit)
-            end();
+            end(tooLarge);
     });
+    if (headerDeadline > 0) {
+        auto *const headerTimer = new QTimer(reply);
+        headerTimer->setSingleShot(true);
+        QObject::connect(headerTimer, &QTimer::timeout, reply, [end, headerDeadline] {
+            end(QStringLiteral("no complete header block within %1 ms").arg(headerDeadline));
+        });
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, headerTimer, &QTimer::stop);
+        QObject::connect(reply, &QNetworkReply::finished, headerTimer, &QTimer::stop);
+        // From the end of the request: an upload may take its time.
+        QObject::connect(reply, &QNetworkReply::requestSent, headerTimer,
+                         [headerTimer, headerDeadline] { headerTimer->start(headerDeadline); });
+    }
 }
 
 qint64 limit(const QNetworkReply *reply)

@@ -2,6 +2,7 @@
 #define UTIL_CAPPEDREPLY_H
 
 #include <QByteArray>
+#include <QString>
 
 #include <functional>
 
@@ -16,9 +17,17 @@ class QNetworkReply;
 // nothing for a body over the limit, however it got in.
 namespace CappedReply {
 
-// Sets the limit; onExceeded runs (once) when more has come, by default a
-// trace and an abort of the reply.
-void cap(QNetworkReply *reply, qint64 limit, const std::function<void()> &onExceeded = {});
+// Qt 6.4 sets no bound on the header block of an answer, and tells
+// nothing of it until it is complete: an endless one grows the program by
+// some 100 MB a second until the transfer time-out. A header block not
+// complete this long after the request went out ends the reply.
+constexpr int DefaultHeaderDeadline = 10000;
+
+// Sets the limits; onExceeded runs (once) with the reason when more has come
+// or the header block is not complete in time, by default a trace and an
+// abort of the reply.
+void cap(QNetworkReply *reply, qint64 limit, const std::function<void(const QString &)> &onExceeded = {},
+         int headerDeadline = DefaultHeaderDeadline);
 // The reply's limit; -1 without one.
 qint64 limit(const QNetworkReply *reply);
 // Whether more than the limit has come.

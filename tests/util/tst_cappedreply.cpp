@@ -10,8 +10,11 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -41,6 +44,7 @@ public:
     }
     ~BlastingPeer()
     {
+        m_stop = true;
         ::shutdown(m_listener, SHUT_RDWR);
         m_thread.join();
         ::close(m_listener);
@@ -65,6 +69,25 @@ private:
         if (withLength)
             head += "Content-Length: " + QByteArray::number(size) + "\r\n";
         head += "\r\n";
+        if (size < 0) {
+            // A header block without end.
+            head.chop(2);
+            ::send(peer, head.constData(), head.size(), MSG_NOSIGNAL);
+            const QByteArray line = "X-Filler: " + QByteArray(100, 'h') + "\r\n";
+            QByteArray lines;
+            for (int i = 0; i < 256; ++i)
+                lines += line;
+            // Until the client leaves, or the test ends.
+            const timeval wait {0, 100 * 1000};
+            ::setsockopt(peer, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+            while (!m_stop) {
+                if (::send(peer, lines.constData(), lines.size(), MSG_NOSIGNAL) <= 0 && errno != EAGAIN
+                    && errno != EWOULDBLOCK)
+                    break;
+            }
+            ::close(peer);
+            return;
+        }
         ::send(peer, head.constData(), head.size(), MSG_NOSIGNAL);
         const QByteArray chunk(64 * 1024, 'x');
         qint64 left = size;
@@ -84,6 +107,7 @@ private:
     }
 
     int m_pauseMs = 0;
+    std::atomic<bool> m_stop {false};
     int m_listener = -1;
     quint16 m_port = 0;
     std::thread m_thread;
@@ -99,6 +123,7 @@ private slots:
     void bodyIsReadWithinItsLimit_data();
     void bodyIsReadWithinItsLimit();
     void webServiceAnswerOverItsLimitIsNotRead();
+    void endlessHeaderBlockEndsInTime();
 };
 
 void TestCappedReply::bodyIsReadWithinItsLimit_data()
@@ -165,6 +190,38 @@ void TestCappedReply::webServiceAnswerOverItsLimitIsNotRead()
     QThread::msleep(40);
     QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 10000);
     QCOMPARE(bodies.size(), 0);
+}
+
+void TestCappedReply::endlessHeaderBlockEndsInTime()
+{
+    const auto residentBytes = [] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly))
+            return qint64(0);
+        return statm.readAll().split(' ').value(1).toLongLong() * ::sysconf(_SC_PAGESIZE);
+    };
+    BlastingPeer peer(-1, false);
+    QNetworkAccessManager manager;
+    QNetworkReply *const reply = manager.get(QNetworkRequest(peer.url()));
+    QString reason;
+    CappedReply::cap(
+        reply, 1 << 20,
+        [&reason, reply](const QString &why) {
+            reason = why;
+            reply->abort();
+        },
+        1000);
+    const qint64 before = residentBytes();
+    QElapsedTimer clock;
+    clock.start();
+    QSignalSpy finished(reply, &QNetworkReply::finished);
+    QVERIFY(finished.wait(10000));
+    qInfo("header block given up after %lld ms, resident memory grew by %lld MB", clock.elapsed(),
+          (residentBytes() - before) >> 20);
+    QCOMPARE(reason, QStringLiteral("no complete header block within 1000 ms"));
+    QVERIFY(clock.elapsed() < 3000);
+    QCOMPARE(reply->error(), QNetworkReply::OperationCanceledError);
+    delete reply;
 }
 
 LINKORA_TEST_MAIN(TestCappedReply)
