@@ -52,7 +52,7 @@ ImportContact contactOfEntry(const QJsonObject &entry)
 } // namespace
 
 GoogleImporter::GoogleImporter(QObject *parent)
-    : GoogleImporter(GoogleEndpoints::provider(), parent)
+    : GoogleImporter(GoogleEndpoints::configured(), parent)
 { }
 
 GoogleImporter::GoogleImporter(const GoogleEndpoints &endpoints, QObject *parent)

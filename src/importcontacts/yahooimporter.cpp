@@ -104,7 +104,7 @@ ImportContact contactOf(const QJsonObject &entry, const QString &mailDomain)
 } // namespace
 
 YahooImporter::YahooImporter(QObject *parent)
-    : YahooImporter(YahooEndpoints::provider(), parent)
+    : YahooImporter(YahooEndpoints::configured(), parent)
 { }
 
 YahooImporter::YahooImporter(const YahooEndpoints &endpoints, QObject *parent)

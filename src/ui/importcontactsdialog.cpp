@@ -1,8 +1,11 @@
 #include "ui/importcontactsdialog.h"
+
+#include "importcontacts/importendpoints.h"
 #include "ui_importcontactsdialog.h"
 
 #include "importcontacts/contactimporter.h"
 #include "importcontacts/googleimporter.h"
+#include "importcontacts/importendpoints.h"
 #include "importcontacts/yahooimporter.h"
 #include "rest/contact.h"
 #include "rest/invite.h"
@@ -98,6 +101,8 @@ ImportContactsDialog::ImportContactsDialog(QWidget *parent)
 
     ui->importLiveButton->hide();
     ui->winLiveIcon->hide();
+    // The default importers need the brand's registration with each provider.
+    setProviderUnavailable(Yahoo, YahooEndpoints::configured().unavailableReason());
 
     importTimer->setSingleShot(true);
     importTimer->setInterval(ImportDelay);
@@ -140,8 +145,26 @@ void ImportContactsDialog::setInviteEmail(const QString &email)
     ui->inviteEmailLineEdit->setText(email);
 }
 
+void ImportContactsDialog::setProviderUnavailable(int provider, const QString &reason)
+{
+    QPushButton *const button = provider == Yahoo ? ui->importYahooButton
+        : provider == Google                      ? ui->importGmailButton
+                                                  : nullptr;
+    if (!button)
+        return;
+    if (!button->property("_name").isValid())
+        button->setProperty("_name", button->text());
+    const QString name = button->property("_name").toString();
+    button->setEnabled(reason.isEmpty());
+    button->setText(reason.isEmpty() ? name : tr("%1 (not available)").arg(name));
+    button->setToolTip(reason.toHtmlEscaped());
+}
+
 void ImportContactsDialog::setImporterFactory(ImporterFactory importerFactory)
 {
+    // A factory of its own decides for itself what it can import from.
+    setProviderUnavailable(Yahoo, QString());
+    setProviderUnavailable(Google, QString());
     factory = std::move(importerFactory);
 }
 

@@ -56,8 +56,12 @@ public:
     void setGroups(const QStringList &names);
     void setInviteName(const QString &name);
     void setInviteEmail(const QString &email);
-    // By default the providers' own services.
+    // By default the providers' services as the URL configuration gives
+    // them; a provider the brand has no registration with is offered as
+    // unavailable. A factory of its own makes every provider available.
     void setImporterFactory(ImporterFactory factory);
+    // An empty reason makes the provider available again.
+    void setProviderUnavailable(int provider, const QString &reason);
 
     // Contacts of the last import the address book has accepted so far.
     int acceptedCount() const { return m_acceptedCount; }

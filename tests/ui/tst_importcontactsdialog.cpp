@@ -60,6 +60,7 @@ private slots:
     void everyChainEndsOnce();
     void importChecksAndProviderSwitch();
     void conclusionWaitsForTheAddressBook();
+    void yahooWithoutARegistrationIsUnavailable();
 
 private:
     template<typename T>
@@ -455,6 +456,29 @@ void TestImportContactsDialog::conclusionWaitsForTheAddressBook()
     QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("concludeLabel")->text(),
                               "You have successfully added 2 contacts.", 5000);
     QCOMPARE(m_dialog->acceptedCount(), 2);
+}
+
+void TestImportContactsDialog::yahooWithoutARegistrationIsUnavailable()
+{
+    // The brand's URL configuration has no Yahoo consumer key: the choice
+    // says so instead of ending in a network error.
+    ImportContactsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *const yahoo = dialog.findChild<QPushButton *>(QStringLiteral("importYahooButton"));
+    auto *const google = dialog.findChild<QPushButton *>(QStringLiteral("importGmailButton"));
+    QVERIFY(!yahoo->isEnabled());
+    QCOMPARE(yahoo->text(), QStringLiteral("Yahoo Contacts (not available)"));
+    QCOMPARE(yahoo->toolTip(),
+             QStringLiteral("Yahoo has not registered this version of Halvetta Linkora, so it "
+                            "cannot read Yahoo address books."));
+    QVERIFY(google->isEnabled());
+    QTest::mouseClick(yahoo, Qt::LeftButton);
+    QTest::qWait(100);
+    QCOMPARE(dialog.findChild<QStackedWidget *>(QStringLiteral("contentStackedWidget"))->currentIndex(),
+             int(ImportContactsDialog::ProviderPage));
+    QVERIFY(m_prompts->requests.isEmpty());
+    QVERIFY(!dialog.findChild<ContactImporter *>());
 }
 
 LINKORA_TEST_MAIN(TestImportContactsDialog)
