@@ -54,6 +54,10 @@ QString functionName(const char *prettyFunction)
 QString sourcePath(const char *file)
 {
     QString path = QString::fromLatin1(file);
+    // A build that names its sources relative to the build folder (a
+    // compiler cache does) gives "../src/...".
+    while (path.startsWith(QLatin1String("../")) || path.startsWith(QLatin1String("./")))
+        path.remove(0, path.indexOf(QLatin1Char('/')) + 1);
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     const int dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot > slash)
