@@ -216,6 +216,7 @@ bool SingleInstance::claim()
         case Claim::Held:
             if (!claimDataFolder()) {
                 m_lockFile->unlock();
+                m_dataFolderTaken = true;
                 m_problem = QStringLiteral("Another copy of the program (another build, or one started in "
                                            "another session) is using the data folder ")
                     + QFileInfo(QFileInfo(m_dataLock->fileName()).absolutePath()).absolutePath();
@@ -223,10 +224,12 @@ bool SingleInstance::claim()
                 return false;
             }
             m_problem.clear();
+            m_dataFolderTaken = false;
             listen();
             return true;
         case Claim::HeldByOther:
             m_problem.clear();
+            m_dataFolderTaken = false;
             return false;
         case Claim::Failed:
             reasons << folder.path
@@ -239,6 +242,7 @@ bool SingleInstance::claim()
     if (reasons.isEmpty())
         reasons << QStringLiteral("no per-user folder is known");
     // Starting without the claim could put two instances on one data folder.
+    m_dataFolderTaken = false;
     m_problem = QStringLiteral("No private folder can hold the single-instance lock: ")
         + reasons.join(QStringLiteral("; "));
     TRACE_WARNING << m_problem;
