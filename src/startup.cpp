@@ -103,7 +103,7 @@ bool SingleApplicationCheck::sendMessage(const QString &message, int timeout)
 
 void SingleApplicationCheck::tellNotReached()
 {
-    tellInstanceNotReached(m_application->instanceProblem());
+    tellInstanceNotReached(m_application->instanceProblem(), m_application->instanceDataFolderTaken());
 }
 
 bool waitForPreviousInstance(InstanceCheck &check)
@@ -126,17 +126,24 @@ bool waitForPreviousInstance(InstanceCheck &check)
     return false;
 }
 
-void tellInstanceNotReached(const QString &problem)
+void tellInstanceNotReached(const QString &problem, bool dataFolderTaken)
 {
     const QString text = problem.isEmpty()
         ? QCoreApplication::translate("Startup",
                                       "Linkora is already running but does not answer. Close it, or end its "
                                       "process, and start Linkora again.")
-        : QCoreApplication::translate(
-              "Startup",
-              "Linkora cannot tell whether it is already running, so it does not start: "
-              "two copies must never share one data folder.\n\n%1")
-              .arg(problem);
+        : dataFolderTaken ? QCoreApplication::translate(
+                                "Startup",
+                                "Linkora is already running in another session, or another build of it "
+                                "is, and uses the same data folder, so this one does not start: two "
+                                "copies must never share one data folder. Close the other one and start "
+                                "Linkora again.\n\n%1")
+                                .arg(problem)
+                          : QCoreApplication::translate(
+                                "Startup",
+                                "Linkora cannot tell whether it is already running, so it does not start: "
+                                "two copies must never share one data folder.\n\n%1")
+                                .arg(problem);
     TRACE_WARNING << text;
     MessagePrompt::critical(nullptr, QCoreApplication::applicationName(), text);
 }

@@ -86,8 +86,9 @@ bool waitForPreviousInstance(InstanceCheck &check);
 
 // The box that says why a start ends without a window: problem is why the
 // single instance could not be decided, or empty when another instance holds
-// it but did not answer.
-void tellInstanceNotReached(const QString &problem);
+// it but did not answer; dataFolderTaken when it is known that another copy
+// uses the data folder.
+void tellInstanceNotReached(const QString &problem, bool dataFolderTaken = false);
 
 // The message that asks the running instance to show its main window.
 QString showMessage();

@@ -94,6 +94,7 @@ private slots:
     void waitForPreviousInstance();
     void secondStartDefersToTheRunningProgram();
     void undecidedStartSaysSoOnScreen();
+    void startOnADataFolderInUseSaysSo();
 };
 
 void TestStartup::identityWithAndWithoutNativeVersion()
@@ -348,6 +349,50 @@ void TestStartup::undecidedStartSaysSoOnScreen()
     // The box waits for the user instead of the program ending unseen.
     QTest::qWait(1000);
     QCOMPARE(program.state(), QProcess::Running);
+}
+
+void TestStartup::startOnADataFolderInUseSaysSo()
+{
+    QVERIFY2(QFile::exists(programPath()), qPrintable(programPath()));
+    const QString home = TestEnvironment::freshDirectory(QStringLiteral("other-session"));
+    const QProcessEnvironment environment = programEnvironment(home);
+    const QString log = environment.value(QStringLiteral("XDG_DATA_HOME"))
+        + QStringLiteral("/Halvetta/Halvetta Linkora/logs/plixtrace.log");
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.setStandardOutputFile(QProcess::nullDevice());
+    first.setStandardErrorFile(QProcess::nullDevice());
+    first.start(programPath(), {QStringLiteral("-noupdate")});
+    QVERIFY(first.waitForStarted());
+    auto stopFirst = qScopeGuard([&first] {
+        first.kill();
+        first.waitForFinished(10000);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(log).contains("Login view shown"), 30000);
+
+    // Another session of the same user: a runtime folder of its own, the
+    // same data folder.
+    QProcessEnvironment other = environment;
+    const QString runtime = home + QStringLiteral("/runtime-2");
+    QVERIFY(QDir().mkpath(runtime));
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    other.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    QProcess second;
+    second.setProcessEnvironment(other);
+    second.setStandardOutputFile(QProcess::nullDevice());
+    second.start(programPath(), {QStringLiteral("-noupdate")});
+    QVERIFY(second.waitForStarted());
+    auto stopSecond = qScopeGuard([&second] {
+        second.kill();
+        second.waitForFinished(10000);
+    });
+    QByteArray errors;
+    QTRY_VERIFY_WITH_TIMEOUT((errors += second.readAllStandardError()).contains("uses the same data folder"),
+                             30000);
+    QVERIFY(!errors.contains("cannot tell whether"));
+    QVERIFY(errors.contains("is using the data folder "
+                            + QFile::encodeName(environment.value(QStringLiteral("XDG_DATA_HOME")))));
+    QCOMPARE(first.state(), QProcess::Running);
 }
 
 LINKORA_TEST_MAIN(TestStartup)

@@ -1,5 +1,6 @@
 #include "importcontacts/contactimporter.h"
 
+#include "util/cappedreply.h"
 #include "util/trace.h"
 
 #include <QNetworkAccessManager>
@@ -102,21 +103,22 @@ QNetworkReply *ContactImporter::send(QNetworkRequest request, const QByteArray &
     request.setTransferTimeout(m_inactivityTimeout);
     QNetworkReply *const reply = verb == "POST" ? m_manager->post(request, body) : m_manager->get(request);
     m_reply = reply;
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply, bodyLimit](qint64 received, qint64 total) {
-        if (received > bodyLimit || total > bodyLimit) {
-            TRACE_WARNING << "Reply larger than" << bodyLimit << "bytes";
-            reply->abort();
-        }
-    });
+    CappedReply::cap(reply, bodyLimit);
     m_deadline.start();
     return reply;
 }
 
-QNetworkReply *ContactImporter::finishedReply() const
+QNetworkReply *ContactImporter::finishedReply()
 {
     auto *const reply = qobject_cast<QNetworkReply *>(sender());
     if (!reply || reply != m_reply || !m_running) {
         TRACE << "Ignoring the reply of a dropped request";
+        return nullptr;
+    }
+    // All of a body over the limit may be in before the abort.
+    if (CappedReply::exceeded(reply)) {
+        TRACE_WARNING << "Reply larger than" << CappedReply::limit(reply) << "bytes";
+        endWithNetworkError();
         return nullptr;
     }
     return reply;

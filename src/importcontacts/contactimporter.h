@@ -68,8 +68,9 @@ protected:
     QNetworkReply *get(QNetworkRequest request, qint64 bodyLimit = PageLimit);
     QNetworkReply *post(QNetworkRequest request, const QByteArray &body);
     // The reply whose finished() is being handled when it belongs to the
-    // chain under way; null for a stale one, which the slot then ignores.
-    QNetworkReply *finishedReply() const;
+    // chain under way; null for a stale one, which the slot then ignores, and
+    // for one whose body is over its limit, which ends the chain.
+    QNetworkReply *finishedReply();
 
     void endWithNetworkError();
     void endWithLoginError();

@@ -1,6 +1,7 @@
 #include "importcontacts/googleimporter.h"
 
 #include "importcontacts/netutil.h"
+#include "util/cappedreply.h"
 #include "util/trace.h"
 
 #include <QCoreApplication>
@@ -51,7 +52,7 @@ ImportContact contactOfEntry(const QJsonObject &entry)
 } // namespace
 
 GoogleImporter::GoogleImporter(QObject *parent)
-    : GoogleImporter(GoogleEndpoints::provider(), parent)
+    : GoogleImporter(GoogleEndpoints::configured(), parent)
 { }
 
 GoogleImporter::GoogleImporter(const GoogleEndpoints &endpoints, QObject *parent)
@@ -104,7 +105,7 @@ void GoogleImporter::finishedAccessTokensRequest()
     bool refused = false;
     QString error;
     QString token;
-    const QStringList lines = QString::fromLatin1(reply->readAll()).split(QLatin1Char('\n'));
+    const QStringList lines = QString::fromLatin1(CappedReply::readBody(reply)).split(QLatin1Char('\n'));
     for (const QString &line : lines) {
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         const QString key = line.left(equals).trimmed();
@@ -159,7 +160,7 @@ void GoogleImporter::finishedContactsRequest()
         endWithNetworkError();
         return;
     }
-    const QByteArray body = reply->readAll();
+    const QByteArray body = CappedReply::readBody(reply);
     TRACE << "Contact feed of" << body.size() << "bytes";
     emit progressUpdate(70);
     parseContactList(QString::fromUtf8(body));

@@ -17,6 +17,10 @@ struct GoogleEndpoints
 
     // Google's own services.
     static GoogleEndpoints provider();
+    // As the brand's URL configuration gives them; Google's own where it
+    // names none.
+    static GoogleEndpoints configured(const QString &iniFile, const QString &brand);
+    static GoogleEndpoints configured();
 };
 
 // Where the Yahoo importer sends its requests, and the application's
@@ -35,9 +39,15 @@ struct YahooEndpoints
     QString consumerSecret;
     QStringList credentialHosts;
 
-    // Yahoo's own services; the application has no consumer key issued, so
-    // an import stops before its first request until one is configured.
+    // Yahoo's own services, without a consumer key: an import stops before
+    // its first request until one is configured.
     static YahooEndpoints provider();
+    // As the brand's URL configuration gives them, its consumer key and
+    // secret included; Yahoo's own addresses where it names none.
+    static YahooEndpoints configured(const QString &iniFile, const QString &brand);
+    static YahooEndpoints configured();
+    // Why an import cannot run with these, for the user; empty when it can.
+    QString unavailableReason() const;
 };
 
 #endif // IMPORTCONTACTS_IMPORTENDPOINTS_H

@@ -1,6 +1,7 @@
 #include "importcontacts/yahooimporter.h"
 
 #include "importcontacts/netutil.h"
+#include "util/cappedreply.h"
 #include "util/trace.h"
 
 #include <QDateTime>
@@ -24,7 +25,7 @@ bool isAlphanumeric(const QString &text)
 
 QString pageOf(QNetworkReply *reply)
 {
-    return QString::fromLatin1(reply->readAll());
+    return QString::fromLatin1(CappedReply::readBody(reply));
 }
 
 // "name=value" pairs in name order, each part percent-encoded.
@@ -103,7 +104,7 @@ ImportContact contactOf(const QJsonObject &entry, const QString &mailDomain)
 } // namespace
 
 YahooImporter::YahooImporter(QObject *parent)
-    : YahooImporter(YahooEndpoints::provider(), parent)
+    : YahooImporter(YahooEndpoints::configured(), parent)
 { }
 
 YahooImporter::YahooImporter(const YahooEndpoints &endpoints, QObject *parent)
@@ -434,7 +435,7 @@ void YahooImporter::onContactListRequestFinished()
         return;
     }
     TRACE << "14. Got contact list";
-    const QByteArray body = reply->readAll();
+    const QByteArray body = CappedReply::readBody(reply);
     TRACE << " << result size is " << body.size();
     parseJsonToContactList(QString::fromUtf8(body));
 }

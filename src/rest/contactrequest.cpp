@@ -62,7 +62,7 @@ void ContactRequest::onFinish(const QByteArray &body, int status)
             return hasAny(map, {"nick", "firstName", "lastName", "phones", "emails"});
         };
         if (!ok || !readList(value, contacts, usable)) {
-            TRACE << "Contact list expected, got: " << traceableBody(body);
+            TRACE << "Contact list expected, got" << body.size() << "bytes";
             emit requestError();
             emit listFailed();
             return;
@@ -74,7 +74,7 @@ void ContactRequest::onFinish(const QByteArray &body, int status)
     }
 
     if (!ok || !value.isValid()) {
-        TRACE << "Cannot parse json: " << traceableBody(body);
+        TRACE << "Cannot parse json: " << body.size() << "bytes";
         if (isSuccess(status))
             emit contactDeleted();
         else

@@ -51,7 +51,7 @@ void GroupRequest::onFinish(const QByteArray &body, int status)
             return hasAny(map, {"name"});
         };
         if (!ok || !readList(value, groups, named)) {
-            TRACE << "Group list expected, got: " << traceableBody(body);
+            TRACE << "Group list expected, got" << body.size() << "bytes";
             emit requestError();
             return;
         }
@@ -63,7 +63,7 @@ void GroupRequest::onFinish(const QByteArray &body, int status)
 
     // "null" counts as an answer; an empty answer to a change means done.
     if (!ok) {
-        TRACE << "Can not parse json:" << traceableBody(body);
+        TRACE << "Can not parse json:" << body.size() << "bytes";
         if (!isSuccess(status))
             emit requestError();
         return;

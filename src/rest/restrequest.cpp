@@ -2,6 +2,7 @@
 
 #include "rest/json.h"
 #include "rest/restobj.h"
+#include "util/cappedreply.h"
 #include "util/installationidstore.h"
 #include "util/trace.h"
 
@@ -10,6 +11,7 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -139,11 +141,11 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
     // for ever, and Qt keeps all of it in memory.
     const bool list = expectsList(mode);
     const qint64 maxBody = list ? m_limits.listBodySize : m_limits.recordBodySize;
-    connect(reply, &QNetworkReply::downloadProgress, this,
-            [this, reply, maxBody](qint64 received, qint64 total) {
-                if (received > maxBody || total > maxBody)
-                    giveUp(reply, QStringLiteral("the body is larger than %1 bytes").arg(maxBody));
-            });
+    const QPointer<RestRequest> self(this);
+    CappedReply::cap(reply, maxBody, [self, reply](const QString &reason) {
+        if (self)
+            self->giveUp(reply, reason);
+    });
     const int deadline = list ? m_limits.listDeadline : m_limits.recordDeadline;
     auto *timer = new QTimer(reply);
     timer->setSingleShot(true);
@@ -173,7 +175,7 @@ void RestRequest::abandonWrites()
     }
     // An abort may finish its reply at once, which takes it out of m_sent.
     for (QNetworkReply *reply : qAsConst(writes)) {
-        TRACE << "Abandoning the request to" << reply->url().adjusted(QUrl::RemoveQuery).path();
+        TRACE << "Abandoning the request to" << traceableUrl(reply->url());
         reply->abort();
     }
 }
@@ -213,9 +215,19 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
         emit requestError();
     } else {
         // A parser may spin an event loop that finishes another reply.
+        bool tooLarge = false;
+        const QByteArray body = CappedReply::readBody(reply, &tooLarge);
+        if (tooLarge) {
+            TRACE << "Answer given up: the body is larger than" << CappedReply::limit(reply) << "bytes";
+            emit requestError();
+            if (isWrite(sent.method))
+                emit writeFinished(false, QString());
+            reply->deleteLater();
+            return;
+        }
         const Sent previous = m_current;
         m_current = sent;
-        emit finishedRequest(reply->readAll(), status);
+        emit finishedRequest(body, status);
         parsed = true;
         refusal = m_current.refusal;
         ok = isSuccess(status) && refusal.isEmpty();
@@ -346,11 +358,25 @@ QVariant RestRequest::maskPasswords(const QVariant &value)
     }
 }
 
-QString RestRequest::traceableErrorText(const QNetworkReply *reply)
+QString RestRequest::traceableUrl(const QUrl &url) const
+{
+    // After the account's own segment comes the key: a contact's nick (its
+    // name and number) or a group's name.
+    QStringList segments = url.path(QUrl::FullyEncoded).split(QLatin1Char('/'));
+    const int user = segments.indexOf(encoded(m_username));
+    if (!m_username.isEmpty() && user >= 0) {
+        for (int i = user + 1; i < segments.size(); ++i)
+            segments[i] = Trace::tag(QUrl::fromPercentEncoding(segments.at(i).toLatin1()));
+    }
+    QUrl bare = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemovePath);
+    return bare.toString() + segments.join(QLatin1Char('/'));
+}
+
+QString RestRequest::traceableErrorText(const QNetworkReply *reply) const
 {
     QString text = reply->errorString();
     const QUrl url = reply->url();
-    const QString bare = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment).toString();
+    const QString bare = traceableUrl(url);
     for (const QString &form : {url.toString(), QString::fromLatin1(url.toEncoded()), url.toDisplayString()})
         if (!form.isEmpty())
             text.replace(form, bare);

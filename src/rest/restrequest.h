@@ -182,7 +182,9 @@ private:
     static void traceListCut(qsizetype kept);
     static void traceDropped(qsizetype dropped);
     // Qt's error text names the whole URL, credentials included.
-    static QString traceableErrorText(const QNetworkReply *reply);
+    QString traceableErrorText(const QNetworkReply *reply) const;
+    // Without credentials, and with ids for the keys of the address book.
+    QString traceableUrl(const QUrl &url) const;
 
     QNetworkAccessManager *m_manager = nullptr;
     QHash<QNetworkReply *, Sent> m_sent;

@@ -11,6 +11,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QStorageInfo>
+#include <QUrl>
 
 namespace {
 
@@ -58,6 +60,9 @@ int sqliteCode(const QSqlError &error)
     // Qt passes SQLite's code on as text; extended codes keep it in the low byte.
     return error.nativeErrorCode().toInt() & 0xff;
 }
+
+// Less than this free on the disk makes a failed write one for want of space.
+constexpr qint64 kNearlyFull = 1024 * 1024;
 
 bool isDamage(int code)
 {
@@ -114,12 +119,19 @@ void createFile(const QString &path)
     QFile::setPermissions(path, kFilePermissions);
 }
 
-QString openFailureCause(const QString &path, const QSqlError &error)
+// Why a file could not be opened: its folder first, then what SQLite says.
+QString openFailureCause(const QString &path, const QSqlError &error, const QString &fileCause)
 {
     QString cause = folderCause(QFileInfo(path).path());
     if (cause.isEmpty())
-        cause = fileCause(error);
+        cause = fileCause;
     return cause.isEmpty() ? error.text() : cause;
+}
+
+// Whether the folder may receive new files (the journal's among them).
+bool isWritableFolder(const QString &folder)
+{
+    return QFileInfo(folder).isWritable();
 }
 
 QString nativePath(const QString &path)
@@ -165,6 +177,13 @@ void DbStore::loadDatabases()
 
     if (!openSoundFile(path))
         return;
+    if (m_readOnly) {
+        m_writeFailureReported = true;
+        m_loaded = true;
+        m_closed = false;
+        ++m_openCount;
+        return;
+    }
     QFile schema(kSchemaResource);
     if (!schema.open(QIODevice::ReadOnly)) {
         TRACE_ERROR << "Could not read the database schema" << schema.errorString();
@@ -185,7 +204,33 @@ void DbStore::loadDatabases()
 bool DbStore::openSoundFile(const QString &path)
 {
     QString cause;
-    const FileState state = checkFile(path, &cause);
+    m_readOnly = false;
+    // A file left empty (a crash or a full disk while it was made) holds
+    // nothing, unless its journal does: the user's saved login is gone.
+    const QFileInfo info(path);
+    const bool empty
+        = info.exists() && info.size() == 0 && QFileInfo(path + QStringLiteral("-wal")).size() == 0;
+    // Intact but in a folder that cannot be written: read only, so that the
+    // remembered login still signs in.
+    if (!empty && info.exists() && !isWritableFolder(info.path())) {
+        if (openImmutable(path, &cause)) {
+            m_readOnly = true;
+            reportProblem(tr("The folder of the data file \"%1\" cannot be written. The file is read as it "
+                             "is; settings, logins and recent numbers will not be saved in this session.")
+                              .arg(nativePath(path)));
+            return true;
+        }
+        reportUnusable(path, cause);
+        return false;
+    }
+    FileState state = FileState::Sound;
+    if (empty) {
+        state = FileState::Damaged;
+        cause = tr("it was empty");
+        TRACE_ERROR << "The database file is empty" << path;
+    } else {
+        state = checkFile(path, &cause);
+    }
     QString aside;
     if (state == FileState::Unreadable || (state == FileState::Damaged && !moveAside(path, &aside))) {
         reportUnusable(path, cause);
@@ -207,8 +252,10 @@ void DbStore::closeDatabases()
     if (!m_closed && m_openCount == 1) {
         TRACE << "closing databases...";
         // Emptied first, in case the close itself fails.
-        checkpoint();
+        if (!m_readOnly)
+            checkpoint();
         closeConnection();
+        m_readOnly = false;
         m_loaded = false;
         m_closed = true;
     }
@@ -288,10 +335,11 @@ bool DbStore::openConnection(const QString &path, QString *cause)
         : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
     if (db.isOpen())
         db.close();
+    db.setConnectOptions(QString());
     db.setDatabaseName(path);
     if (!db.open()) {
         TRACE_ERROR << "Could not open the database" << path << db.lastError().text();
-        *cause = openFailureCause(path, db.lastError());
+        *cause = openFailureCause(path, db.lastError(), causeOf(db.lastError()));
         return false;
     }
     s_activeStore = this;
@@ -338,7 +386,7 @@ DbStore::FileState DbStore::checkFile(const QString &path, QString *cause) const
         if (!db.isOpen() || !query.exec(QStringLiteral("pragma quick_check"))) {
             const QSqlError error = db.isOpen() ? query.lastError() : db.lastError();
             TRACE_ERROR << "Could not check the database" << path << error.text();
-            *cause = openFailureCause(path, error);
+            *cause = openFailureCause(path, error, causeOf(error));
             state = isDamage(sqliteCode(error)) ? FileState::Damaged : FileState::Unreadable;
         } else {
             QStringList findings;
@@ -367,11 +415,16 @@ bool DbStore::moveAside(const QString &path, QString *asidePath) const
         TRACE_ERROR << "Could not move the damaged database aside:" << file.errorString();
         return false;
     }
-    // Its journal belongs to it.
-    for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
-        if (QFile::exists(path + suffix) && !QFile::rename(path + suffix, aside + suffix))
-            TRACE_ERROR << "Could not move" << path + suffix << "aside";
+    // A journal with pages in it belongs to the copy; an empty one, and the
+    // journal's index (rebuilt whenever the file is opened), are left over.
+    const QString journal = path + QStringLiteral("-wal");
+    if (QFileInfo(journal).size() > 0) {
+        if (!QFile::rename(journal, aside + QStringLiteral("-wal")))
+            TRACE_ERROR << "Could not move" << journal << "aside";
+    } else {
+        QFile::remove(journal);
     }
+    QFile::remove(path + QStringLiteral("-shm"));
     TRACE_ERROR << "Moved the damaged database aside to" << aside;
     *asidePath = aside;
     return true;
@@ -389,7 +442,7 @@ QString DbStore::runSchema(const QString &schema)
         if (!query.prepare(statement) || !query.exec()) {
             TRACE_ERROR << "Schema statement failed:" << statement << query.lastError().text();
             if (failure.isEmpty())
-                failure = fileCause(query.lastError());
+                failure = causeOf(query.lastError());
         }
     }
     return failure;
@@ -441,11 +494,59 @@ void DbStore::reportUnusable(const QString &path, const QString &cause)
 
 void DbStore::noteWriteFailure(const QSqlError &error)
 {
-    const QString cause = fileCause(error);
+    const QString cause = causeOf(error);
     if (m_writeFailureReported || cause.isEmpty())
         return;
     m_writeFailureReported = true;
     reportProblem(tr("Changes could not be saved to the data file \"%1\": %2. The file is left as it is; "
                      "what you change now may be lost.")
                       .arg(nativePath(databasePath()), cause));
+}
+
+QString DbStore::causeOf(const QSqlError &error) const
+{
+    // SQLite tells a full disk as such only for the file's own pages; its
+    // journal and index files fail as a read or write error.
+    const int code = sqliteCode(error);
+    if ((code == IoError || code == Full) && freeSpace() < kNearlyFull)
+        return tr("the disk is full");
+    return fileCause(error);
+}
+
+qint64 DbStore::freeSpace() const
+{
+    QString folder = QFileInfo(databasePath()).path();
+    while (!QFileInfo::exists(folder) && QFileInfo(folder).path() != folder)
+        folder = QFileInfo(folder).path();
+    const QStorageInfo storage(folder);
+    return storage.isValid() ? storage.bytesAvailable() : -1;
+}
+
+bool DbStore::openImmutable(const QString &path, QString *cause)
+{
+    QSqlDatabase db = QSqlDatabase::contains(defaultConnectionName())
+        ? QSqlDatabase::database(defaultConnectionName(), false)
+        : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
+    if (db.isOpen())
+        db.close();
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
+                       + QStringLiteral("?immutable=1"));
+    QSqlQuery check = db.open() ? QSqlQuery(db) : QSqlQuery();
+    bool sound = false;
+    if (db.isOpen() && check.exec(QStringLiteral("pragma quick_check")) && check.next())
+        sound = check.value(0).toString() == QLatin1String("ok");
+    if (!sound) {
+        const QSqlError error = db.isOpen() ? check.lastError() : db.lastError();
+        TRACE_ERROR << "Could not read the database" << path << error.text();
+        *cause = isDamage(sqliteCode(error)) || (db.isOpen() && error.type() == QSqlError::NoError)
+            ? tr("its contents are corrupt")
+            : openFailureCause(path, error, causeOf(error));
+        check = QSqlQuery();
+        db.close();
+        db.setConnectOptions(QString());
+        return false;
+    }
+    s_activeStore = this;
+    return true;
 }

@@ -49,10 +49,17 @@ public:
 
     // The last message of problemOccurred(); empty while all is well.
     QString problem() const;
+    // The file is only read: its folder cannot be written.
+    bool isReadOnly() const { return m_readOnly; }
 
     // For statements of other components on the default connection: a write
     // that failed for want of space, rights or a sound file is told once.
     static void noteFailure(const QSqlError &error);
+
+protected:
+    // Bytes free on the data file's disk; a write that fails with little
+    // left is told as a full disk.
+    virtual qint64 freeSpace() const;
 
 signals:
     // The data file was damaged and replaced, cannot be used, or cannot be
@@ -66,6 +73,9 @@ private:
     // with the user told, when no usable file is open.
     bool openSoundFile(const QString &path);
     bool openConnection(const QString &path, QString *cause);
+    // Opens an intact file of a folder that cannot be written, only to read
+    // it: SQLite is told it cannot change (no journal, no locks).
+    bool openImmutable(const QString &path, QString *cause);
     void closeConnection();
     FileState checkFile(const QString &path, QString *cause) const;
     bool moveAside(const QString &path, QString *asidePath) const;
@@ -75,11 +85,14 @@ private:
     void reportProblem(const QString &message);
     void reportUnusable(const QString &path, const QString &cause);
     void noteWriteFailure(const QSqlError &error);
+    // What a failure says about the file, with a full disk told as such.
+    QString causeOf(const QSqlError &error) const;
 
     int m_openCount;
     bool m_loaded;
     bool m_closed;
     bool m_writeFailureReported = false;
+    bool m_readOnly = false;
     QString m_problem;
 };
 

@@ -4,8 +4,10 @@
 #include <QString>
 
 // Where the web-service and web-page addresses of the brands live. One INI
-// file holds two sections per brand, "<brand>.Webservices" and
-// "<brand>.HomeUrls"; the program reads those of its own brand.
+// file holds three sections per brand, "<brand>.Webservices",
+// "<brand>.HomeUrls" and "<brand>.Import" (the web-mail providers' addresses
+// and the brand's registration with them); the program reads those of its
+// own brand.
 namespace UrlConfiguration {
 
 inline QString resourceFile()
@@ -27,6 +29,11 @@ inline QString webservicesSection(const QString &brand)
 inline QString homeUrlsSection(const QString &brand)
 {
     return brand + QStringLiteral(".HomeUrls");
+}
+
+inline QString importSection(const QString &brand)
+{
+    return brand + QStringLiteral(".Import");
 }
 
 } // namespace UrlConfiguration

@@ -95,7 +95,7 @@ void AddEditContactDialog::setEditContact(const QString &nick)
     const int groupIndex = contact ? m_contactManager->groupIndex(contact->groupName()) : -1;
     if (groupIndex < 0 || groupIndex >= groups.size()) {
         // Nothing sound to save: neither an edit nor an addition.
-        TRACE_WARNING << "No contact" << nick << "in a group of the address book";
+        TRACE_WARNING << "No contact" << Trace::tag(nick) << "in a group of the address book";
         m_ui->addSaveContactButton->setEnabled(false);
         return;
     }

@@ -162,7 +162,7 @@ QList<Contact> AddEditGroupDialog::selectedContacts() const
         const QString nick = item->data(NickRole).toString();
         const ContactPtr contact = m_contactManager ? m_contactManager->contact(nick) : ContactPtr();
         if (!contact) {
-            TRACE << "Contact" << nick << "is no longer in the address book";
+            TRACE << "Contact" << Trace::tag(nick) << "is no longer in the address book";
             continue;
         }
         selected << *contact;

@@ -50,7 +50,7 @@ void ContactDetailsPage::setContact(const QString &nick)
     const ContactPtr contact = m_contactManager ? m_contactManager->contact(nick) : ContactPtr();
     if (!contact) {
         // Gone from the address book meanwhile: nothing of it stays on show.
-        TRACE_WARNING << "No contact with nick" << nick;
+        TRACE_WARNING << "No contact with nick" << Trace::tag(nick);
         m_nick.clear();
         m_name.clear();
         showName();

@@ -240,7 +240,7 @@ void ContactListPage::onCallNumberActionTriggered()
     if (!action || !m_contextIndex.isValid())
         return;
     const QString name = m_contextIndex.data(Qt::DisplayRole).toString();
-    TRACE << "Call contact" << name << action->data().toString();
+    TRACE << "Call contact" << Trace::tag(name);
     emit callContact(name, action->data().toString());
 }
 
@@ -250,7 +250,7 @@ void ContactListPage::onSendSMSActionTriggered()
     if (!action || !m_contextIndex.isValid())
         return;
     const QString name = m_contextIndex.data(Qt::DisplayRole).toString();
-    TRACE << "Sending sms: " << name << action->data().toString();
+    TRACE << "Sending sms: " << Trace::tag(name);
     emit sendSMS(name, action->data().toString());
 }
 

@@ -4,7 +4,9 @@
 #include "ui/groupdeleteedittask.h"
 #include "util/trace.h"
 
+#include <QHash>
 #include <QMetaMethod>
+#include <QSet>
 #include <QTimer>
 
 #include <iterator>
@@ -152,10 +154,10 @@ ContactGroupPtr ContactManager::findOrCreateGroup(const QString &name, bool verb
     ContactGroupPtr group = m_groups.value(name);
     if (group) {
         if (verbose)
-            TRACE << "getting group: " << name;
+            TRACE << "getting group: " << Trace::tag(name);
         return group;
     }
-    TRACE << "creating new group: " << name;
+    TRACE << "creating new group: " << Trace::tag(name);
     group = ContactGroupPtr::create(name);
     m_groups.insert(name, group);
     return group;
@@ -170,7 +172,7 @@ ContactPtr ContactManager::storeContact(const Contact &contact, bool verbose)
         stored->setNick(newNick(*stored));
     }
     if (verbose)
-        TRACE << "   adding contact: " << stored->nick() << ", " << stored->firstName() << stored->lastName();
+        TRACE << "   adding contact: " << Trace::tag(stored->nick());
 
     // A contact of the same nick in another group leaves that group.
     if (const ContactPtr previous = m_contacts.value(stored->nick())) {
@@ -195,7 +197,7 @@ QString ContactManager::newNick(const Contact &contact) const
 
 void ContactManager::addGroup(const QString &name, bool isNew)
 {
-    TRACE << "adding new group: " << name;
+    TRACE << "adding new group: " << Trace::tag(name);
     if (m_groups.value(name)) {
         emit groupAlreadyExists(name);
         emit refreshContactListUI();
@@ -220,7 +222,7 @@ void ContactManager::addOldGroup(const QString &name)
 
 void ContactManager::updateGroup(const QString &oldName, const QString &newName)
 {
-    TRACE << "Renaming group" << oldName << "to" << newName;
+    TRACE << "Renaming group" << Trace::tag(oldName) << "to" << Trace::tag(newName);
     ContactGroupPtr target = m_groups.value(newName);
     if (!target) {
         target = ContactGroupPtr::create(newName);
@@ -245,10 +247,10 @@ void ContactManager::removeGroup(const QString &name)
 
 void ContactManager::addContact(const Contact &contact, bool isNew)
 {
-    TRACE << "Adding contact " << contact.firstName() << ", new? " << isNew;
+    TRACE << "Adding contact " << Trace::tag(contact.nick()) << ", new? " << isNew;
     if (isNew && !m_contacts.isEmpty() && contactPresent(contact)) {
         emit contactAlreadyPresent(contact);
-        TRACE << "Contact " << contact.firstName() << " already present";
+        TRACE << "Contact " << Trace::tag(contact.nick()) << " already present";
         return;
     }
     const ContactPtr stored = storeContact(contact, true);
@@ -262,6 +264,75 @@ void ContactManager::addNewContact(const Contact &contact)
     addContact(contact, true);
 }
 
+void ContactManager::addNewContacts(const QList<Contact> &contacts)
+{
+    // The phones and e-mail addresses of each group compared with, gathered
+    // once for the lot instead of walking the group for every contact.
+    struct Known
+    {
+        QSet<QString> phones;
+        QSet<QString> emails;
+        void add(const Contact &contact)
+        {
+            for (const PhoneNumber &phone : contact.phones()) {
+                if (!phone.number().isEmpty())
+                    phones.insert(phone.number());
+            }
+            for (const QString &email : contact.emails()) {
+                if (!email.isEmpty())
+                    emails.insert(email);
+            }
+        }
+        bool shares(const Contact &contact) const
+        {
+            for (const PhoneNumber &phone : contact.phones()) {
+                if (!phone.number().isEmpty() && phones.contains(phone.number()))
+                    return true;
+            }
+            for (const QString &email : contact.emails()) {
+                if (!email.isEmpty() && emails.contains(email))
+                    return true;
+            }
+            return false;
+        }
+    };
+    // By group name; the empty name stands for the whole book.
+    QHash<QString, Known> known;
+    const auto knownFor = [this, &known](const QString &groupName) -> Known & {
+        auto it = known.find(groupName);
+        if (it != known.end())
+            return it.value();
+        Known &entry = known[groupName];
+        if (groupName.isEmpty()) {
+            for (const ContactPtr &stored : qAsConst(m_contacts))
+                entry.add(*stored);
+        } else if (const ContactGroupPtr group = m_groups.value(groupName)) {
+            const QList<ContactPtr> members = group->contacts();
+            for (const ContactPtr &stored : members)
+                entry.add(*stored);
+        }
+        return entry;
+    };
+
+    int added = 0;
+    for (const Contact &contact : contacts) {
+        if (!m_contacts.isEmpty()
+            && (m_contacts.contains(contact.nick()) || knownFor(contact.groupName()).shares(contact))) {
+            emit contactAlreadyPresent(contact);
+            continue;
+        }
+        const ContactPtr stored = storeContact(contact, false);
+        m_task->addContact(*stored);
+        knownFor(stored->groupName()).add(*stored);
+        if (known.contains(QString()) && !stored->groupName().isEmpty())
+            known[QString()].add(*stored);
+        ++added;
+    }
+    TRACE << "Added" << added << "of" << contacts.size() << "new contacts";
+    if (added > 0)
+        emit refreshContactListUI();
+}
+
 void ContactManager::addOldContact(const Contact &contact)
 {
     addContact(contact, false);
@@ -269,12 +340,13 @@ void ContactManager::addOldContact(const Contact &contact)
 
 void ContactManager::updateContact(const Contact &contact, const QString &oldGroupName)
 {
-    TRACE << "Saving contact " << contact.firstName();
-    TRACE << "oldGroupName" << oldGroupName << "contact's groupName" << contact.groupName();
+    TRACE << "Saving contact " << Trace::tag(contact.nick());
+    TRACE << "oldGroupName" << Trace::tag(oldGroupName) << "contact's groupName"
+          << Trace::tag(contact.groupName());
     const QString nick = contact.nick();
     const ContactPtr stored = m_contacts.value(nick);
     if (!stored) {
-        TRACE_WARNING << "No contact with nick" << nick;
+        TRACE_WARNING << "No contact with nick" << Trace::tag(nick);
         return;
     }
     const ContactGroupPtr target = findOrCreateGroup(contact.groupName(), true);
@@ -286,7 +358,7 @@ void ContactManager::updateContact(const Contact &contact, const QString &oldGro
     stored->setEmails(contact.emails());
     stored->setPhones(contact.phones());
     stored->setGroupName(contact.groupName());
-    TRACE << "   updating contact: " << nick << ", " << stored->firstName() << stored->lastName();
+    TRACE << "   updating contact: " << Trace::tag(nick);
 
     const ContactGroupPtr oldGroup = m_groups.value(oldGroupName);
     if (contact.groupName() != oldGroupName) {
@@ -326,7 +398,8 @@ bool ContactManager::moveContact(const ContactPtr &contact, const QString &group
         TRACE << "CONTACT NICK IS EMPTY!!!!";
         return false;
     }
-    TRACE << "moving contact" << contact->nick() << "from" << contact->groupName() << "to" << groupName;
+    TRACE << "moving contact" << Trace::tag(contact->nick()) << "from" << Trace::tag(contact->groupName())
+          << "to" << Trace::tag(groupName);
     if (source)
         source->removeContact(contact->nick());
     target->addContact(contact);
@@ -366,13 +439,14 @@ void ContactManager::deleteGroup(const ContactGroupPtr &group, const QString &ta
         return;
     }
     const QString name = group->name();
-    TRACE << "Deleting group" << name << (moveContacts ? "moving its contacts to" : "with its contacts")
-          << targetGroupName;
+    TRACE << "Deleting group" << Trace::tag(name)
+          << (moveContacts ? "moving its contacts to" : "with its contacts") << Trace::tag(targetGroupName);
 
     const ContactGroupPtr target
         = targetGroupName != name ? m_groups.value(targetGroupName) : ContactGroupPtr();
     if (moveContacts && !target && group->contactCount() > 0) {
-        TRACE_WARNING << "Contacts cannot move to" << targetGroupName << "- group" << name << "kept";
+        TRACE_WARNING << "Contacts cannot move to" << Trace::tag(targetGroupName) << "- group"
+                      << Trace::tag(name) << "kept";
         return;
     }
 
@@ -468,8 +542,8 @@ ContactPtr ContactManager::contactPresent(const Contact &contact) const
     } else if (const ContactGroupPtr group = m_groups.value(contact.groupName())) {
         candidates = group->contacts();
     } else {
-        TRACE.noquote().nospace() << "Cannot find group: \"" << contact.groupName()
-                                  << "\" for contact: " << contact.displayName();
+        TRACE.noquote().nospace() << "Cannot find group: " << Trace::tag(contact.groupName())
+                                  << " for contact: " << Trace::tag(contact.nick());
     }
     for (const ContactPtr &candidate : qAsConst(candidates)) {
         if (SameFields::sharedPhone(contact, *candidate) || SameFields::sharedEmail(contact, *candidate))

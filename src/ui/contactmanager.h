@@ -95,6 +95,9 @@ public slots:
     // entry of its nick.
     void addContact(const Contact &contact, bool isNew);
     void addNewContact(const Contact &contact);
+    // New contacts in one go, each as addNewContact() would take it, with
+    // one refresh for the lot: an import hands over thousands.
+    void addNewContacts(const QList<Contact> &contacts);
     void addOldContact(const Contact &contact);
     // Saves the edited names, address line, e-mails, phones and group of the
     // contact of that nick.

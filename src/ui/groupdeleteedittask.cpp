@@ -214,7 +214,7 @@ void GroupAddEditDeleteTask::deleteNextContact()
     // Deleted from the book since the operation began: its own deletion
     // follows in the queue.
     if (m_contactManager && m_contactManager->contact(contact->nick()) != contact) {
-        TRACE << "Contact" << contact->nick() << "left the address book; not moved";
+        TRACE << "Contact" << Trace::tag(contact->nick()) << "left the address book; not moved";
         return;
     }
     const ContactGroupPtr target
@@ -237,7 +237,8 @@ void GroupAddEditDeleteTask::moveContactsToNewGroup()
     // holds now, unless it has left the book or the group since.
     const ContactPtr contact = m_contactManager ? m_contactManager->contact(nick) : ContactPtr();
     if (!contact || contact->groupName() != m_current.newGroupName) {
-        TRACE << "Contact" << nick << "is no longer in group" << m_current.newGroupName;
+        TRACE << "Contact" << Trace::tag(nick) << "is no longer in group"
+              << Trace::tag(m_current.newGroupName);
         return;
     }
     send(Request::UpdateContact, *contact);
@@ -258,16 +259,22 @@ void GroupAddEditDeleteTask::send(Request request, const Contact &contact, const
                                   const QString &oldName)
 {
     m_requestText = describe(request, contact, group, oldName);
-    RestManager *const rest = m_restManager;
-    if (!rest) {
-        answered(false, tr("There is no connection to the service."));
-        return;
-    }
     // The nick or the group name is a segment of the request's address.
     const bool keyed = request != Request::AddGroup;
     const QString key = request == Request::UpdateGroup
         ? oldName
         : (request == Request::DeleteGroup ? group.name() : contact.nick());
+    // The trace knows the request by its kind and an id of its key: the
+    // texts for the user hold names.
+    static const char *const kinds[]
+        = {"add contact", "update contact", "delete contact", "add group", "update group", "delete group"};
+    m_traceText = QString::fromLatin1(kinds[int(request)]) + QLatin1Char(' ')
+        + Trace::tag(keyed ? key : group.name());
+    RestManager *const rest = m_restManager;
+    if (!rest) {
+        answered(false, tr("There is no connection to the service."));
+        return;
+    }
     if (keyed && key.isEmpty()) {
         TRACE_WARNING << "Not sent: no nick or group name";
         answered(false, tr("It has no name to be filed under."));
@@ -323,7 +330,7 @@ void GroupAddEditDeleteTask::finishOperation(bool ok)
     if (ok) {
         emit success();
     } else {
-        TRACE_WARNING << "Operation stopped:" << m_errorString << m_queue.size() << "more waiting";
+        TRACE_WARNING << "Operation stopped:" << m_traceText << m_queue.size() << "more waiting";
         emit error();
     }
 }

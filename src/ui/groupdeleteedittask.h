@@ -134,6 +134,8 @@ private:
     bool m_inQueue = false;
     // What would have failed if the request in flight fails, for the user.
     QString m_requestText;
+    // The same for the trace, without names.
+    QString m_traceText;
     QString m_errorString;
     QTimer m_answerTimer;
 };

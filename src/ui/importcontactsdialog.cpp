@@ -1,8 +1,11 @@
 #include "ui/importcontactsdialog.h"
+
+#include "importcontacts/importendpoints.h"
 #include "ui_importcontactsdialog.h"
 
 #include "importcontacts/contactimporter.h"
 #include "importcontacts/googleimporter.h"
+#include "importcontacts/importendpoints.h"
 #include "importcontacts/yahooimporter.h"
 #include "rest/contact.h"
 #include "rest/invite.h"
@@ -98,6 +101,8 @@ ImportContactsDialog::ImportContactsDialog(QWidget *parent)
 
     ui->importLiveButton->hide();
     ui->winLiveIcon->hide();
+    // The default importers need the brand's registration with each provider.
+    setProviderUnavailable(Yahoo, YahooEndpoints::configured().unavailableReason());
 
     importTimer->setSingleShot(true);
     importTimer->setInterval(ImportDelay);
@@ -140,8 +145,26 @@ void ImportContactsDialog::setInviteEmail(const QString &email)
     ui->inviteEmailLineEdit->setText(email);
 }
 
+void ImportContactsDialog::setProviderUnavailable(int provider, const QString &reason)
+{
+    QPushButton *const button = provider == Yahoo ? ui->importYahooButton
+        : provider == Google                      ? ui->importGmailButton
+                                                  : nullptr;
+    if (!button)
+        return;
+    if (!button->property("_name").isValid())
+        button->setProperty("_name", button->text());
+    const QString name = button->property("_name").toString();
+    button->setEnabled(reason.isEmpty());
+    button->setText(reason.isEmpty() ? name : tr("%1 (not available)").arg(name));
+    button->setToolTip(reason.toHtmlEscaped());
+}
+
 void ImportContactsDialog::setImporterFactory(ImporterFactory importerFactory)
 {
+    // A factory of its own decides for itself what it can import from.
+    setProviderUnavailable(Yahoo, QString());
+    setProviderUnavailable(Google, QString());
     factory = std::move(importerFactory);
 }
 
@@ -256,6 +279,14 @@ void ImportContactsDialog::goToPage(int page)
 
 void ImportContactsDialog::updateConclusion()
 {
+    // The address book sends the contacts one by one: the count is known
+    // once the last answer is in.
+    if (m_awaitedAnswers > 0) {
+        ui->concludeLabel->setText(tr("Adding %1 of %2 contacts...")
+                                       .arg(qMin(importedCount - m_awaitedAnswers + 1, importedCount))
+                                       .arg(importedCount));
+        return;
+    }
     ui->concludeLabel->setText(conclusionText(m_acceptedCount));
 }
 
@@ -516,16 +547,24 @@ void ImportContactsDialog::handNextContacts()
     QElapsedTimer slice;
     slice.start();
     while (!m_toImport.isEmpty() && contactManager) {
-        addImported(m_toImport.takeFirst());
-        if (!m_toImport.isEmpty() && slice.elapsed() >= ImportSlice) {
-            QTimer::singleShot(0, this, &ImportContactsDialog::handNextContacts);
-            return;
-        }
+        // A few at a time: the book refreshes its views once per call.
+        QList<Contact> batch;
+        while (!m_toImport.isEmpty() && batch.size() < ImportBatch)
+            batch << contactOf(m_toImport.takeFirst());
+        importedCount += int(batch.size());
+        m_awaitedAnswers += int(batch.size());
+        contactManager->addNewContacts(batch);
+        if (slice.elapsed() >= ImportSlice)
+            break;
+    }
+    if (!m_toImport.isEmpty() && contactManager) {
+        QTimer::singleShot(0, this, &ImportContactsDialog::handNextContacts);
+        return;
     }
     finishImport();
 }
 
-void ImportContactsDialog::addImported(const ImportContact &imported)
+Contact ImportContactsDialog::contactOf(const ImportContact &imported) const
 {
     Contact contact;
     contact.setFirstName(imported.firstName);
@@ -554,9 +593,7 @@ void ImportContactsDialog::addImported(const ImportContact &imported)
     if (contact.nick().isEmpty())
         contact.setNick(contact.generateNick());
     contact.setNick(cleanNick(contact.nick()));
-    ++importedCount;
-    ++m_awaitedAnswers;
-    contactManager->addNewContact(contact);
+    return contact;
 }
 
 void ImportContactsDialog::stopImport()
@@ -584,9 +621,8 @@ void ImportContactsDialog::onContactAnswered(bool accepted)
     if (m_awaitedAnswers <= 0)
         return;
     --m_awaitedAnswers;
-    if (!accepted)
-        return;
-    ++m_acceptedCount;
+    if (accepted)
+        ++m_acceptedCount;
     if (ui->contentStackedWidget->currentIndex() == ConcludePage)
         updateConclusion();
 }

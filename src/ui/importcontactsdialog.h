@@ -2,6 +2,7 @@
 #define LINKORA_UI_IMPORTCONTACTSDIALOG_H
 
 #include "importcontacts/importcontact.h"
+#include "rest/contact.h"
 #include "ui/dialogbase.h"
 
 #include <QList>
@@ -42,6 +43,8 @@ public:
     static constexpr int ImportDelay = 2000;
     // Longest stretch of handing contacts over before the window gets a turn.
     static constexpr int ImportSlice = 10;
+    // Contacts handed to the address book in one call.
+    static constexpr int ImportBatch = 50;
 
     explicit ImportContactsDialog(QWidget *parent = nullptr);
     ~ImportContactsDialog() override;
@@ -53,8 +56,12 @@ public:
     void setGroups(const QStringList &names);
     void setInviteName(const QString &name);
     void setInviteEmail(const QString &email);
-    // By default the providers' own services.
+    // By default the providers' services as the URL configuration gives
+    // them; a provider the brand has no registration with is offered as
+    // unavailable. A factory of its own makes every provider available.
     void setImporterFactory(ImporterFactory factory);
+    // An empty reason makes the provider available again.
+    void setProviderUnavailable(int provider, const QString &reason);
 
     // The conclusion page's text for that many contacts added.
     static QString conclusionText(int added);
@@ -89,7 +96,8 @@ private:
     void signIn();
     void checkAndImport();
     void sendInvitations();
-    void addImported(const ImportContact &imported);
+    // The address book's contact for an imported one, in the chosen group.
+    Contact contactOf(const ImportContact &imported) const;
     void finishImport();
     void stopImport();
     void endSignIn();

@@ -5,6 +5,7 @@
 #include "update/updaterhelper.h"
 #include "update/updatetransport.h"
 #include "update/useractivity.h"
+#include "util/cappedreply.h"
 #include "util/trace.h"
 
 #include <QNetworkAccessManager>
@@ -123,30 +124,18 @@ void Updater::requestGetUrl(const QUrl &url)
     connect(manager, &QNetworkAccessManager::finished, this, &Updater::onUpdateReplyReceived);
     QNetworkReply *reply = manager->get(UpdateTransport::request(secureUrl));
     UpdateTransport::guardRedirects(reply);
-    // Qt keeps no more than this much unread, so the cap holds between reads.
-    reply->setReadBufferSize(m_versionFileLimit + 1);
-    m_pending.insert(reply, Pending());
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { readSome(reply); });
+    m_failures.insert(reply, QString());
+    CappedReply::cap(reply, m_versionFileLimit, [this, reply](const QString &why) {
+        m_failures[reply] = QStringLiteral("the version file: ") + why;
+        reply->abort();
+    });
     auto *deadline = new QTimer(reply);
     deadline->setSingleShot(true);
     connect(deadline, &QTimer::timeout, this, [this, reply] {
-        m_pending[reply].failure
-            = QStringLiteral("no whole version file within %1 ms").arg(m_versionFileDeadline);
+        m_failures[reply] = QStringLiteral("no whole version file within %1 ms").arg(m_versionFileDeadline);
         reply->abort();
     });
     deadline->start(m_versionFileDeadline);
-}
-
-void Updater::readSome(QNetworkReply *reply)
-{
-    const auto it = m_pending.find(reply);
-    if (it == m_pending.end() || !it->failure.isEmpty())
-        return;
-    it->body += reply->read(m_versionFileLimit + 1 - it->body.size());
-    if (it->body.size() > m_versionFileLimit) {
-        it->failure = QStringLiteral("the version file is longer than %1 bytes").arg(m_versionFileLimit);
-        reply->abort();
-    }
 }
 
 void Updater::failCheck(const QString &why)
@@ -164,9 +153,11 @@ void Updater::onUpdateReplyReceived(QNetworkReply *reply)
     m_latestVersion.clear();
     m_downloadUrl.clear();
 
-    readSome(reply);
-    const Pending pending = m_pending.take(reply);
-    QString failure = pending.failure;
+    bool tooLarge = false;
+    const QByteArray body = CappedReply::readBody(reply, &tooLarge);
+    QString failure = m_failures.take(reply);
+    if (failure.isEmpty() && tooLarge)
+        failure = QStringLiteral("the version file is longer than %1 bytes").arg(m_versionFileLimit);
     if (failure.isEmpty())
         failure = UpdateTransport::refusal(reply);
     if (failure.isEmpty() && reply->error() != QNetworkReply::NoError)
@@ -184,13 +175,13 @@ void Updater::onUpdateReplyReceived(QNetworkReply *reply)
         return;
     }
 
-    if (pending.body.isEmpty()) {
+    if (body.isEmpty()) {
         TRACE << "[WRN] version data is missing";
         emit noUpdateFound();
         return;
     }
 
-    const UpdateOffer offer = UpdateOffer::parse(pending.body);
+    const UpdateOffer offer = UpdateOffer::parse(body);
     if (!offer.valid) {
         TRACE << "[WRN] there's no update info";
         emit noUpdateFound();

@@ -69,13 +69,6 @@ private slots:
     void startCheck();
 
 private:
-    struct Pending
-    {
-        QByteArray body;
-        QString failure;
-    };
-
-    void readSome(QNetworkReply *reply);
     void failCheck(const QString &why);
 
     bool m_enabled = true;
@@ -88,7 +81,8 @@ private:
     QTimer *m_idleTimer;
     qint64 m_versionFileLimit = DefaultVersionFileLimit;
     int m_versionFileDeadline = DefaultVersionFileDeadline;
-    QHash<QNetworkReply *, Pending> m_pending;
+    // Why each pending version-file request was given up, empty while it runs.
+    QHash<QNetworkReply *, QString> m_failures;
 };
 
 #endif // UPDATER_H

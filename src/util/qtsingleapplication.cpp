@@ -41,6 +41,11 @@ QString QtSingleApplication::instanceProblem() const
     return m_instance->problem();
 }
 
+bool QtSingleApplication::instanceDataFolderTaken() const
+{
+    return m_instance->dataFolderTaken();
+}
+
 QString QtSingleApplication::lockFilePath() const
 {
     return m_instance->lockFilePath();

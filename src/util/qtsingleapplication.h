@@ -29,6 +29,8 @@ public:
     QString id() const;
     // Why it cannot be told whether another instance runs; empty when it can.
     QString instanceProblem() const;
+    // The problem is another copy on the same data folder.
+    bool instanceDataFolderTaken() const;
     QString lockFilePath() const;
 
 signals:

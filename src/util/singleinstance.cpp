@@ -95,6 +95,25 @@ QString systemError()
 }
 #endif
 
+#ifndef Q_OS_WIN
+// Whether a local socket of that name fits in the folder.
+bool socketFits(const QString &folder, int nameLength)
+{
+    return QFile::encodeName(folder).size() + 1 + nameLength < qsizetype(sizeof(sockaddr_un::sun_path));
+}
+
+// A short private folder for the socket of a lock folder too deep for one
+// (a long home path): the temporary folder's, made by us, for us alone, and
+// checked like every other; "/tmp" when even that path is long.
+Folder shortSocketFolder()
+{
+    QString temporary = QDir::tempPath();
+    if (temporary.size() > 40)
+        temporary = QStringLiteral("/tmp");
+    return {temporary + QStringLiteral("/linkora-") + QString::number(::geteuid()), true};
+}
+#endif
+
 // Why folder cannot hold the lock of a user who must be its only reader: an
 // empty string when it can. A folder of our own is made first.
 QString refusal(const Folder &folder, int longestName)
@@ -122,8 +141,15 @@ QString refusal(const Folder &folder, int longestName)
         return QStringLiteral("belongs to another user");
     if ((status.st_mode & (S_IRWXG | S_IRWXO)) != 0 && !(folder.ours && ::chmod(path.constData(), 0700) == 0))
         return QStringLiteral("is open to other users");
-    if (path.size() + 1 + longestName >= qsizetype(sizeof(sockaddr_un::sun_path)))
-        return QStringLiteral("is too deep for a local socket");
+    if (!socketFits(folder.path, longestName)) {
+        const Folder other = shortSocketFolder();
+        if (!socketFits(other.path, longestName))
+            return QStringLiteral("is too deep for a local socket, and so is ") + other.path;
+        const QString refused = refusal(other, longestName);
+        if (!refused.isEmpty())
+            return QStringLiteral("is too deep for a local socket, and ") + other.path + QLatin1Char(' ')
+                + refused;
+    }
     return QString();
 #endif
 }
@@ -190,6 +216,7 @@ bool SingleInstance::claim()
         case Claim::Held:
             if (!claimDataFolder()) {
                 m_lockFile->unlock();
+                m_dataFolderTaken = true;
                 m_problem = QStringLiteral("Another copy of the program (another build, or one started in "
                                            "another session) is using the data folder ")
                     + QFileInfo(QFileInfo(m_dataLock->fileName()).absolutePath()).absolutePath();
@@ -197,10 +224,12 @@ bool SingleInstance::claim()
                 return false;
             }
             m_problem.clear();
+            m_dataFolderTaken = false;
             listen();
             return true;
         case Claim::HeldByOther:
             m_problem.clear();
+            m_dataFolderTaken = false;
             return false;
         case Claim::Failed:
             reasons << folder.path
@@ -213,6 +242,7 @@ bool SingleInstance::claim()
     if (reasons.isEmpty())
         reasons << QStringLiteral("no per-user folder is known");
     // Starting without the claim could put two instances on one data folder.
+    m_dataFolderTaken = false;
     m_problem = QStringLiteral("No private folder can hold the single-instance lock: ")
         + reasons.join(QStringLiteral("; "));
     TRACE_WARNING << m_problem;
@@ -244,8 +274,12 @@ void SingleInstance::useFolder(const QString &folder)
 #ifdef Q_OS_WIN
     m_serverName = m_baseName;
 #else
-    // A full path keeps the socket in the private folder instead of /tmp.
-    m_serverName = folder + QLatin1Char('/') + socketFileName(m_baseName);
+    // A full path keeps the socket in the private folder instead of /tmp;
+    // one too deep for a socket has it in a short private folder.
+    const QString socketName = socketFileName(m_baseName);
+    const QString socketFolder
+        = socketFits(folder, int(socketName.size())) ? folder : shortSocketFolder().path;
+    m_serverName = socketFolder + QLatin1Char('/') + socketName;
 #endif
 }
 

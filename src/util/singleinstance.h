@@ -49,6 +49,9 @@ public:
 
     // Why the last claim could not be decided; empty when it was.
     QString problem() const { return m_problem; }
+    // Whether the problem is known: another copy (another build, or one of
+    // another session) holds the data folder.
+    bool dataFolderTaken() const { return m_dataFolderTaken; }
 
     QString id() const { return m_id; }
     QString lockFilePath() const { return m_lockFile->fileName(); }
@@ -82,6 +85,7 @@ private:
     std::unique_ptr<QLockFile> m_lockFile;
     std::unique_ptr<QLockFile> m_dataLock;
     QString m_problem;
+    bool m_dataFolderTaken = false;
     QLocalServer *m_server = nullptr;
     // Bytes received so far per connection.
     QHash<QLocalSocket *, QByteArray> m_pending;

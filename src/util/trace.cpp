@@ -1,5 +1,8 @@
 #include "trace.h"
 
+#include <QCryptographicHash>
+#include <QRandomGenerator>
+
 namespace Trace {
 
 QString functionName(const char *prettyFunction)
@@ -51,6 +54,10 @@ QString functionName(const char *prettyFunction)
 QString sourcePath(const char *file)
 {
     QString path = QString::fromLatin1(file);
+    // A build that names its sources relative to the build folder (a
+    // compiler cache does) gives "../src/...".
+    while (path.startsWith(QLatin1String("../")) || path.startsWith(QLatin1String("./")))
+        path.remove(0, path.indexOf(QLatin1Char('/')) + 1);
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     const int dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot > slash)
@@ -70,6 +77,23 @@ QDebug start(QDebug stream, const QString &header)
     stream.noquote() << QLatin1Char('"') + header + QLatin1Char('"');
     stream.quote();
     return stream;
+}
+
+QString tag(const QString &text)
+{
+    if (text.isEmpty())
+        return QStringLiteral("#-");
+    // A key of the run: a nick is a name and a number, few enough to guess
+    // from an unkeyed hash.
+    static const QByteArray key = [] {
+        QByteArray bytes(16, Qt::Uninitialized);
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), 4);
+        return bytes;
+    }();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(key);
+    hash.addData(text.toUtf8());
+    return QLatin1Char('#') + QString::fromLatin1(hash.result().toHex().left(8));
 }
 
 } // namespace Trace

@@ -19,6 +19,11 @@ QString sourcePath(const char *file);
 QString header(const char *kind, const char *prettyFunction, const char *file, int line);
 // Streams the header quoted but unescaped and returns the stream in quoting mode.
 QDebug start(QDebug stream, const QString &header);
+// A short id for a text that must not reach the log (a contact's nick, which
+// holds its name and number; a group's name): the same text gives the same
+// id for the whole run, and another run gives another, so the id tells
+// entries apart without giving the text away, e.g. "#3fa91c2e".
+QString tag(const QString &text);
 
 } // namespace Trace
 

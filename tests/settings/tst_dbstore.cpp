@@ -14,7 +14,13 @@
 #include <QSqlRecord>
 #include <QtTest>
 
+#include <QProcess>
+
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -74,6 +80,41 @@ const QList<QStringList> kSeeds = {
 
 const QString kSettings = QStringLiteral("settings");
 
+// A store on a disk with nothing left, as the file system reports it.
+class FullDiskStore : public CaseStore
+{
+public:
+    using CaseStore::CaseStore;
+
+protected:
+    qint64 freeSpace() const override { return 0; }
+};
+
+// Files may not grow while it lives: every write fails as it does on a
+// full disk.
+class NoGrowth
+{
+public:
+    NoGrowth()
+    {
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit none = m_previous;
+        none.rlim_cur = 0;
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoGrowth()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    Q_DISABLE_COPY(NoGrowth)
+
+private:
+    rlimit m_previous {};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
 } // namespace
 
 class TestDbStore : public QObject
@@ -99,6 +140,8 @@ private slots:
     void damagedFileIsKeptAsideAndReplaced();
     void fullDiskIsReportedOnceAndTheFileKept_data();
     void fullDiskIsReportedOnceAndTheFileKept();
+    void startWithAFileThatCannotBeUsedAsItIs_data();
+    void startWithAFileThatCannotBeUsedAsItIs();
 
     void emailAddresses_data();
     void emailAddresses();
@@ -414,6 +457,100 @@ void TestDbStore::fullDiskIsReportedOnceAndTheFileKept()
              qPrintable(message));
     // Kept, and what it holds is still read.
     QCOMPARE(m_store->value(kSettings, QStringLiteral("login.user")), QVariant("ann"));
+}
+
+void TestDbStore::startWithAFileThatCannotBeUsedAsItIs_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("empty file") << "empty"
+                                << "was damaged (it was empty)";
+    QTest::newRow("full disk") << "full"
+                               << "cannot be used: the disk is full";
+    QTest::newRow("folder not writable") << "unwritable"
+                                         << "cannot be written. The file is read as it is";
+    QTest::newRow("damaged, with its journal files") << "damaged"
+                                                     << "was damaged (it is not a database)";
+}
+
+void TestDbStore::startWithAFileThatCannotBeUsedAsItIs()
+{
+    QFETCH(QString, state);
+    QFETCH(QString, told);
+    // A folder of its own, with a remembered login in it.
+    newStore(QStringLiteral("start-%1/data.px").arg(state));
+    const QString folder = QFileInfo(path()).path();
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    if (state != QLatin1String("full")) {
+        m_store->loadDatabases();
+        m_store->setValue(kSettings, QStringLiteral("login.user"), QStringLiteral("ann"));
+        m_store->closeDatabases();
+    }
+    bool immutable = false;
+    auto restore = qScopeGuard([&] {
+        if (immutable)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    if (state == QLatin1String("empty")) {
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    } else if (state == QLatin1String("damaged")) {
+        QFile file(path());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(8192, '\x5a'));
+        file.close();
+        // What a check or a crash leaves beside it: an empty journal and its index.
+        for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+            QFile journal(path() + suffix);
+            QVERIFY(journal.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        }
+    } else if (state == QLatin1String("unwritable")) {
+        // Root writes into any folder but an immutable one.
+        if (::geteuid() == 0) {
+            if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder}) != 0)
+                QSKIP("The file system cannot make a folder immutable, and root writes everywhere else");
+            immutable = true;
+        } else {
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        }
+    }
+
+    std::unique_ptr<DbStore> store;
+    if (state == QLatin1String("full"))
+        store = std::make_unique<FullDiskStore>(QStringLiteral("start-full/data.px"));
+    else
+        store = std::make_unique<CaseStore>(QStringLiteral("start-%1/data.px").arg(state));
+    QSignalSpy problems(store.get(), &DbStore::problemOccurred);
+    {
+        std::unique_ptr<NoGrowth> full;
+        if (state == QLatin1String("full"))
+            full = std::make_unique<NoGrowth>();
+        store->loadDatabases();
+    }
+    QCOMPARE(problems.count(), 1);
+    QVERIFY2(store->problem().contains(told) && store->problem().contains(path()),
+             qPrintable(store->problem()));
+
+    const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+    if (state == QLatin1String("unwritable")) {
+        // Read as it is, so that automatic sign-in still works; nothing written.
+        QVERIFY(store->isReadOnly());
+        QCOMPARE(store->value(kSettings, QStringLiteral("login.user")), QVariant("ann"));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("Assert will fail")));
+        store->setValue(kSettings, QStringLiteral("login.user"), QStringLiteral("bob"));
+        QCOMPARE(problems.count(), 1);
+        QCOMPARE(files, QStringList {QStringLiteral("data.px")});
+    } else if (state == QLatin1String("empty") || state == QLatin1String("damaged")) {
+        // Kept aside alone, without journal files, beside a fresh file.
+        const QStringList aside = files.filter(QStringLiteral(".damaged-"));
+        QCOMPARE(aside.size(), 1);
+        QVERIFY2(aside.first().back().isDigit(), qPrintable(aside.first()));
+        QCOMPARE(store->value(kSettings, QStringLiteral("login.auto")), QVariant("false"));
+    }
+    while (defaultConnectionOpen())
+        store->closeDatabases();
 }
 
 void TestDbStore::emailAddresses_data()

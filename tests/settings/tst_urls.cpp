@@ -1,3 +1,4 @@
+#include "importcontacts/importendpoints.h"
 #include "settings/homeurls.h"
 #include "settings/urlconfiguration.h"
 #include "settings/webserviceurls.h"
@@ -96,6 +97,7 @@ private slots:
     void baseAddressPutsEveryResourceBelowIt_data();
     void baseAddressPutsEveryResourceBelowIt();
     void sharedHomeUrlsHoldTheBrandPages();
+    void importEndpointsComeFromTheConfiguration();
 };
 
 void TestUrls::brandWebservicesHaveEveryResource()
@@ -215,6 +217,49 @@ void TestUrls::otherFileIsReadLikeTheResource()
     const HomeUrls home(file, QStringLiteral("Local"));
     QCOMPARE(home.contactURL(), QUrl(QStringLiteral("http://127.0.0.1/contact")));
     QVERIFY(home.buyCreditURL().isEmpty());
+}
+
+void TestUrls::importEndpointsComeFromTheConfiguration()
+{
+    // Every brand names the providers' addresses; none has a Yahoo key.
+    for (const QString &brand : {"Halvetta", "Corvantis", "Tulimo", "DravoCom"}) {
+        const YahooEndpoints yahoo = YahooEndpoints::configured(UrlConfiguration::resourceFile(), brand);
+        const YahooEndpoints own = YahooEndpoints::provider();
+        QCOMPARE(yahoo.requestToken, own.requestToken);
+        QCOMPARE(yahoo.accessToken, own.accessToken);
+        QCOMPARE(yahoo.contactList, own.contactList);
+        QCOMPARE(yahoo.credentialHosts, own.credentialHosts);
+        QVERIFY2(!yahoo.unavailableReason().isEmpty(), qPrintable(brand));
+        const GoogleEndpoints google = GoogleEndpoints::configured(UrlConfiguration::resourceFile(), brand);
+        QCOMPARE(google.contacts, GoogleEndpoints::provider().contacts);
+        QCOMPARE(google.credentialHosts, GoogleEndpoints::provider().credentialHosts);
+    }
+
+    // A brand with its registration and hosts of its own.
+    const QString file
+        = TestEnvironment::freshDirectory(QStringLiteral("import-urls")) + QStringLiteral("/local.ini");
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        settings.beginGroup(UrlConfiguration::importSection(QStringLiteral("Local")));
+        settings.setValue(QStringLiteral("yahooRequestTokenURL"), QStringLiteral("https://127.0.0.1:9/rt"));
+        settings.setValue(QStringLiteral("yahooContactListURL"),
+                          QStringLiteral("https://127.0.0.1:9/u/%1/c"));
+        settings.setValue(QStringLiteral("yahooCredentialHosts"), QStringLiteral("127.0.0.1 localhost"));
+        settings.setValue(QStringLiteral("yahooConsumerKey"), QStringLiteral("key-1"));
+        settings.setValue(QStringLiteral("yahooConsumerSecret"), QStringLiteral("secret-1"));
+        settings.setValue(QStringLiteral("googleSignInURL"), QStringLiteral("https://127.0.0.1:9/login"));
+        settings.endGroup();
+    }
+    const YahooEndpoints yahoo = YahooEndpoints::configured(file, QStringLiteral("Local"));
+    QCOMPARE(yahoo.requestToken, QUrl(QStringLiteral("https://127.0.0.1:9/rt")));
+    QCOMPARE(yahoo.accessToken, YahooEndpoints::provider().accessToken);
+    QCOMPARE(yahoo.contactList, QStringLiteral("https://127.0.0.1:9/u/%1/c"));
+    QCOMPARE(yahoo.credentialHosts, (QStringList {"127.0.0.1", "localhost"}));
+    QCOMPARE(yahoo.consumerKey, QStringLiteral("key-1"));
+    QCOMPARE(yahoo.consumerSecret, QStringLiteral("secret-1"));
+    QCOMPARE(yahoo.unavailableReason(), QString());
+    QCOMPARE(GoogleEndpoints::configured(file, QStringLiteral("Local")).signIn,
+             QUrl(QStringLiteral("https://127.0.0.1:9/login")));
 }
 
 void TestUrls::baseAddressPutsEveryResourceBelowIt_data()

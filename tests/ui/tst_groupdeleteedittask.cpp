@@ -1,10 +1,12 @@
 #include "rest/restmanager.h"
+#include "rest/resttesthelpers.h"
 #include "settings/webserviceurls.h"
 #include "support/testenvironment.h"
 #include "support/webservicestandin.h"
 #include "ui/contactmanager.h"
 #include "ui/groupdeleteedittask.h"
 #include "util/installationidstore.h"
+#include "util/trace.h"
 
 #include <QApplication>
 #include <QJsonObject>
@@ -82,6 +84,7 @@ private slots:
     void missingDefaultGroupsAreSent();
     void eachInvitationConnectionDeliversOnce();
     void everyContactGetsItsOwnNick();
+    void traceHoldsNoNamesNumbersOrAddresses();
 
 private:
     // Puts the contact into both the service's and the local book.
@@ -488,6 +491,59 @@ void TestGroupAddEditDeleteTask::everyContactGetsItsOwnNick()
     for (const ContactPtr &stored : m_book->contacts())
         nicks << stored->nick();
     QCOMPARE(m_server->contactNicks(kUser), nicks);
+}
+
+void TestGroupAddEditDeleteTask::traceHoldsNoNamesNumbersOrAddresses()
+{
+    // Contacts as an import hands them over: nicks made of the name and the
+    // number, a group named after a person.
+    const QString group = QStringLiteral("Quixote family");
+    TraceCapture capture;
+    Contact zeb;
+    zeb.setFirstName(QStringLiteral("Zebulon"));
+    zeb.setLastName(QStringLiteral("Quixote"));
+    zeb.setEmails({QStringLiteral("zeb.quixote@example.test")});
+    PhoneNumber phone;
+    phone.setNumber(QStringLiteral("4930555019"));
+    zeb.setPhones({phone});
+    zeb.setNick(zeb.generateNick());
+    Contact yol = zeb;
+    yol.setFirstName(QStringLiteral("Yolanda"));
+    phone.setNumber(QStringLiteral("4930555028"));
+    yol.setPhones({phone});
+    yol.setEmails({QStringLiteral("yolanda@example.test")});
+    yol.setNick(yol.generateNick());
+    m_book->addNewGroupAndNewContact(zeb, group);
+    m_book->addNewContacts({yol, yol});
+    QTRY_VERIFY(settled());
+
+    // Edits, a move, a refusal, a failure, a timeout and a damaged list.
+    Contact edited = *m_book->contact(yol.nick());
+    edited.setLastName(QStringLiteral("Quixote-Ruiz"));
+    m_book->updateContact(edited, group);
+    m_book->addNewGroupAndMoveContact(*m_book->contact(zeb.nick()), QStringLiteral("Zebulon's"));
+    m_book->addNewContact(zeb);
+    m_server->answerNextWithStatus(500, {QStringLiteral("contact"), "DELETE"});
+    m_book->deleteContact(yol.nick());
+    QTRY_VERIFY(settled());
+    m_task->setAnswerTimeout(100);
+    m_server->delayNext(1000, {QStringLiteral("group"), "DELETE"});
+    m_book->deleteGroupAndContacts(group);
+    QTRY_VERIFY(!m_task->isBusy());
+    m_server->answerNextWith(200, "[{\"nick\":\"Zebulon4930555019\",\"firstName\":\"Zebulon\"", {});
+    m_rest->getContacts();
+    QTest::qWait(300);
+
+    const QStringList lines = TraceCapture::lines();
+    QVERIFY(lines.size() > 10);
+    for (const QString &secret :
+         {QStringLiteral("Zebulon"), QStringLiteral("Yolanda"), QStringLiteral("Quixote"),
+          QStringLiteral("555019"), QStringLiteral("555028"), QStringLiteral("@example.test"), zeb.nick(),
+          yol.nick()})
+        QVERIFY2(lines.filter(secret).isEmpty(), qPrintable(lines.filter(secret).join('\n')));
+    // The ids still tell the contacts apart.
+    QVERIFY(lines.filter(Trace::tag(zeb.nick())).size() > 0);
+    QVERIFY(Trace::tag(zeb.nick()) != Trace::tag(yol.nick()));
 }
 
 LINKORA_TEST_MAIN(TestGroupAddEditDeleteTask)

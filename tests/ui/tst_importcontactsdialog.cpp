@@ -61,6 +61,8 @@ private slots:
     void everyChainEndsOnce();
     void importChecksAndProviderSwitch();
     void buttonsAndCheckBoxesKeepTheirLook();
+    void conclusionWaitsForTheAddressBook();
+    void yahooWithoutARegistrationIsUnavailable();
 
 private:
     template<typename T>
@@ -475,6 +477,48 @@ void TestImportContactsDialog::buttonsAndCheckBoxesKeepTheirLook()
     const QSize allBox = all->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &box, all).size();
     QCOMPARE(rowBox, allBox);
     QVERIFY(m_dialog->grab().save(UiTesting::screenshotPath(QStringLiteral("importcontacts-buttons.png"))));
+}
+
+void TestImportContactsDialog::conclusionWaitsForTheAddressBook()
+{
+    // The address book takes its time over the first contact: the conclusion
+    // says what is under way, and the count only once every answer is in.
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    m_rig->service.delayNext(1500, {QStringLiteral("contact"), "PUT"});
+    child<QCheckBox>("selectAllImportCheckBox")->click();
+    click("importButton");
+    QTRY_COMPARE_WITH_TIMEOUT(page(), int(ImportContactsDialog::InvitePage),
+                              ImportContactsDialog::ImportDelay + 5000);
+    click("skipButton");
+    QCOMPARE(page(), int(ImportContactsDialog::ConcludePage));
+    QCOMPARE(child<QLabel>("concludeLabel")->text(), "Adding 1 of 2 contacts...");
+    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("concludeLabel")->text(),
+                              "You have successfully added 2 contacts.", 5000);
+    QCOMPARE(m_dialog->acceptedCount(), 2);
+}
+
+void TestImportContactsDialog::yahooWithoutARegistrationIsUnavailable()
+{
+    // The brand's URL configuration has no Yahoo consumer key: the choice
+    // says so instead of ending in a network error.
+    ImportContactsDialog dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *const yahoo = dialog.findChild<QPushButton *>(QStringLiteral("importYahooButton"));
+    auto *const google = dialog.findChild<QPushButton *>(QStringLiteral("importGmailButton"));
+    QVERIFY(!yahoo->isEnabled());
+    QCOMPARE(yahoo->text(), QStringLiteral("Yahoo Contacts (not available)"));
+    QCOMPARE(yahoo->toolTip(),
+             QStringLiteral("Yahoo has not registered this version of Halvetta Linkora, so it "
+                            "cannot read Yahoo address books."));
+    QVERIFY(google->isEnabled());
+    QTest::mouseClick(yahoo, Qt::LeftButton);
+    QTest::qWait(100);
+    QCOMPARE(dialog.findChild<QStackedWidget *>(QStringLiteral("contentStackedWidget"))->currentIndex(),
+             int(ImportContactsDialog::ProviderPage));
+    QVERIFY(m_prompts->requests.isEmpty());
+    QVERIFY(!dialog.findChild<ContactImporter *>());
 }
 
 LINKORA_TEST_MAIN(TestImportContactsDialog)

@@ -210,8 +210,9 @@ void TestUpdater::menuCheckAnswers()
     QCOMPARE(noUpdate.count(), outcome == Confirmation ? 0 : 1);
     if (redirect == QLatin1String("self"))
         QCOMPARE(rig.server.requestsFor(path), 1 + 10);
-    // An endless answer is cut off after a few kilobytes.
-    QVERIFY2(rig.server.bytesSent() < 2 * 1024 * 1024, qPrintable(QString::number(rig.server.bytesSent())));
+    // An endless answer is cut off early: what the server got out is the
+    // client's bounded read buffer plus what the loopback socket buffers hold.
+    QVERIFY2(rig.server.bytesSent() < 8 * 1024 * 1024, qPrintable(QString::number(rig.server.bytesSent())));
 }
 
 void TestUpdater::plainVersionAddressIsAskedOverHttps()

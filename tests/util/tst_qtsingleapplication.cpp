@@ -294,6 +294,8 @@ void TestQtSingleApplication::lockStaysInAPrivateFolder_data()
     QTest::newRow("runtime folder of another user") << QStringLiteral("foreign") << QStringLiteral("data");
     QTest::newRow("runtime folder not writable") << QStringLiteral("unwritable") << QStringLiteral("data");
     QTest::newRow("no folder usable") << QStringLiteral("none") << QStringLiteral("undecided");
+    // A home path too long for a local socket in the data folder.
+    QTest::newRow("no runtime folder, deep home") << QStringLiteral("deep") << QStringLiteral("data");
 }
 
 void TestQtSingleApplication::lockStaysInAPrivateFolder()
@@ -336,8 +338,26 @@ void TestQtSingleApplication::lockStaysInAPrivateFolder()
             QCOMPARE(::chown(QFile::encodeName(dir.filePath(QStringLiteral("TMPDIR"))).constData(), 0, 0), 0);
         }
     }
+    if (runtime == QLatin1String("deep")) {
+        const QString home
+            = dir.filePath(QStringLiteral("home-of-a-user-with-a-rather-long-name/") + QString(60, u'h'));
+        QVERIFY(QDir().mkpath(home));
+        environment.insert(QStringLiteral("HOME"), home);
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    }
+    if (user != ::geteuid()) {
+        // A clone in a private folder (root's home, mode 0700) is out of the
+        // other user's reach.
+        Instance probe({}, environment, user);
+        if (!probe.process().waitForFinished(15000) || probe.process().exitCode() != 2)
+            QSKIP(qPrintable(QStringLiteral("User %1 cannot run %2 (a folder on its path is closed to "
+                                            "others); the case needs a build others can reach")
+                                 .arg(user)
+                                 .arg(QStringLiteral(SINGLE_INSTANCE_HELPER))));
+    }
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"),
-                       runtime == QLatin1String("unset") ? QString() : folder);
+                       runtime == QLatin1String("unset") || runtime == QLatin1String("deep") ? QString()
+                                                                                             : folder);
     if (runtime == QLatin1String("none"))
         environment.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/dev/null/data"));
 
@@ -358,10 +378,18 @@ void TestQtSingleApplication::lockStaysInAPrivateFolder()
     struct stat status;
     QVERIFY(::lstat(QFile::encodeName(QFileInfo(lock).path()).constData(), &status) == 0);
     QVERIFY(S_ISDIR(status.st_mode) && (status.st_mode & 0777) == 0700 && status.st_uid == user);
-    // Nothing where others could have planted it.
-    QVERIFY(!QDirIterator(environment.value("TMPDIR"), {QStringLiteral("linkora-*")},
-                          QDir::AllEntries | QDir::System, QDirIterator::Subdirectories)
-                 .hasNext());
+    // Nothing where others could have planted it; a socket too deep for its
+    // folder goes to a private folder of ours.
+    const QString socketFolder = environment.value("TMPDIR") + QStringLiteral("/linkora-%1").arg(user);
+    QDirIterator planted(environment.value("TMPDIR"), {QStringLiteral("linkora-*")},
+                         QDir::AllEntries | QDir::System | QDir::Hidden);
+    if (runtime == QLatin1String("deep")) {
+        QVERIFY(planted.hasNext());
+        QCOMPARE(planted.next(), socketFolder);
+        QVERIFY(::lstat(QFile::encodeName(socketFolder).constData(), &status) == 0);
+        QVERIFY(S_ISDIR(status.st_mode) && (status.st_mode & 0777) == 0700 && status.st_uid == user);
+    }
+    QVERIFY(!planted.hasNext());
 
     Instance second({QStringLiteral("send"), id, QStringLiteral("--show")}, environment, user);
     QVERIFY(second.process().waitForFinished(15000));
