@@ -23,9 +23,15 @@ CallHistory::~CallHistory() = default;
 
 void CallHistory::addEvent(const QString &number, const QTime &duration, CallHistoryEvent::EventType type)
 {
+    addEvent(number, duration, type, QDateTime());
+}
+
+void CallHistory::addEvent(const QString &number, const QTime &duration, CallHistoryEvent::EventType type,
+                           const QDateTime &at)
+{
     // The second is the key: an event that meets a taken second moves on to
     // the next free one, so that two events of one second are both kept.
-    QDateTime timestamp = currentDateTime();
+    QDateTime timestamp = at.isValid() ? at : currentDateTime();
     QSqlQuery taken;
     taken.prepare(QStringLiteral("select 1 from call_history where timestamp = :timestamp"));
     for (;;) {
@@ -93,6 +99,9 @@ QList<CallHistoryEvent> CallHistory::events(const ContactManager *contacts)
         event.setTimestamp(QDateTime::fromString(query.value(0).toString(), kTimestampFormat));
         event.setNumber(query.value(1).toString());
         event.setDuration(QTime::fromString(query.value(3).toString(), kDurationFormat));
+        // Calls that were talked have a length worth showing.
+        event.setDurationShown(event.type() == CallHistoryEvent::Incoming
+                               || event.type() == CallHistoryEvent::Outgoing);
         event.setName(contactName(contacts, event.number()));
         m_events.append(event);
     }

@@ -69,6 +69,8 @@ RestManager::RestManager(QObject *parent)
     connect(smsRequest, &SMSRequest::finished, this, qOverload<const SMS &>(&RestManager::requestFinished));
     connect(smsRequest, &RestRequest::requestError, this, &RestManager::slotErrorReceived);
     connect(smsRequest, &RestRequest::proxyConnectionError, this, &RestManager::slotProxyErrorReceived);
+    connect(smsRequest, &RestRequest::requestError, this, &RestManager::smsRequestFailed);
+    connect(smsRequest, &RestRequest::proxyConnectionError, this, &RestManager::smsRequestFailed);
 }
 
 RestManager::~RestManager() = default;

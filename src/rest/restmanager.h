@@ -98,6 +98,9 @@ signals:
     void accountCreated(const Account &account);
     void requestFinished(const QList<OnlineNumber> &onlineNumbers);
     void requestFinished(const SMS &sms);
+    // An SMS request that ended without an answer to read (network failure,
+    // proxy failure, an unreadable reply): the message may not have gone.
+    void smsRequestFailed();
     // Every change of a contact or a group sent ends in this once, after the
     // other signals of its answer: ok, or failed (the service's refusal text
     // given when it sent one).
