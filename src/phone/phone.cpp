@@ -740,9 +740,13 @@ void Phone::onSMSRequestFailed()
 void Phone::recordFinishedCall(const talk::Call *call)
 {
     // Taken out, so that a call is recorded once however it ends.
-    const CallRecord record = m_callRecords.take(call);
+    CallRecord record = m_callRecords.take(call);
     if (!record.start.isValid() || !m_callHistory)
         return;
+    // An outgoing call learns its party's address only once it is placed.
+    const QString number = remoteNumber(call);
+    if (!number.isEmpty())
+        record.number = number;
     CallHistoryEvent::EventType type = CallHistoryEvent::Outgoing;
     if (record.incoming) {
         // An incoming call that was never talked was missed, or declined:
