@@ -14,6 +14,7 @@
 #include "util/trace.h"
 
 #include <QMessageBox>
+#include <QTime>
 #include <QTimer>
 
 namespace {
@@ -211,6 +212,8 @@ void Phone::doLogout()
     }
     if (m_contactManager)
         m_contactManager->clear();
+    // The next user must not see this account's messages.
+    m_voicemailModel->clear();
     emit logoutSuccessful();
 }
 
@@ -318,8 +321,26 @@ void Phone::loggedIn()
     else
         TRACE << "Weird username:" << m_talkUser;
 
+    loadVoicemails();
     TRACE << "Logged in successfully.";
     emit loginSuccessful();
+}
+
+void Phone::loadVoicemails()
+{
+    QList<VoicemailEntry> entries;
+    const QList<talk::VoicemailMessage> messages
+        = m_talk ? m_talk->voicemails() : QList<talk::VoicemailMessage>();
+    entries.reserve(messages.size());
+    for (const talk::VoicemailMessage &message : messages) {
+        VoicemailEntry entry;
+        entry.setNumber(message.number);
+        entry.setTimestamp(message.timestamp);
+        entry.setDuration(QTime(0, 0).addMSecs(qMin(message.durationMs, 24 * 3600 * 1000 - 1)));
+        entries << entry;
+    }
+    TRACE << "Voicemail messages:" << entries.size();
+    m_voicemailModel->setEntries(entries);
 }
 
 void Phone::notLoggedIn(plix::PLIX_TALK_ERROR_CODE code)

@@ -224,6 +224,8 @@ private slots:
 private:
     static QString hangupReasonToString(plix::HANGUP_REASON reason);
     void recordFinishedCall(const talk::Call *call);
+    // The account's voice messages from the talk service, into the model.
+    void loadVoicemails();
 
     // What the call history needs of a live call.
     struct CallRecord

@@ -1,5 +1,7 @@
 #include "ui/callforwardpage.h"
 
+#include "prefixprovider.h"
+#include "ui/countrytable.h"
 #include "ui_callforwardpage.h"
 #include "util/trace.h"
 
@@ -8,9 +10,9 @@
 
 namespace {
 
-// Sample numbers in the country of the sample flag.
-const QString kSamplePrefix = QStringLiteral("+235 22 51 ");
-const QString kSampleFlag = QStringLiteral(":/gfx/flags/235.jpg");
+// Sample numbers of the range kept for fiction, shown with their country's
+// flag.
+const QString kSamplePrefix = QStringLiteral("+44 20 7946 0");
 
 } // namespace
 
@@ -25,7 +27,8 @@ CallForwardPage::CallForwardPage(QWidget *parent)
     QListWidget *list = m_ui->callForwardListWidget;
     QPixmap blank(20, 15);
     blank.fill(Qt::transparent);
-    const QIcon flag(kSampleFlag);
+    const PrefixProvider *table = countryTable();
+    const QIcon flag(table ? table->flagForNumber(kSamplePrefix) : QPixmap());
     new QListWidgetItem(QIcon(blank), tr("Calls from..."), list);
     for (int number = 690; number <= 696; ++number)
         new QListWidgetItem(flag, kSamplePrefix + QString::number(number), list);

@@ -41,6 +41,10 @@ SMSPage::SMSPage(QWidget *parent)
     updateSMSCounter();
 
     connect(m_ui->smsTextEdit, &QTextEdit::textChanged, this, &SMSPage::updateSMSCounter);
+    // A text put in from outside (a cleared field, a pasted message) must
+    // not lie under the hint.
+    connect(m_ui->smsTextEdit, &QTextEdit::textChanged, this,
+            [this] { updateHintLabel(!m_ui->smsTextEdit->hasFocus()); });
     connect(m_ui->numberEdit, &NumberEdit::numberChanged, this, &SMSPage::onNumberChanged);
     connect(m_ui->numberEdit, &NumberEdit::saveNumberClicked, this, &SMSPage::saveNumber);
     connect(m_ui->sendSMSButton, &QPushButton::clicked, this, &SMSPage::doSendSms);

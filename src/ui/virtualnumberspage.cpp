@@ -35,6 +35,8 @@ void VirtualNumbersPage::setVirtualNumbers(const QList<VirtualNumber> &numbers)
         row->setVirtualNumber(number);
         auto *item = new QListWidgetItem(number.number(), m_ui->numbersListWidget);
         item->setSizeHint(QSize(1, 66));
+        // The text is for finding the row; the row widget shows the number.
+        item->setForeground(Qt::transparent);
         m_ui->numbersListWidget->setItemWidget(item, row);
         connect(row, &VirtualNumberItemWidget::renewClicked, this, &VirtualNumbersPage::onNumberRenewClicked);
     }

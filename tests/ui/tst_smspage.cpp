@@ -335,11 +335,15 @@ void TestSmsPage::animationAndPlaceholder()
     QTRY_VERIFY(!hint->isVisible());
     sendButton()->setFocus();
     QTRY_VERIFY(hint->isVisible());
+    // A text set from outside hides it at once, and emptying shows it again.
     textEdit()->setPlainText(QStringLiteral("x"));
+    QVERIFY(!hint->isVisible());
     textEdit()->setFocus();
     sendButton()->setFocus();
     QTest::qWait(20);
     QVERIFY(!hint->isVisible());
+    textEdit()->clear();
+    QVERIFY(hint->isVisible());
     layout->removeWidget(m_page.get());
     m_page->setParent(nullptr);
 }
