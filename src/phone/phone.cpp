@@ -73,6 +73,10 @@ void Phone::setRestManager(RestManager *restManager)
     connect(restManager, qOverload<const Invite &>(&RestManager::requestFinished), this,
             &Phone::onInviteRequestFinished);
     connect(restManager, &RestManager::smsRequestFailed, this, &Phone::onSMSRequestFailed);
+    connect(restManager, &RestManager::callForwardsReceived, this, [this](const QList<CallForward> &rules) {
+        if (m_sessionState == LoggedIn)
+            emit callForwardsUpdate(rules);
+    });
     connect(restManager, &RestManager::accountRequestFailed, this, &Phone::onAccountRequestFailed,
             Qt::UniqueConnection);
     connect(restManager, &RestManager::proxyConnectionError, this, &Phone::onProxyConnectionError);
@@ -276,7 +280,16 @@ void Phone::retrieveVirtualNumbersFromWebservices()
 
 void Phone::retrieveVirtualNumbersFromWebservicesDelayed()
 {
-    QTimer::singleShot(m_delays.virtualNumbersDelay, this, &Phone::retrieveVirtualNumbersFromWebservices);
+    QTimer::singleShot(m_delays.virtualNumbersDelay, this, [this] {
+        retrieveVirtualNumbersFromWebservices();
+        retrieveCallForwards();
+    });
+}
+
+void Phone::retrieveCallForwards()
+{
+    if (m_restManager)
+        m_restManager->getCallForwards();
 }
 
 void Phone::doCreateBalanceTimer()

@@ -3,6 +3,7 @@
 
 #include "rest/account.h"
 #include "rest/balance.h"
+#include "rest/callforward.h"
 #include "rest/contact.h"
 #include "rest/group.h"
 #include "rest/invite.h"
@@ -165,6 +166,7 @@ signals:
     void restfulError(const QString &message);
     void balanceUpdate(const Balance &balance);
     void onlineNumbersUpdate(const QList<OnlineNumber> &onlineNumbers);
+    void callForwardsUpdate(const QList<CallForward> &callForwards);
     void connectionMissed();
     void connectionReplaced();
     void connectionErrorOccured();
@@ -208,6 +210,8 @@ public slots:
     void retrieveContactsFromWebservicesDelayed();
     void retrieveVirtualNumbersFromWebservices();
     void retrieveVirtualNumbersFromWebservicesDelayed();
+    // The call-forwarding rules; asked for with the virtual numbers.
+    void retrieveCallForwards();
     void requestBalanceUpdate(bool live);
     void requestBalanceUpdate();
     void requestLiveBalanceUpdate();

@@ -1,10 +1,11 @@
 #include "ui/callforwardpage.h"
 
 #include "prefixprovider.h"
+#include "settings/homeurls.h"
 #include "ui/countrytable.h"
 #include "ui_callforwardpage.h"
-#include "util/trace.h"
 
+#include <QDesktopServices>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -39,9 +40,46 @@ CallForwardPage::CallForwardPage(QWidget *parent)
 
 CallForwardPage::~CallForwardPage() = default;
 
+QString CallForwardPage::conditionsText(const CallForward &rule)
+{
+    if (rule.forwardUnconditionally())
+        return tr("always");
+    QStringList conditions;
+    if (rule.forwardOnBusy())
+        conditions << tr("when busy");
+    if (rule.forwardOnNoAnswer()) {
+        conditions << (rule.ringTimer() > 0 ? tr("when not answered in %1 s").arg(rule.ringTimer())
+                                            : tr("when not answered"));
+    }
+    if (rule.forwardOnUnavailable())
+        conditions << tr("when unreachable");
+    if (conditions.isEmpty())
+        return tr("never");
+    return conditions.join(QStringLiteral(", "));
+}
+
+void CallForwardPage::setCallForwards(const QList<CallForward> &rules)
+{
+    QListWidget *list = m_ui->callForwardListWidget;
+    list->clear();
+    if (rules.isEmpty()) {
+        new QListWidgetItem(tr("No calls are forwarded."), list);
+        return;
+    }
+    new QListWidgetItem(QIcon(QStringLiteral(":/gfx/callforward/call-forward-arrow.png")),
+                        tr("Calls forwarded to"), list);
+    const PrefixProvider *table = countryTable();
+    for (const CallForward &rule : rules) {
+        // Two lines: the number, then when; the service's text is never markup
+        // in a list item.
+        auto *item = new QListWidgetItem(rule.number() + QLatin1Char('\n') + conditionsText(rule), list);
+        item->setIcon(QIcon(table ? table->flagForNumber(rule.number()) : QPixmap()));
+    }
+}
+
 void CallForwardPage::onEditCallForwardingClicked()
 {
-    TRACE_NOTIMPL;
+    QDesktopServices::openUrl(HomeUrls::instance()->callForwardingURL());
 }
 
 void CallForwardPage::paintEvent(QPaintEvent *)

@@ -1,6 +1,9 @@
 #ifndef LINKORA_UI_CALLFORWARDPAGE_H
 #define LINKORA_UI_CALLFORWARDPAGE_H
 
+#include "rest/callforward.h"
+
+#include <QList>
 #include <QScopedPointer>
 #include <QWidget>
 
@@ -8,8 +11,8 @@ namespace Ui {
 class CallForwardPage;
 }
 
-// Where the account's calls are forwarded to. For now it shows how the
-// rules will read; they cannot be edited yet.
+// Where the account's calls are forwarded to. Until the account's rules
+// arrive it shows how they read; they are edited on the brand's web page.
 class CallForwardPage : public QWidget
 {
     Q_OBJECT
@@ -19,7 +22,12 @@ public:
     explicit CallForwardPage(QWidget *parent = nullptr);
     ~CallForwardPage() override;
 
+    // How a rule reads under its number: when it forwards.
+    static QString conditionsText(const CallForward &rule);
+
 public slots:
+    // Replaces the rows with the account's rules.
+    void setCallForwards(const QList<CallForward> &rules);
     void onEditCallForwardingClicked();
 
 protected:

@@ -291,6 +291,7 @@ void ContentWidget::setPhone(Phone *phone)
         return;
     connect(phone, &Phone::loginSuccessful, m_ui->callHistoryPage, &CallHistoryPage::onLoginSuccedeed);
     connect(phone, &Phone::onlineNumbersUpdate, this, &ContentWidget::setVirtualNumbers);
+    connect(phone, &Phone::callForwardsUpdate, m_ui->callForwardPage, &CallForwardPage::setCallForwards);
     connect(phone, &Phone::loginSuccessful, this, &ContentWidget::onLoginSuccessful);
     connect(phone, &Phone::balanceUpdate, this, &ContentWidget::onBalanceUpdate);
     connect(phone, &Phone::incomingCall, this, &ContentWidget::onIncomingCall);

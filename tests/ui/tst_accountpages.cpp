@@ -11,6 +11,7 @@
 #include "ui/voicemailpage.h"
 
 #include <QDesktopServices>
+#include <QJsonObject>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -82,6 +83,9 @@ private slots:
     void listFollowsEachDelivery();
     void renewAndGetOpenTheNumbersPage();
     void callForwardRows();
+    void callForwardingFromTheService();
+    void forwardingConditions_data();
+    void forwardingConditions();
 
     void screenshots();
 
@@ -501,6 +505,74 @@ void TestAccountPages::callForwardRows()
         QVERIFY(!list->item(row)->icon().pixmap(20, 15).isNull());
 }
 
+void TestAccountPages::callForwardingFromTheService()
+{
+    m_rig->phone.server.addCallForward(
+        PhoneRig::kUser,
+        QJsonObject {{QStringLiteral("number"), QStringLiteral("+442079460123")},
+                     {QStringLiteral("forwardOnBusy"), true},
+                     {QStringLiteral("forwardOnNoAnswer"), true},
+                     {QStringLiteral("ringTimer"), 20}});
+    m_rig->phone.server.addCallForward(
+        PhoneRig::kUser,
+        QJsonObject {{QStringLiteral("number"), QStringLiteral("<i>+4930901820</i>")},
+                     {QStringLiteral("forwardUnconditionally"), true}});
+    auto *list = m_rig->child<QListWidget>("callForwardListWidget");
+    QCOMPARE(list->count(), 10);
+    QVERIFY(m_rig->phone.logIn());
+    QVERIFY(m_rig->phone.waitForRequests(QStringLiteral("callForward"), "GET", 1));
+    const WebserviceStandIn::Request request
+        = m_rig->phone.requests(QStringLiteral("callForward"), "GET").first();
+    QCOMPARE(request.user(), PhoneRig::kUser);
+    QCOMPARE(request.queryValue(QStringLiteral("password")), PhoneRig::kPassword);
+    QTRY_COMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Calls forwarded to"));
+    QCOMPARE(list->item(1)->text(), QStringLiteral("+442079460123\nwhen busy, when not answered in 20 s"));
+    QVERIFY(!list->item(1)->icon().isNull());
+    // The service's text is shown as it came.
+    QCOMPARE(list->item(2)->text(), QStringLiteral("<i>+4930901820</i>\nalways"));
+
+    // "Edit Call Forwarding" leads to the brand's page for it.
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    m_rig->widget->show();
+    m_rig->widget->setView(ContentWidget::CallForwardView, false);
+    QTest::mouseClick(m_rig->child<QPushButton>("editCallForwardingButton"), Qt::LeftButton);
+    QCOMPARE(catcher.urls, QList<QUrl> {HomeUrls::instance()->callForwardingURL()});
+
+    // An account without rules says so; a failed answer changes nothing.
+    CallForwardPage page;
+    auto *own = page.findChild<QListWidget *>(QStringLiteral("callForwardListWidget"));
+    page.setCallForwards({});
+    QCOMPARE(own->count(), 1);
+    QCOMPARE(own->item(0)->text(), QStringLiteral("No calls are forwarded."));
+    m_rig->phone.server.answerNextWithStatus(500, {QStringLiteral("callForward")});
+    m_rig->phone.phone->retrieveCallForwards();
+    QVERIFY(m_rig->phone.waitForRequests(QStringLiteral("callForward"), "GET", 2));
+    QTest::qWait(50);
+    QCOMPARE(list->count(), 3);
+}
+
+void TestAccountPages::forwardingConditions_data()
+{
+    QTest::addColumn<QJsonObject>("rule");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("always wins") << QJsonObject {{"forwardUnconditionally", true}, {"forwardOnBusy", true}}
+                                 << "always";
+    QTest::newRow("busy") << QJsonObject {{"forwardOnBusy", true}} << "when busy";
+    QTest::newRow("no answer, no timer") << QJsonObject {{"forwardOnNoAnswer", true}} << "when not answered";
+    QTest::newRow("unreachable") << QJsonObject {{"forwardOnUnavailable", true}} << "when unreachable";
+    QTest::newRow("none") << QJsonObject {} << "never";
+}
+
+void TestAccountPages::forwardingConditions()
+{
+    QFETCH(QJsonObject, rule);
+    QFETCH(QString, text);
+    QCOMPARE(CallForwardPage::conditionsText(CallForward(rule.toVariantMap())), text);
+}
+
 void TestAccountPages::screenshots()
 {
     const QDateTime now = QDateTime::currentDateTime();
@@ -511,10 +583,17 @@ void TestAccountPages::screenshots()
                                         QStringLiteral("ACTIVE"));
     m_rig->phone.server.addOnlineNumber(PhoneRig::kUser, QStringLiteral("+4930901820"), now.addDays(-3),
                                         QStringLiteral("EXPIRED"));
+    m_rig->phone.server.addCallForward(
+        PhoneRig::kUser,
+        QJsonObject {{QStringLiteral("number"), QStringLiteral("+442079460123")},
+                     {QStringLiteral("forwardOnBusy"), true},
+                     {QStringLiteral("forwardOnNoAnswer"), true},
+                     {QStringLiteral("ringTimer"), 20}});
     m_rig->widget->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_rig->widget.get()));
     QVERIFY(m_rig->phone.logIn());
     QTRY_COMPARE(m_rig->child<QListWidget>("numbersListWidget")->count(), 2);
+    QTRY_COMPARE(m_rig->child<QListWidget>("callForwardListWidget")->count(), 2);
 
     for (const auto &shot : {std::make_pair(ContentWidget::VoicemailView, "voicemail.png"),
                              std::make_pair(ContentWidget::VirtualNumbersView, "virtualnumbers.png"),
