@@ -201,7 +201,7 @@ void SMSPage::onSuccessSentSms(const SMS &sms)
     stopSending();
     m_ui->smsStateLabel->setText(tr("SMS Sent"));
     // A late answer must not take a new message the user is typing.
-    const QString sentText = sms.text().isEmpty() ? m_sentText : sms.text();
+    const QString sentText = m_sentText.isEmpty() ? sms.text() : m_sentText;
     if (m_ui->smsTextEdit->toPlainText() == sentText)
         m_ui->smsTextEdit->clear();
     m_sentText.clear();
