@@ -191,6 +191,7 @@ Phone *ObjFactory::phone()
         m_phone->setTalk(plixTalk());
         m_phone->setContactManager(contactManager());
         m_phone->setSettings(settings());
+        m_phone->setCallHistory(history()->callHistory());
     }
     return m_phone;
 }

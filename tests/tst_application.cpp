@@ -310,7 +310,9 @@ void TestApplication::dialAndAnswerACallThroughTheWindow()
     const PlixStandinControl *control = TalkTesting::control();
     QVERIFY(control);
     QCOMPARE(content->currentView(), ContentWidget::DialPadView);
-    auto *number = content->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+    // The dial pad's own number field: the SMS page has one too.
+    auto *number = content->findChild<QWidget *>(QStringLiteral("dialPadPage"))
+                       ->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
     auto *callButton = content->findChild<QPushButton *>(QStringLiteral("callHungUpButton"));
     auto *state = content->findChild<QLabel *>(QStringLiteral("callStateLabel"));
     QVERIFY(number && callButton && state);

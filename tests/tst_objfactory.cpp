@@ -109,12 +109,14 @@ void TestObjFactory::phoneFirstCreatesItsServicesInOrder()
     QList<QObject *> children;
     for (QObject *child : factory.children())
         children << child;
-    QCOMPARE(children.size(), 5);
+    QCOMPARE(children.size(), 6);
     QVERIFY(qobject_cast<DbStore *>(children.at(0)));
     QCOMPARE(children.at(1), phone);
     QCOMPARE(children.at(2), factory.plixTalk());
     QCOMPARE(children.at(3), factory.contactManager());
     QCOMPARE(children.at(4), factory.settings());
+    // Phone records finished calls in the call history.
+    QCOMPARE(children.at(5), factory.history());
     QCOMPARE(phone->talk(), factory.plixTalk());
     // Asking for Phone opened the database.
     QVERIFY(QSqlDatabase::database(QLatin1String(QSqlDatabase::defaultConnection), false).isOpen());

@@ -12,6 +12,48 @@ namespace {
 const QString kTimestampFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 const QString kDurationFormat = QStringLiteral("HH:mm:ss");
 
+// The stored texts, read without the general format parser: reading a long
+// history is mostly this. Anything not in the exact form goes the slow way.
+bool readNumber(QStringView text, qsizetype from, qsizetype length, int &value)
+{
+    value = 0;
+    for (qsizetype i = from; i < from + length; ++i) {
+        const QChar c = text.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return true;
+}
+
+QTime readTime(QStringView text)
+{
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    if (text.size() != 8 || text.at(2) != QLatin1Char(':') || text.at(5) != QLatin1Char(':')
+        || !readNumber(text, 0, 2, hour) || !readNumber(text, 3, 2, minute)
+        || !readNumber(text, 6, 2, second))
+        return QTime::fromString(text.toString(), kDurationFormat);
+    return QTime(hour, minute, second);
+}
+
+QDateTime readTimestamp(QStringView text)
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (text.size() != 19 || text.at(4) != QLatin1Char('-') || text.at(7) != QLatin1Char('-')
+        || text.at(10) != QLatin1Char(' ') || !readNumber(text, 0, 4, year) || !readNumber(text, 5, 2, month)
+        || !readNumber(text, 8, 2, day))
+        return QDateTime::fromString(text.toString(), kTimestampFormat);
+    const QDate date(year, month, day);
+    const QTime time = readTime(text.mid(11));
+    if (!date.isValid() || !time.isValid())
+        return QDateTime::fromString(text.toString(), kTimestampFormat);
+    return QDateTime(date, time);
+}
+
 } // namespace
 
 CallHistory::CallHistory(QObject *parent)
@@ -23,9 +65,15 @@ CallHistory::~CallHistory() = default;
 
 void CallHistory::addEvent(const QString &number, const QTime &duration, CallHistoryEvent::EventType type)
 {
+    addEvent(number, duration, type, QDateTime());
+}
+
+void CallHistory::addEvent(const QString &number, const QTime &duration, CallHistoryEvent::EventType type,
+                           const QDateTime &at)
+{
     // The second is the key: an event that meets a taken second moves on to
     // the next free one, so that two events of one second are both kept.
-    QDateTime timestamp = currentDateTime();
+    QDateTime timestamp = at.isValid() ? at : currentDateTime();
     QSqlQuery taken;
     taken.prepare(QStringLiteral("select 1 from call_history where timestamp = :timestamp"));
     for (;;) {
@@ -90,9 +138,12 @@ QList<CallHistoryEvent> CallHistory::events(const ContactManager *contacts)
     m_events.clear();
     while (query.next()) {
         CallHistoryEvent event(static_cast<CallHistoryEvent::EventType>(query.value(2).toInt()));
-        event.setTimestamp(QDateTime::fromString(query.value(0).toString(), kTimestampFormat));
+        event.setTimestamp(readTimestamp(query.value(0).toString()));
         event.setNumber(query.value(1).toString());
-        event.setDuration(QTime::fromString(query.value(3).toString(), kDurationFormat));
+        event.setDuration(readTime(query.value(3).toString()));
+        // Calls that were talked have a length worth showing.
+        event.setDurationShown(event.type() == CallHistoryEvent::Incoming
+                               || event.type() == CallHistoryEvent::Outgoing);
         event.setName(contactName(contacts, event.number()));
         m_events.append(event);
     }

@@ -24,6 +24,11 @@ public:
     // after a change.
     QList<CallHistoryEvent> events(const ContactManager *contacts);
 
+    // An event that began at the given local time, such as a call recorded
+    // when it ends; an invalid time stamps it now.
+    void addEvent(const QString &number, const QTime &duration, CallHistoryEvent::EventType type,
+                  const QDateTime &timestamp);
+
 signals:
     void newEventOccurred();
 

@@ -1,5 +1,6 @@
 #include "phone/phone.h"
 
+#include "history/callhistory.h"
 #include "phone/ringbacksound.h"
 #include "rest/restmanager.h"
 #include "rest/restmetatypes.h"
@@ -13,6 +14,7 @@
 #include "util/trace.h"
 
 #include <QMessageBox>
+#include <QTime>
 #include <QTimer>
 
 namespace {
@@ -70,6 +72,11 @@ void Phone::setRestManager(RestManager *restManager)
             &Phone::onSMSRequestFinished);
     connect(restManager, qOverload<const Invite &>(&RestManager::requestFinished), this,
             &Phone::onInviteRequestFinished);
+    connect(restManager, &RestManager::smsRequestFailed, this, &Phone::onSMSRequestFailed);
+    connect(restManager, &RestManager::callForwardsReceived, this, [this](const QList<CallForward> &rules) {
+        if (m_sessionState == LoggedIn)
+            emit callForwardsUpdate(rules);
+    });
     connect(restManager, &RestManager::accountRequestFailed, this, &Phone::onAccountRequestFailed,
             Qt::UniqueConnection);
     connect(restManager, &RestManager::proxyConnectionError, this, &Phone::onProxyConnectionError);
@@ -94,6 +101,11 @@ void Phone::setContactManager(ContactManager *contactManager)
 void Phone::setSettings(Settings *settings)
 {
     m_settings = settings;
+}
+
+void Phone::setCallHistory(CallHistory *callHistory)
+{
+    m_callHistory = callHistory;
 }
 
 void Phone::setDelays(const Delays &delays)
@@ -204,6 +216,8 @@ void Phone::doLogout()
     }
     if (m_contactManager)
         m_contactManager->clear();
+    // The next user must not see this account's messages.
+    m_voicemailModel->clear();
     emit logoutSuccessful();
 }
 
@@ -266,7 +280,16 @@ void Phone::retrieveVirtualNumbersFromWebservices()
 
 void Phone::retrieveVirtualNumbersFromWebservicesDelayed()
 {
-    QTimer::singleShot(m_delays.virtualNumbersDelay, this, &Phone::retrieveVirtualNumbersFromWebservices);
+    QTimer::singleShot(m_delays.virtualNumbersDelay, this, [this] {
+        retrieveVirtualNumbersFromWebservices();
+        retrieveCallForwards();
+    });
+}
+
+void Phone::retrieveCallForwards()
+{
+    if (m_restManager)
+        m_restManager->getCallForwards();
 }
 
 void Phone::doCreateBalanceTimer()
@@ -311,8 +334,26 @@ void Phone::loggedIn()
     else
         TRACE << "Weird username:" << m_talkUser;
 
+    loadVoicemails();
     TRACE << "Logged in successfully.";
     emit loginSuccessful();
+}
+
+void Phone::loadVoicemails()
+{
+    QList<VoicemailEntry> entries;
+    const QList<talk::VoicemailMessage> messages
+        = m_talk ? m_talk->voicemails() : QList<talk::VoicemailMessage>();
+    entries.reserve(messages.size());
+    for (const talk::VoicemailMessage &message : messages) {
+        VoicemailEntry entry;
+        entry.setNumber(message.number);
+        entry.setTimestamp(message.timestamp);
+        entry.setDuration(QTime(0, 0).addMSecs(qMin(message.durationMs, 24 * 3600 * 1000 - 1)));
+        entries << entry;
+    }
+    TRACE << "Voicemail messages:" << entries.size();
+    m_voicemailModel->setEntries(entries);
 }
 
 void Phone::notLoggedIn(plix::PLIX_TALK_ERROR_CODE code)
@@ -523,6 +564,11 @@ void Phone::callCreated(const talk::Call *call)
     }
     TRACE << "Call created : " << call->id();
     m_calls.append(call);
+    CallRecord record;
+    record.number = remoteNumber(call);
+    record.incoming = call->isIncoming();
+    record.start = QDateTime::currentDateTime();
+    m_callRecords.insert(call, record);
     connect(call, &talk::Call::sessionInitiated, this, &Phone::callSessionInitiated, Qt::UniqueConnection);
     connect(call, &talk::Call::accepted, this, &Phone::callAccepted, Qt::UniqueConnection);
     connect(call, &talk::Call::rejected, this, &Phone::callRejected, Qt::UniqueConnection);
@@ -538,6 +584,7 @@ void Phone::callDestroyed(const talk::Call *call)
         return;
     }
     TRACE << "Call destroyed : " << call->id() << call->isIncoming();
+    recordFinishedCall(call);
     disconnect(call, nullptr, this, nullptr);
     m_calls.removeAll(call);
     if (m_focusedCall == call)
@@ -582,6 +629,10 @@ void Phone::callAccepted(const talk::Call *)
 void Phone::callProgressStarted(const talk::Call *call)
 {
     m_ringback->stop();
+    // A call taken off hold goes on with the time it already has.
+    const auto record = m_callRecords.find(call);
+    if (record != m_callRecords.end() && !record->talking.isValid())
+        record->talking.start();
     TRACE << "Call progress started.";
     emit callStarted(call);
 }
@@ -693,6 +744,7 @@ void Phone::onSpeakerMuted(bool muted)
 
 void Phone::sendSMS(const SMS &sms)
 {
+    m_smsNumbers = sms.destinationNumbers();
     if (m_restManager)
         m_restManager->sendSMS(sms);
 }
@@ -704,7 +756,42 @@ void Phone::onSMSRequestFinished(const SMS &sms)
         return;
     }
     emit successSendingSMS(sms);
+    if (m_callHistory) {
+        // A terse answer may not repeat the numbers it was sent to.
+        const QStringList numbers
+            = sms.destinationNumbers().isEmpty() ? m_smsNumbers : sms.destinationNumbers();
+        for (const QString &number : numbers)
+            m_callHistory->addEvent(number, QTime(0, 0), CallHistoryEvent::Sms);
+    }
     QTimer::singleShot(m_delays.liveBalanceDelay, this, &Phone::requestLiveBalanceUpdate);
+}
+
+void Phone::onSMSRequestFailed()
+{
+    emit errorSendingSMS(QString());
+}
+
+void Phone::recordFinishedCall(const talk::Call *call)
+{
+    // Taken out, so that a call is recorded once however it ends.
+    CallRecord record = m_callRecords.take(call);
+    if (!record.start.isValid() || !m_callHistory)
+        return;
+    // An outgoing call learns its party's address only once it is placed.
+    const QString number = remoteNumber(call);
+    if (!number.isEmpty())
+        record.number = number;
+    CallHistoryEvent::EventType type = CallHistoryEvent::Outgoing;
+    if (record.incoming) {
+        // An incoming call that was never talked was missed, or declined:
+        // either way the caller was not heard.
+        type = record.talking.isValid() ? CallHistoryEvent::Incoming : CallHistoryEvent::Missed;
+    }
+    const qint64 talked = record.talking.isValid() ? record.talking.elapsed() : 0;
+    // The store keeps whole seconds of a day at most.
+    const QTime duration = QTime(0, 0).addMSecs(int(qMin<qint64>(talked, 24 * 3600 * 1000 - 1)));
+    TRACE << "Recording the call with" << record.number << "as" << int(type) << duration;
+    m_callHistory->addEvent(record.number, duration, type, record.start);
 }
 
 void Phone::clearVoicemails()

@@ -3,6 +3,7 @@
 
 #include "rest/account.h"
 #include "rest/balance.h"
+#include "rest/callforward.h"
 #include "rest/contact.h"
 #include "rest/group.h"
 #include "rest/invite.h"
@@ -12,11 +13,15 @@
 #include "talk/proxysettings.h"
 #include "talk/talkmetatypes.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+class CallHistory;
 class ContactManager;
 class QTimer;
 class QWidget;
@@ -82,6 +87,8 @@ public:
     void setTalk(talk::PlixTalk *talk);
     void setContactManager(ContactManager *contactManager);
     void setSettings(Settings *settings);
+    // Where every finished call and every sent SMS is recorded.
+    void setCallHistory(CallHistory *callHistory);
 
     Delays delays() const { return m_delays; }
     // Applies from the next delay or period started.
@@ -159,6 +166,7 @@ signals:
     void restfulError(const QString &message);
     void balanceUpdate(const Balance &balance);
     void onlineNumbersUpdate(const QList<OnlineNumber> &onlineNumbers);
+    void callForwardsUpdate(const QList<CallForward> &callForwards);
     void connectionMissed();
     void connectionReplaced();
     void connectionErrorOccured();
@@ -195,11 +203,15 @@ public slots:
     void onGroupListRequestFinished(const QList<Group> &groups);
     void onOnlineNumbersRequestFinished(const QList<OnlineNumber> &onlineNumbers);
     void onSMSRequestFinished(const SMS &sms);
+    // The SMS request ended without an answer: the page must not wait for one.
+    void onSMSRequestFailed();
     void onInviteRequestFinished(const Invite &invite);
     void retrieveContactsFromWebservices();
     void retrieveContactsFromWebservicesDelayed();
     void retrieveVirtualNumbersFromWebservices();
     void retrieveVirtualNumbersFromWebservicesDelayed();
+    // The call-forwarding rules; asked for with the virtual numbers.
+    void retrieveCallForwards();
     void requestBalanceUpdate(bool live);
     void requestBalanceUpdate();
     void requestLiveBalanceUpdate();
@@ -215,6 +227,23 @@ private slots:
 
 private:
     static QString hangupReasonToString(plix::HANGUP_REASON reason);
+    void recordFinishedCall(const talk::Call *call);
+    // The account's voice messages from the talk service, into the model.
+    void loadVoicemails();
+
+    // What the call history needs of a live call.
+    struct CallRecord
+    {
+        QString number;
+        bool incoming = false;
+        QDateTime start;
+        // Runs from the moment the parties are connected.
+        QElapsedTimer talking;
+    };
+    QHash<const talk::Call *, CallRecord> m_callRecords;
+    QPointer<CallHistory> m_callHistory;
+    // The numbers of the latest SMS sent.
+    QStringList m_smsNumbers;
 
     QList<const talk::Call *> m_calls;
     const talk::Call *m_focusedCall = nullptr;

@@ -2,6 +2,7 @@
 
 #include "rest/accountrequest.h"
 #include "rest/balancerequest.h"
+#include "rest/callforwardlistrequest.h"
 #include "rest/contactrequest.h"
 #include "rest/grouprequest.h"
 #include "rest/inviterequest.h"
@@ -22,6 +23,7 @@ RestManager::RestManager(QObject *parent)
     contactRequest = new ContactRequest(this);
     groupRequest = new GroupRequest(this);
     onlineNumberListRequest = new OnlineNumberListRequest(this);
+    callForwardListRequest = new CallForwardListRequest(this);
     smsRequest = new SMSRequest(this);
     inviteRequest = new InviteRequest(this);
 
@@ -67,17 +69,25 @@ RestManager::RestManager(QObject *parent)
     connect(onlineNumberListRequest, &RestRequest::proxyConnectionError, this,
             &RestManager::slotProxyErrorReceived);
 
+    connect(callForwardListRequest, &CallForwardListRequest::finished, this,
+            &RestManager::callForwardsReceived);
+    connect(callForwardListRequest, &RestRequest::requestError, this, &RestManager::slotErrorReceived);
+    connect(callForwardListRequest, &RestRequest::proxyConnectionError, this,
+            &RestManager::slotProxyErrorReceived);
+
     connect(smsRequest, &SMSRequest::finished, this, qOverload<const SMS &>(&RestManager::requestFinished));
     connect(smsRequest, &RestRequest::requestError, this, &RestManager::slotErrorReceived);
     connect(smsRequest, &RestRequest::proxyConnectionError, this, &RestManager::slotProxyErrorReceived);
+    connect(smsRequest, &RestRequest::requestError, this, &RestManager::smsRequestFailed);
+    connect(smsRequest, &RestRequest::proxyConnectionError, this, &RestManager::smsRequestFailed);
 }
 
 RestManager::~RestManager() = default;
 
 QList<RestRequest *> RestManager::requests() const
 {
-    return {accountRequest, balanceRequest,          liveBalanceRequest, contactRequest,
-            groupRequest,   onlineNumberListRequest, smsRequest,         inviteRequest};
+    return {accountRequest,          balanceRequest, liveBalanceRequest, contactRequest,        groupRequest,
+            onlineNumberListRequest, smsRequest,     inviteRequest,      callForwardListRequest};
 }
 
 void RestManager::setUrls(const WebserviceUrls *urls)
@@ -170,6 +180,11 @@ void RestManager::getContacts()
 void RestManager::getOnlineNumbers()
 {
     onlineNumberListRequest->getOnlineNumbers();
+}
+
+void RestManager::getCallForwards()
+{
+    callForwardListRequest->getCallForwards();
 }
 
 void RestManager::updateGroup(const QString &oldName, const Group &group)

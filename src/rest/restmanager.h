@@ -3,6 +3,7 @@
 
 #include "rest/account.h"
 #include "rest/balance.h"
+#include "rest/callforward.h"
 #include "rest/contact.h"
 #include "rest/group.h"
 #include "rest/invite.h"
@@ -21,6 +22,7 @@ class GroupRequest;
 class InstallationIdStore;
 class InviteRequest;
 class LiveBalanceRequest;
+class CallForwardListRequest;
 class OnlineNumberListRequest;
 class SMSRequest;
 class WebserviceUrls;
@@ -71,6 +73,7 @@ public slots:
     virtual void getLiveBalance();
     virtual void getContacts();
     virtual void getOnlineNumbers();
+    virtual void getCallForwards();
     virtual void updateGroup(const QString &oldName, const Group &group);
     virtual void updateContact(const Contact &contact);
     virtual void addContact(const Contact &contact);
@@ -100,6 +103,11 @@ signals:
     void accountCreated(const Account &account);
     void requestFinished(const QList<OnlineNumber> &onlineNumbers);
     void requestFinished(const SMS &sms);
+    // An SMS request that ended without an answer to read (network failure,
+    // proxy failure, an unreadable reply): the message may not have gone.
+    void smsRequestFailed();
+    // The account's call-forwarding rules.
+    void callForwardsReceived(const QList<CallForward> &callForwards);
     // Every change of a contact or a group sent ends in this once, after the
     // other signals of its answer: ok, or failed (the service's refusal text
     // given when it sent one).
@@ -119,6 +127,7 @@ private:
     ContactRequest *contactRequest = nullptr;
     GroupRequest *groupRequest = nullptr;
     OnlineNumberListRequest *onlineNumberListRequest = nullptr;
+    CallForwardListRequest *callForwardListRequest = nullptr;
     SMSRequest *smsRequest = nullptr;
     InviteRequest *inviteRequest = nullptr;
 };

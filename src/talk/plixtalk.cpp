@@ -68,6 +68,9 @@ public:
 
     PlixTalk *owner;
     plix::IPlixTalk *talk = nullptr;
+    // Optional exports; null when the library keeps no voicemail.
+    PlixTalkVoicemailCountFunction voicemailCount = nullptr;
+    PlixTalkVoicemailFunction voicemail = nullptr;
     QPointer<MediaEngineImpl> engine;
     QString dumpPath;
     QString logPath;
@@ -146,6 +149,15 @@ void PlixTalk::Private::initialize()
     if (!deallocateHook) {
         TRACE_ERROR << "Resolve PlixTalk_EASTLDeleter failed:" << library.errorString();
         return;
+    }
+
+    voicemailCount
+        = reinterpret_cast<PlixTalkVoicemailCountFunction>(library.resolve("PlixTalk_VoicemailCount"));
+    voicemail = reinterpret_cast<PlixTalkVoicemailFunction>(library.resolve("PlixTalk_Voicemail"));
+    if (!voicemailCount || !voicemail) {
+        TRACE << "The library keeps no voicemail.";
+        voicemailCount = nullptr;
+        voicemail = nullptr;
     }
 
     plix::IPlixTalk *created = nullptr;
@@ -318,6 +330,27 @@ QString PlixTalk::xmppDumpFilePath() const
 QString PlixTalk::logFilePath() const
 {
     return d->logPath;
+}
+
+QList<VoicemailMessage> PlixTalk::voicemails() const
+{
+    QList<VoicemailMessage> messages;
+    if (!d->talk || !d->voicemailCount)
+        return messages;
+    const int count = d->voicemailCount(d->talk);
+    for (int index = 0; index < count; ++index) {
+        const char *number = nullptr;
+        long long timestamp = 0;
+        int duration = 0;
+        if (!d->voicemail(d->talk, index, &number, &timestamp, &duration))
+            continue;
+        VoicemailMessage message;
+        message.number = QString::fromUtf8(number ? number : "");
+        message.timestamp = QDateTime::fromMSecsSinceEpoch(timestamp).toLocalTime();
+        message.durationMs = qMax(0, duration);
+        messages << message;
+    }
+    return messages;
 }
 
 bool PlixTalk::isLibraryLoaded() const

@@ -4,6 +4,8 @@
 #include "talk/proxysettings.h"
 #include "talk/talkmetatypes.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -15,6 +17,14 @@ class IObjectFactory;
 namespace talk {
 
 class MediaEngine;
+
+// A voice message the talk service keeps for the account.
+struct VoicemailMessage
+{
+    QString number;
+    QDateTime timestamp;
+    int durationMs = 0;
+};
 
 // The program's one session with the talk library: it loads the library,
 // logs in to the talk server and out again, reconnects after a lost
@@ -50,6 +60,10 @@ public:
     virtual void setAutoReconnect(bool on);
     virtual QString xmppDumpFilePath() const;
     virtual QString logFilePath() const;
+
+    // The account's voice messages, oldest first; none while logged out or
+    // with a library that keeps no voicemail.
+    virtual QList<VoicemailMessage> voicemails() const;
 
     // Whether the library was loaded and gave a talk interface.
     bool isLibraryLoaded() const;

@@ -1,6 +1,7 @@
 #include "ui/contentwidget.h"
 #include "ui_contentwidget.h"
 
+#include "history/callhistory.h"
 #include "history/history.h"
 #include "history/loginhistory.h"
 #include "history/numberhistory.h"
@@ -13,6 +14,7 @@
 #include "talk/plixtalk.h"
 #include "ui/addeditcontactdialog.h"
 #include "ui/addeditgroupdialog.h"
+#include "ui/callhistoryeventitemdelegate.h"
 #include "ui/callswitchdialog.h"
 #include "ui/contactmanager.h"
 #include "ui/incomingcalldialog.h"
@@ -21,6 +23,7 @@
 #include "ui/ringtone.h"
 #include "util/connectivitycheck.h"
 #include "util/trace.h"
+#include "virtualnumber.h"
 
 #include <QButtonGroup>
 #include <QDesktopServices>
@@ -159,9 +162,9 @@ ContentWidget::ContentWidget(QWidget *parent)
     m_ui->contactListPage->setGroupsShown(m_ui->viewGroupsTopMenuButton->isSelected());
 
     connect(m_callHistoryFilterGroup, &QButtonGroup::idClicked, m_ui->callHistoryPage,
-            &CallHistoryPage::setCallHistoryFilter);
+            qOverload<int>(&CallHistoryPage::setCallHistoryFilter));
     connect(m_voicemailFilterGroup, &QButtonGroup::idClicked, m_ui->voicemailPage,
-            &VoicemailPage::setVoicemailHistoryFilter);
+            qOverload<int>(&VoicemailPage::setVoicemailHistoryFilter));
     connect(m_ui->loginButton, &QPushButton::clicked, this, &ContentWidget::onLoginButtonClicked);
     connect(m_ui->passwordLineEdit, &QLineEdit::returnPressed, this,
             &ContentWidget::onLoginOrPasswordEditReturnPressed);
@@ -196,6 +199,23 @@ ContentWidget::ContentWidget(QWidget *parent)
     connect(m_ui->callForwardRatesTopMenuButton, &MenuButton::clicked, this,
             &ContentWidget::onCallRatesClicked);
     connect(m_ui->smsRatesTopMenuButton, &MenuButton::clicked, this, &ContentWidget::onSMSRatesClicked);
+    connect(m_ui->dialPadPage, &DialPadPage::smsClicked, this, &ContentWidget::onSMSClicked);
+    connect(m_ui->smsTopMenuBackButton, &QPushButton::clicked, this, &ContentWidget::onSMSBackButtonClicked);
+    connect(m_ui->newDialPadMenuButton, &QPushButton::clicked, this, &ContentWidget::onNewMemuButtonClicked);
+    connect(m_ui->newContactListButton, &QPushButton::clicked, this, &ContentWidget::onNewMemuButtonClicked);
+    connect(m_ui->callHistoryTopMenuButton, &MenuButton::clicked, this, &ContentWidget::onCallHistoryClicked);
+    connect(m_ui->contactCallHistoryTopMenuButton, &MenuButton::clicked, this,
+            &ContentWidget::onContactCallHistoryClicked);
+    connect(m_ui->callHistoryTopMenuBackButton, &QPushButton::clicked, this,
+            &ContentWidget::onCallHistoryBackClicked);
+    connect(m_ui->callInfoBackButton, &QPushButton::clicked, this, &ContentWidget::onCallInfoBackClicked);
+    connect(m_ui->voicemailTopMenuButton, &MenuButton::clicked, this, &ContentWidget::showVoicemail);
+    connect(m_ui->callForwardVoicemailTopMenuButton, &MenuButton::clicked, this,
+            &ContentWidget::showVoicemail);
+    connect(m_ui->callHistoryPage, &CallHistoryPage::callContact, this,
+            &ContentWidget::onCallContactRequested);
+    connect(m_ui->voicemailPage, &VoicemailPage::callBack, this, &ContentWidget::onCallContactRequested);
+    connect(m_ui->voicemailPage, &VoicemailPage::saveNumber, this, &ContentWidget::saveContact);
     connect(m_connectivityCheck, &ConnectivityCheck::finished, this,
             &ContentWidget::onInternetConnectionChecked);
 
@@ -270,6 +290,8 @@ void ContentWidget::setPhone(Phone *phone)
     if (!phone)
         return;
     connect(phone, &Phone::loginSuccessful, m_ui->callHistoryPage, &CallHistoryPage::onLoginSuccedeed);
+    connect(phone, &Phone::onlineNumbersUpdate, this, &ContentWidget::setVirtualNumbers);
+    connect(phone, &Phone::callForwardsUpdate, m_ui->callForwardPage, &CallForwardPage::setCallForwards);
     connect(phone, &Phone::loginSuccessful, this, &ContentWidget::onLoginSuccessful);
     connect(phone, &Phone::balanceUpdate, this, &ContentWidget::onBalanceUpdate);
     connect(phone, &Phone::incomingCall, this, &ContentWidget::onIncomingCall);
@@ -302,6 +324,7 @@ void ContentWidget::setHistory(History *history)
     m_history = history;
     m_ui->dialPadPage->setHistory(history);
     m_ui->smsPage->setHistory(history);
+    m_ui->callHistoryPage->setCallHistory(history ? history->callHistory() : nullptr);
 }
 
 void ContentWidget::setContactManager(ContactManager *contactManager)
@@ -309,6 +332,8 @@ void ContentWidget::setContactManager(ContactManager *contactManager)
     m_contactManager = contactManager;
     m_ui->contactDetailsPage->setContactManager(contactManager);
     m_ui->dialPadPage->setContactManager(contactManager);
+    m_ui->callHistoryPage->setItemDelegate(
+        new CallHistoryEventItemDelegate(contactManager, m_ui->callHistoryPage));
     m_ui->contactListPage->setContactGroups(contactGroups());
     if (!contactManager)
         return;
@@ -572,7 +597,67 @@ void ContentWidget::resetViews()
 
 void ContentWidget::showCallHistory()
 {
-    TRACE_NOTIMPL;
+    if (m_currentView == CallHistoryView)
+        return;
+    m_callHistoryReturnView = m_currentView;
+    setView(CallHistoryView, true);
+}
+
+void ContentWidget::onCallHistoryClicked()
+{
+    showCallHistory();
+}
+
+void ContentWidget::onContactCallHistoryClicked()
+{
+    showCallHistory();
+}
+
+void ContentWidget::onCallHistoryBackClicked()
+{
+    setView(m_callHistoryReturnView, true);
+}
+
+void ContentWidget::onCallInfoBackClicked()
+{
+    setView(DialPadView, true);
+}
+
+void ContentWidget::showVoicemail()
+{
+    setView(VoicemailView, true);
+}
+
+void ContentWidget::onSMSClicked()
+{
+    setView(SmsView, true);
+    m_ui->smsPage->setCountryIndex(m_ui->dialPadPage->currentCountryIndex());
+    m_ui->smsPage->setNumber(m_ui->dialPadPage->number());
+}
+
+void ContentWidget::onSMSBackButtonClicked()
+{
+    setView(DialPadView, true);
+    m_ui->dialPadPage->setCurrentCountryIndex(m_ui->smsPage->countryIndex());
+    m_ui->dialPadPage->setNumber(m_ui->smsPage->number());
+}
+
+void ContentWidget::onNewMemuButtonClicked()
+{
+    const QObject *button = sender();
+    if (button == m_ui->newDialPadMenuButton)
+        setView(DialPadView, true);
+    else if (button == m_ui->newContactListButton)
+        setView(ContactListView, true);
+}
+
+void ContentWidget::setVirtualNumbers(const QList<OnlineNumber> &numbers)
+{
+    QList<VirtualNumber> virtualNumbers;
+    virtualNumbers.reserve(numbers.size());
+    for (const OnlineNumber &number : numbers)
+        virtualNumbers << VirtualNumber(number);
+    m_ui->virtualNumbersPage->setVirtualNumbers(virtualNumbers);
 }
 
 bool ContentWidget::eventFilter(QObject *watched, QEvent *event)
@@ -657,7 +742,8 @@ void ContentWidget::onClearVoicemailClicked()
 
 void ContentWidget::onClearCallHistoryClicked()
 {
-    // What clearing the call history means is not settled yet.
+    if (m_history)
+        m_history->callHistory()->clearHistory();
 }
 
 void ContentWidget::onCallRatesClicked()

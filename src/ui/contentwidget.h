@@ -2,6 +2,7 @@
 #define LINKORA_UI_CONTENTWIDGET_H
 
 #include "rest/balance.h"
+#include "rest/onlinenumber.h"
 #include "ui/contactgroup.h"
 
 #include <QFrame>
@@ -105,6 +106,9 @@ public slots:
     void clearDialpad();
     void resetViews();
     void showCallHistory();
+    void showVoicemail();
+    // The account's virtual numbers, as the web service sent them.
+    void setVirtualNumbers(const QList<OnlineNumber> &numbers);
     void onAddContactClicked();
     void onAddGroupClicked();
     // The list page shows the address book as it is now, and so does the
@@ -135,6 +139,14 @@ private slots:
     void onClearCallHistoryClicked();
     void onCallRatesClicked();
     void onSMSRatesClicked();
+    // Page commands.
+    void onSMSClicked();
+    void onSMSBackButtonClicked();
+    void onNewMemuButtonClicked();
+    void onCallHistoryClicked();
+    void onContactCallHistoryClicked();
+    void onCallHistoryBackClicked();
+    void onCallInfoBackClicked();
     void onBalanceUpdate(const Balance &balance);
     void onContactUpdated(const QString &nick);
     // Shows it, or adds it to the box that follows the one still open.
@@ -251,6 +263,8 @@ private:
     QButtonGroup *m_voicemailFilterGroup;
     View m_currentView = QueryUserView;
     View m_pinReturnView = DialPadView;
+    // Where the call history's back button leads.
+    View m_callHistoryReturnView = DialPadView;
     // 0 nothing pending; 1 a PIN choice was ended from outside; 2 it has been
     // offered again after a question.
     int m_pinInterruptionState = 0;

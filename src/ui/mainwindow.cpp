@@ -129,7 +129,6 @@ MainWindow::MainWindow(QWidget *parent)
     connect(crashShortcut, &QShortcut::activated, this, &MainWindow::crashApp);
 
     setWindowTitle(tr("Halvetta - Linkora"));
-    m_menuUi->actionCall_History->setVisible(false);
 
     setMinimumSize(QPixmap(QStringLiteral(":/gfx/mainwindow.png")).size());
     updateGeometry();

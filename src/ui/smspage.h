@@ -1,20 +1,41 @@
 #ifndef LINKORA_UI_SMSPAGE_H
 #define LINKORA_UI_SMSPAGE_H
 
+#include "rest/sms.h"
+
+#include <QPointer>
+#include <QScopedPointer>
 #include <QString>
 #include <QWidget>
 
 class History;
 class Phone;
+class QTimer;
 
-// The SMS view: a number row and the message text.
+namespace Ui {
+class SMSPage;
+}
+
+// The SMS view: one message to one number, sent through the web service.
+// The state line above the number tells where the sending is; the counter
+// below counts the message's parts as the user types.
 class SMSPage : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY(SMSPage)
 
 public:
+    // How long a send may take before the page gives it up, and how long the
+    // result stays on the state line.
+    struct Delays
+    {
+        int animation = 500;
+        int timeout = 10000;
+        int resultShown = 2100;
+    };
+
     explicit SMSPage(QWidget *parent = nullptr);
+    ~SMSPage() override;
 
     void setPhone(Phone *phone);
     void setHistory(History *history);
@@ -25,18 +46,50 @@ public:
     void setNumber(const QString &number);
     QString number() const;
 
+    void setDelays(const Delays &delays) { m_delays = delays; }
+    // A message is on its way and its answer not in yet.
+    bool isSending() const { return m_sending; }
+
+    // "SMS Counter <left>(<parts>)" for a text of the given length in UTF-16
+    // units, 160 to a part. It only informs: the service decides what it
+    // takes, and real messages count fewer characters to a part for non-Latin
+    // text and for messages of several parts.
+    static QString counterText(int length);
+
 public slots:
     // Empties the number, the text and the counter.
     void clearNumber();
+    void onNumberChanged(const QString &number);
+    void updateSMSCounter();
+    void doSendSms();
+    void updateSmsStateLabel();
+    void smsMessageReset();
+    void onSuccessSentSms(const SMS &sms);
+    void onErrorSendingSms(const QString &error);
+    void onAfterSuccesErrorSmsSent();
 
 signals:
     void saveNumber(const QString &number);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
-    Phone *m_phone = nullptr;
+    void updateHintLabel(bool show);
+    void stopSending();
+
+    const QScopedPointer<Ui::SMSPage> m_ui;
+    QTimer *m_animationTimer;
+    QTimer *m_timeoutTimer;
+    QTimer *m_resultTimer;
+    QPointer<Phone> m_phone;
     History *m_history = nullptr;
-    int m_countryIndex = 0;
-    QString m_number;
+    Delays m_delays;
+    // The text of the message under way: a late answer clears the field only
+    // while it still holds that text.
+    QString m_sentText;
+    bool m_sending = false;
 };
 
 #endif // LINKORA_UI_SMSPAGE_H

@@ -4,9 +4,15 @@
 #include "virtualnumber.h"
 
 #include <QList>
+#include <QScopedPointer>
 #include <QWidget>
 
-// The account's virtual numbers.
+namespace Ui {
+class VirtualNumbersPage;
+}
+
+// The account's virtual numbers; renewing one and buying another happen on
+// the brand's web page.
 class VirtualNumbersPage : public QWidget
 {
     Q_OBJECT
@@ -14,12 +20,19 @@ class VirtualNumbersPage : public QWidget
 
 public:
     explicit VirtualNumbersPage(QWidget *parent = nullptr);
+    ~VirtualNumbersPage() override;
 
 public slots:
+    // Replaces every row.
     void setVirtualNumbers(const QList<VirtualNumber> &numbers);
+    void onNumberRenewClicked();
+    void onGetNumberClicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
-    QList<VirtualNumber> m_numbers;
+    const QScopedPointer<Ui::VirtualNumbersPage> m_ui;
 };
 
 #endif // LINKORA_UI_VIRTUALNUMBERSPAGE_H

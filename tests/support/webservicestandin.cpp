@@ -52,6 +52,7 @@ const QList<Resource> &resources()
          QStringLiteral("Group"),
          {{"GET", 1}, {"PUT", 1}, {"POST", 2}, {"DELETE", 2}}},
         {QStringLiteral("onlineNumber"), QStringLiteral("OnlineNumber"), {{"GET", 1}}},
+        {QStringLiteral("callForward"), QStringLiteral("CallForward"), {{"GET", 1}}},
         {QStringLiteral("invite"), QStringLiteral("Invite"), {{"PUT", 1}}},
         {QStringLiteral("sms"), QStringLiteral("SMS"), {{"PUT", 1}}},
     };
@@ -70,8 +71,8 @@ const Resource *findResource(const QString &name)
 // Base URLs the client is configured with but never sends to.
 bool isUnserved(const QString &resource)
 {
-    static const QStringList names = {QStringLiteral("callForward"), QStringLiteral("voiceMail"),
-                                      QStringLiteral("bugReport"), QStringLiteral("call")};
+    static const QStringList names
+        = {QStringLiteral("voiceMail"), QStringLiteral("bugReport"), QStringLiteral("call")};
     return names.contains(resource);
 }
 
@@ -379,6 +380,15 @@ void WebserviceStandIn::addOnlineNumber(const QString &username, const QString &
     }
 }
 
+void WebserviceStandIn::addCallForward(const QString &username, const QJsonObject &rule)
+{
+    if (AccountData *data = accountData(username)) {
+        QJsonObject record = rule;
+        record.insert(QStringLiteral("class"), className(QStringLiteral("CallForward")));
+        data->callForwards.append(record);
+    }
+}
+
 QList<QJsonObject> WebserviceStandIn::sentSms(const QString &username) const
 {
     const AccountData *data = accountData(username);
@@ -587,6 +597,8 @@ WebserviceStandIn::Answer WebserviceStandIn::serve(const Request &request)
         return {200, toJson(QJsonArray {data.balance}), kJsonType};
     if (resource == QLatin1String("onlineNumber"))
         return {200, toJson(data.onlineNumbers), kJsonType};
+    if (resource == QLatin1String("callForward"))
+        return {200, toJson(data.callForwards), kJsonType};
     if (resource == QLatin1String("contact"))
         return serveContact(request, data);
     if (resource == QLatin1String("group"))

@@ -42,7 +42,8 @@ class QTcpSocket;
 // except on the account resource, which answers "User not found!",
 // "Invalid parameters." or "The account does not belong to the user." in a
 // 200 the way the service does. Bad JSON headers or a missing "osid" give
-// 400; callForward, voiceMail, bugReport and call give 501.
+// 400; voiceMail, bugReport and call give 501. The call-forwarding rules
+// are listed as added.
 class WebserviceStandIn : public QObject
 {
     Q_OBJECT
@@ -123,6 +124,8 @@ public:
     QStringList contactNicks(const QString &username) const;
     void addOnlineNumber(const QString &username, const QString &number, const QDateTime &expiration,
                          const QString &status);
+    // A call-forwarding rule (the record's fields: number, dayStart, ...).
+    void addCallForward(const QString &username, const QJsonObject &rule);
     QList<QJsonObject> sentSms(const QString &username) const;
     QList<QJsonObject> invitations(const QString &username) const;
 
@@ -187,6 +190,7 @@ private:
         QStringList groups;
         QMap<QString, QJsonObject> contacts;
         QJsonArray onlineNumbers;
+        QJsonArray callForwards;
         QList<QJsonObject> sms;
         QList<QJsonObject> invites;
     };

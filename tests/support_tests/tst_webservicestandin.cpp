@@ -199,8 +199,8 @@ void TestWebserviceStandIn::resourcesAnswerTheirRecords_data()
     QTest::newRow("invite") << QByteArray("PUT") << "invite" << none
                             << QByteArray(R"({"fromEmail":"bob@example.org","toEmails":["ann@example.org"]})")
                             << 200 << invite;
-    QTest::newRow("call forward") << QByteArray("GET") << "callForward" << none << QByteArray() << 501
-                                  << QByteArray();
+    QTest::newRow("call forward") << QByteArray("GET") << "callForward" << none << QByteArray() << 200
+                                  << QByteArray("[]");
     QTest::newRow("voicemail") << QByteArray("GET") << "voiceMail" << none << QByteArray() << 501
                                << QByteArray();
     QTest::newRow("bug report") << QByteArray("PUT") << "bugReport" << none << QByteArray("{}") << 501

@@ -1,6 +1,7 @@
 #ifndef CENTRALRIG_H
 #define CENTRALRIG_H
 
+#include "history/callhistory.h"
 #include "history/history.h"
 #include "phone/phonerig.h"
 #include "settings/settings.h"
@@ -28,6 +29,8 @@ public:
         widget->setPhone(phone.phone.get());
         widget->setContactManager(&phone.contacts);
         widget->setHistory(history.get());
+        // As the service locator wires it: finished calls go to the history.
+        phone.phone->setCallHistory(history->callHistory());
         widget->setTalk(phone.talk.get());
     }
 

@@ -461,11 +461,25 @@ PLIXTALK_EXPORT int CreatePlixTalk(plix::IPlixTalk **talk);
 PLIXTALK_EXPORT void *PlixTalk_EASTLAllocator(std::size_t size);
 // Gives back memory from PlixTalk_EASTLAllocator with the size it was asked for.
 PLIXTALK_EXPORT void PlixTalk_EASTLDeleter(void *pointer, std::size_t size);
+
+// Optional: the voice messages the talk service keeps for the logged-in
+// account, oldest first. A library without voicemail lacks these two; a
+// caller resolves them by name and reads a missing one as no messages.
+// The number of messages; 0 while the talk interface is not logged in.
+PLIXTALK_EXPORT int PlixTalk_VoicemailCount(plix::IPlixTalk *talk);
+// One message: the caller's number (zero-terminated, valid until the next
+// call), when it was left in milliseconds since the epoch (UTC) and its
+// length in milliseconds. 0 for an index outside the list.
+PLIXTALK_EXPORT int PlixTalk_Voicemail(plix::IPlixTalk *talk, int index, const char **number,
+                                       long long *timestamp, int *duration);
 }
 
 // Types of the three exports, for resolving them by name.
 using CreatePlixTalkFunction = int (*)(plix::IPlixTalk **talk);
 using PlixTalkAllocatorFunction = void *(*)(std::size_t size);
 using PlixTalkDeleterFunction = void (*)(void *pointer, std::size_t size);
+using PlixTalkVoicemailCountFunction = int (*)(plix::IPlixTalk *talk);
+using PlixTalkVoicemailFunction
+    = int (*)(plix::IPlixTalk *talk, int index, const char **number, long long *timestamp, int *duration);
 
 #endif // PLIXTALK_API_H

@@ -119,9 +119,15 @@ struct PlixStandinControl
     long long (*allocator_misuses)(void);
     // Objects of a kind (PLIX_STANDIN_OBJECT) handed out and not given back.
     int (*live_objects)(int kind);
+
+    // Voicemail (version 2).
+    // A message the service keeps for the account: caller, when it was left
+    // (milliseconds since the epoch, UTC), length in milliseconds. Listed by
+    // PlixTalk_Voicemail while a talk interface is logged in.
+    void (*add_voicemail)(const char *number, long long timestamp, int duration);
 };
 
-#define PLIX_STANDIN_CONTROL_VERSION 1
+#define PLIX_STANDIN_CONTROL_VERSION 2
 
 PLIXTALK_EXPORT const PlixStandinControl *plix_standin_control(void);
 }

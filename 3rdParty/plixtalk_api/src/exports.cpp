@@ -28,6 +28,30 @@ int CreatePlixTalk(plix::IPlixTalk **talk)
     return 1;
 }
 
+int PlixTalk_VoicemailCount(plix::IPlixTalk *talk)
+{
+    if (!talk || !talk->IsConnected())
+        return 0;
+    return static_cast<int>(State::instance().knobs.voicemails.size());
+}
+
+int PlixTalk_Voicemail(plix::IPlixTalk *talk, int index, const char **number, long long *timestamp,
+                       int *duration)
+{
+    const std::vector<standin::Voicemail> &voicemails = State::instance().knobs.voicemails;
+    if (!talk || !talk->IsConnected() || index < 0 || index >= static_cast<int>(voicemails.size()))
+        return 0;
+    static std::string numberCopy;
+    numberCopy = voicemails[index].number;
+    if (number)
+        *number = numberCopy.c_str();
+    if (timestamp)
+        *timestamp = voicemails[index].timestamp;
+    if (duration)
+        *duration = voicemails[index].duration;
+    return 1;
+}
+
 namespace {
 
 standin::Talk *talk()
@@ -319,6 +343,11 @@ int liveObjects(int kind)
     return State::instance().liveObjects(kind);
 }
 
+void addVoicemail(const char *number, long long timestamp, int duration)
+{
+    knobs().voicemails.push_back(standin::Voicemail {number ? number : "", timestamp, duration});
+}
+
 const PlixStandinControl kControl = {
     PLIX_STANDIN_CONTROL_VERSION,
     &reset,
@@ -368,6 +397,7 @@ const PlixStandinControl kControl = {
     &allocatorBalance,
     &allocatorMisuses,
     &liveObjects,
+    &addVoicemail,
 };
 
 } // namespace

@@ -8,9 +8,17 @@ namespace standin {
 
 class Talk;
 
+struct Voicemail
+{
+    std::string number;
+    long long timestamp = 0;
+    int duration = 0;
+};
+
 // Switches the tests turn; defaults give a well-behaved library.
 struct Knobs
 {
+    std::vector<Voicemail> voicemails;
     int stepDelay = 5;
     int playDuration = 50;
     int failCode = 0;

@@ -1,0 +1,30 @@
+#ifndef REST_CALLFORWARDLISTREQUEST_H
+#define REST_CALLFORWARDLISTREQUEST_H
+
+#include "rest/callforward.h"
+#include "rest/restrequest.h"
+
+#include <QList>
+
+// The account's call-forwarding rules.
+class CallForwardListRequest : public RestRequest
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(CallForwardListRequest)
+
+public:
+    explicit CallForwardListRequest(QObject *parent = nullptr);
+
+    virtual void getCallForwards();
+
+signals:
+    void finished(const QList<CallForward> &callForwards);
+
+public slots:
+    void onFinish(const QByteArray &body, int status) override;
+
+protected:
+    bool expectsList(int mode) const override;
+};
+
+#endif // REST_CALLFORWARDLISTREQUEST_H

@@ -1,0 +1,35 @@
+#include "ui/virtualnumberitemwidget.h"
+
+#include "ui_virtualnumberitemwidget.h"
+#include "virtualnumber.h"
+
+#include <QPainter>
+#include <QStyleOption>
+
+VirtualNumberItemWidget::VirtualNumberItemWidget(QWidget *parent)
+    : QWidget(parent)
+    , m_ui(new Ui::VirtualNumberItemWidget)
+{
+    m_ui->setupUi(this);
+    connect(m_ui->renewButton, &QPushButton::clicked, this, &VirtualNumberItemWidget::renewClicked);
+}
+
+VirtualNumberItemWidget::~VirtualNumberItemWidget() = default;
+
+void VirtualNumberItemWidget::setVirtualNumber(const VirtualNumber &number)
+{
+    m_ui->numberLabel->setText(number.number());
+    const bool expires = number.expirationDate() > QDate::currentDate();
+    const QString format = expires ? tr("expires on %1") : tr("expired on %1");
+    m_ui->expirationLabel->setProperty("expired", expires ? QStringLiteral("false") : QStringLiteral("true"));
+    m_ui->expirationLabel->setText(format.arg(number.expirationDate().toString(Qt::TextDate)));
+    m_ui->flagLabel->setPixmap(number.flag());
+}
+
+void VirtualNumberItemWidget::paintEvent(QPaintEvent *)
+{
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}
