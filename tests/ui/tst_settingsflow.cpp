@@ -6,7 +6,7 @@
 #include "settings/settings.h"
 #include "settings/webserviceurls.h"
 #include "settingsdialoghelpers.h"
-#include "support/forwardingproxy.h"
+#include "support/proxystandin.h"
 #include "support/testenvironment.h"
 #include "ui/contentwidget.h"
 #include "ui/dialpadpage.h"
@@ -199,16 +199,16 @@ void TestSettingsFlow::hotKeyAndSpeakersChangedFromTheMenu()
 void TestSettingsFlow::customProxyCarriesTheNextRequest()
 {
     Client &client = *m_client;
-    ForwardingProxy proxy(client.rig.server.port());
-    QVERIFY(proxy.isListening());
+    ProxyStandIn proxy;
+    proxy.forwardTo(client.rig.server.port());
+    QVERIFY(proxy.listen());
     QVERIFY(logIn());
 
     bool ran = false;
     whenModal<SettingsDialog>([&](SettingsDialog *dialog) {
         ran = true;
         whenModal<ProxySettingsDialog>([&](ProxySettingsDialog *proxyDialog) {
-            enterProxyAddress(proxyDialog, QStringLiteral("127.0.0.1"), QString::number(proxy.serverPort()),
-                              0);
+            enterProxyAddress(proxyDialog, QStringLiteral("127.0.0.1"), QString::number(proxy.port()), 0);
             clickChild(proxyDialog, "okButton");
         });
         clickCheckBox(childOf<QCheckBox>(dialog, "customInternetProxyCheckBox"));
