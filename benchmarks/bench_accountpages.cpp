@@ -4,10 +4,10 @@
 //
 // Run a Release or RelWithDebInfo build, e.g.
 //   QT_QPA_PLATFORM=offscreen build/benchmarks/bench_accountpages
+#include "benchhelpers.h"
 #include "history/callhistory.h"
 #include "support/casestore.h"
 #include "support/testenvironment.h"
-#include "support/webservicestandin.h"
 #include "ui/callhistoryeventitemdelegate.h"
 #include "ui/callhistorymodel.h"
 #include "ui/callhistorypage.h"
@@ -48,7 +48,6 @@ private slots:
     void openVoicemail();
 
 private:
-    void report(const char *what, QList<qint64> samplesNs, double limitMs);
     // A shown page over the stored events, first paint done.
     std::unique_ptr<CallHistoryPage> openPage(CallHistory *history);
 
@@ -58,17 +57,7 @@ private:
 
 void BenchAccountPages::initTestCase()
 {
-    WebserviceStandIn records;
-    records.addAccount(QStringLiteral("bench"), QStringLiteral("bench"));
-    records.addSampleBook(QStringLiteral("bench"), ContactCount, GroupCount);
-    QList<Group> groups;
-    for (const QString &name : records.groups(QStringLiteral("bench")))
-        groups << Group(name);
-    QList<Contact> contacts;
-    for (const QString &nick : records.contactNicks(QStringLiteral("bench")))
-        contacts << Contact(records.contact(QStringLiteral("bench"), nick).toVariantMap());
-    m_book.setGroups(groups);
-    m_book.setContacts(contacts);
+    Bench::loadSampleBook(m_book, ContactCount, GroupCount);
     QCOMPARE(m_book.contacts().size(), ContactCount);
 
     m_store = std::make_unique<CaseStore>(QStringLiteral("bench-history.px"));
@@ -96,17 +85,6 @@ void BenchAccountPages::initTestCase()
 void BenchAccountPages::cleanupTestCase()
 {
     m_store->closeDatabases();
-}
-
-void BenchAccountPages::report(const char *what, QList<qint64> samplesNs, double limitMs)
-{
-    std::sort(samplesNs.begin(), samplesNs.end());
-    const double medianMs = samplesNs.at(samplesNs.size() / 2) / 1e6;
-    qInfo("%s: median %.2f ms, slowest %.2f ms of %d (limit %.0f ms)", what, medianMs, samplesNs.last() / 1e6,
-          int(samplesNs.size()), limitMs);
-#ifdef QT_NO_DEBUG
-    QVERIFY2(medianMs < limitMs, what);
-#endif
 }
 
 std::unique_ptr<CallHistoryPage> BenchAccountPages::openPage(CallHistory *history)
@@ -138,8 +116,8 @@ void BenchAccountPages::openCallHistory()
         QCOMPARE(again.events(nullptr).size(), EventCount);
         reads << timer.nsecsElapsed();
     }
-    report("call history: reading the 10000 events from the store alone", reads, 100);
-    report("call history: open with 10000 events (read, sort, first paint)", samples, 100);
+    Bench::reportMedian("call history: reading the 10000 events from the store alone", reads, 100);
+    Bench::reportMedian("call history: open with 10000 events (read, sort, first paint)", samples, 100);
 }
 
 void BenchAccountPages::changePeriod()
@@ -157,7 +135,7 @@ void BenchAccountPages::changePeriod()
         }
     }
     QCOMPARE(page->filterModel()->rowCount(), EventCount);
-    report("call history: change of period (and repaint)", samples, 10);
+    Bench::reportMedian("call history: change of period (and repaint)", samples, 10);
 }
 
 void BenchAccountPages::scrollScreenful()
@@ -176,7 +154,7 @@ void BenchAccountPages::scrollScreenful()
         samples << timer.nsecsElapsed();
     }
     QVERIFY(bar->value() > 0);
-    report("call history: scroll a screenful and paint", samples, 16);
+    Bench::reportMedian("call history: scroll a screenful and paint", samples, 16);
 }
 
 void BenchAccountPages::openVoicemail()
@@ -204,7 +182,7 @@ void BenchAccountPages::openVoicemail()
         page.grab();
         samples << timer.nsecsElapsed();
     }
-    report("voicemail: open with 500 messages", samples, 50);
+    Bench::reportMedian("voicemail: open with 500 messages", samples, 50);
 }
 
 LINKORA_TEST_MAIN(BenchAccountPages)

@@ -7,9 +7,9 @@
 //
 // Run a Release or RelWithDebInfo build, e.g.
 //   QT_QPA_PLATFORM=offscreen build/benchmarks/bench_contactlist
+#include "benchhelpers.h"
 #include "contactsmodels.h"
 #include "support/testenvironment.h"
-#include "support/webservicestandin.h"
 #include "ui/addeditgroupdialog.h"
 #include "ui/contactlistpage.h"
 #include "ui/contactmanager.h"
@@ -60,38 +60,13 @@ private slots:
     void openGroupDialog();
 
 private:
-    // The median of the samples is held to the limit; the slowest is shown,
-    // though a busy machine can make any one of them slow.
-    void report(const char *what, QList<qint64> samplesNs, double limitMs);
-
     ContactManager m_book;
 };
 
 void BenchContactList::initTestCase()
 {
-    WebserviceStandIn records;
-    records.addAccount(QStringLiteral("bench"), QStringLiteral("bench"));
-    records.addSampleBook(QStringLiteral("bench"), ContactCount, GroupCount);
-    QList<Group> groups;
-    for (const QString &name : records.groups(QStringLiteral("bench")))
-        groups << Group(name);
-    QList<Contact> contacts;
-    for (const QString &nick : records.contactNicks(QStringLiteral("bench")))
-        contacts << Contact(records.contact(QStringLiteral("bench"), nick).toVariantMap());
-    m_book.setGroups(groups);
-    m_book.setContacts(contacts);
+    Bench::loadSampleBook(m_book, ContactCount, GroupCount);
     QCOMPARE(m_book.contacts().size(), ContactCount);
-}
-
-void BenchContactList::report(const char *what, QList<qint64> samplesNs, double limitMs)
-{
-    std::sort(samplesNs.begin(), samplesNs.end());
-    const double medianMs = samplesNs.at(samplesNs.size() / 2) / 1e6;
-    qInfo("%s: median %.2f ms, slowest %.2f ms of %d (limit %.0f ms)", what, medianMs, samplesNs.last() / 1e6,
-          int(samplesNs.size()), limitMs);
-#ifdef QT_NO_DEBUG
-    QVERIFY2(medianMs < limitMs, what);
-#endif
 }
 
 void BenchContactList::setGroupsAndFirstLayout_data()
@@ -120,8 +95,9 @@ void BenchContactList::setGroupsAndFirstLayout()
         page.grab();
         samples << timer.nsecsElapsed();
     }
-    report(tree ? "tree: setContactGroups and first layout" : "list: setContactGroups and first layout",
-           samples, 100);
+    Bench::reportMedian(tree ? "tree: setContactGroups and first layout"
+                             : "list: setContactGroups and first layout",
+                        samples, 100);
 }
 
 void BenchContactList::searchKeystroke_data()
@@ -190,7 +166,7 @@ void BenchContactList::searchKeystroke()
         }
     }
     Q_UNUSED(shown);
-    report(
+    Bench::reportMedian(
         qPrintable(QStringLiteral("%1: one keystroke").arg(view.isEmpty() ? QStringLiteral("page") : view)),
         samples, view.isEmpty() ? 16 : 5);
 }
@@ -211,7 +187,7 @@ void BenchContactList::openGroupDialog()
         samples << timer.nsecsElapsed();
         QCOMPARE(dialog.findChild<QListWidget *>()->count(), ContactCount);
     }
-    report("group dialog with every contact: open", samples, 200);
+    Bench::reportMedian("group dialog with every contact: open", samples, 200);
 }
 
 LINKORA_TEST_MAIN(BenchContactList)

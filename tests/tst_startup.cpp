@@ -69,6 +69,34 @@ QProcessEnvironment programEnvironment(const QString &home)
     return environment;
 }
 
+// The log file of the program run in this environment.
+QString programLog(const QProcessEnvironment &environment)
+{
+    return environment.value(QStringLiteral("XDG_DATA_HOME"))
+        + QStringLiteral("/Halvetta/Halvetta Linkora/logs/plixtrace.log");
+}
+
+// Starts the program without its update check. Its standard error is dropped
+// unless the test reads it: the log file says what it does, and its echo
+// there is only noise.
+void startProgram(QProcess &program, const QProcessEnvironment &environment, bool readsErrors = false)
+{
+    program.setProcessEnvironment(environment);
+    program.setStandardOutputFile(QProcess::nullDevice());
+    if (!readsErrors)
+        program.setStandardErrorFile(QProcess::nullDevice());
+    program.start(programPath(), {QStringLiteral("-noupdate")});
+}
+
+// Ends the program when the test does, however it ends.
+[[nodiscard]] auto killedAtEnd(QProcess &program)
+{
+    return qScopeGuard([&program] {
+        program.kill();
+        program.waitForFinished(10000);
+    });
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -285,30 +313,19 @@ void TestStartup::secondStartDefersToTheRunningProgram()
     QVERIFY2(QFile::exists(programPath()), qPrintable(programPath()));
     const QString home = TestEnvironment::freshDirectory(QStringLiteral("two-instances"));
     const QProcessEnvironment environment = programEnvironment(home);
-    const QString log = environment.value(QStringLiteral("XDG_DATA_HOME"))
-        + QStringLiteral("/Halvetta/Halvetta Linkora/logs/plixtrace.log");
+    const QString log = programLog(environment);
 
     QProcess first;
-    first.setProcessEnvironment(environment);
-    // The log file says what it does; its echo on stderr is only noise here.
-    first.setStandardOutputFile(QProcess::nullDevice());
-    first.setStandardErrorFile(QProcess::nullDevice());
-    first.start(programPath(), {QStringLiteral("-noupdate")});
+    startProgram(first, environment);
     QVERIFY(first.waitForStarted());
-    auto stopFirst = qScopeGuard([&first] {
-        first.kill();
-        first.waitForFinished(10000);
-    });
+    const auto stopFirst = killedAtEnd(first);
     QTRY_VERIFY_WITH_TIMEOUT(readFile(log).contains("Login view shown"), 30000);
     const QByteArray firstLog = readFile(log);
 
     QProcess second;
-    second.setProcessEnvironment(environment);
-    second.setStandardOutputFile(QProcess::nullDevice());
-    second.setStandardErrorFile(QProcess::nullDevice());
     QElapsedTimer clock;
     clock.start();
-    second.start(programPath(), {QStringLiteral("-noupdate")});
+    startProgram(second, environment);
     QVERIFY(second.waitForFinished(60000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 255);
@@ -334,14 +351,9 @@ void TestStartup::undecidedStartSaysSoOnScreen()
     environment.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/dev/null/data"));
 
     QProcess program;
-    program.setProcessEnvironment(environment);
-    program.setStandardOutputFile(QProcess::nullDevice());
-    program.start(programPath(), {QStringLiteral("-noupdate")});
+    startProgram(program, environment, true);
     QVERIFY(program.waitForStarted());
-    auto stop = qScopeGuard([&program] {
-        program.kill();
-        program.waitForFinished(10000);
-    });
+    const auto stop = killedAtEnd(program);
     QByteArray errors;
     QTRY_VERIFY_WITH_TIMEOUT((errors += program.readAllStandardError()).contains("cannot tell whether"),
                              30000);
@@ -356,18 +368,11 @@ void TestStartup::startOnADataFolderInUseSaysSo()
     QVERIFY2(QFile::exists(programPath()), qPrintable(programPath()));
     const QString home = TestEnvironment::freshDirectory(QStringLiteral("other-session"));
     const QProcessEnvironment environment = programEnvironment(home);
-    const QString log = environment.value(QStringLiteral("XDG_DATA_HOME"))
-        + QStringLiteral("/Halvetta/Halvetta Linkora/logs/plixtrace.log");
+    const QString log = programLog(environment);
     QProcess first;
-    first.setProcessEnvironment(environment);
-    first.setStandardOutputFile(QProcess::nullDevice());
-    first.setStandardErrorFile(QProcess::nullDevice());
-    first.start(programPath(), {QStringLiteral("-noupdate")});
+    startProgram(first, environment);
     QVERIFY(first.waitForStarted());
-    auto stopFirst = qScopeGuard([&first] {
-        first.kill();
-        first.waitForFinished(10000);
-    });
+    const auto stopFirst = killedAtEnd(first);
     QTRY_VERIFY_WITH_TIMEOUT(readFile(log).contains("Login view shown"), 30000);
 
     // Another session of the same user: a runtime folder of its own, the
@@ -378,14 +383,9 @@ void TestStartup::startOnADataFolderInUseSaysSo()
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     other.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     QProcess second;
-    second.setProcessEnvironment(other);
-    second.setStandardOutputFile(QProcess::nullDevice());
-    second.start(programPath(), {QStringLiteral("-noupdate")});
+    startProgram(second, other, true);
     QVERIFY(second.waitForStarted());
-    auto stopSecond = qScopeGuard([&second] {
-        second.kill();
-        second.waitForFinished(10000);
-    });
+    const auto stopSecond = killedAtEnd(second);
     QByteArray errors;
     QTRY_VERIFY_WITH_TIMEOUT((errors += second.readAllStandardError()).contains("uses the same data folder"),
                              30000);

@@ -2,12 +2,12 @@
 #define REST_CALLFORWARDLISTREQUEST_H
 
 #include "rest/callforward.h"
-#include "rest/restrequest.h"
+#include "rest/numberlistrequest.h"
 
 #include <QList>
 
 // The account's call-forwarding rules.
-class CallForwardListRequest : public RestRequest
+class CallForwardListRequest : public NumberListRequest
 {
     Q_OBJECT
     Q_DISABLE_COPY(CallForwardListRequest)
@@ -22,9 +22,6 @@ signals:
 
 public slots:
     void onFinish(const QByteArray &body, int status) override;
-
-protected:
-    bool expectsList(int mode) const override;
 };
 
 #endif // REST_CALLFORWARDLISTREQUEST_H

@@ -4,37 +4,19 @@
 #include "util/trace.h"
 
 OnlineNumberListRequest::OnlineNumberListRequest(QObject *parent)
-    : RestRequest(parent)
+    : NumberListRequest(parent)
 { }
 
 void OnlineNumberListRequest::getOnlineNumbers()
 {
-    send(userUrl(urls() ? urls()->accountVirtualNumberServiceBaseURL() : QString()), Get, nullptr);
-}
-
-bool OnlineNumberListRequest::expectsList(int) const
-{
-    return true;
+    getList(urls() ? urls()->accountVirtualNumberServiceBaseURL() : QString());
 }
 
 void OnlineNumberListRequest::onFinish(const QByteArray &body, int)
 {
-    bool ok = false;
-    const QVariant value = parseBody(body, ok);
-    if (!ok) {
-        TRACE << "Can not parse json:" << traceableBody(body);
-        emit requestError();
-        return;
-    }
     QList<OnlineNumber> numbers;
-    const auto numbered = [](const QVariantMap &map) {
-        return hasAny(map, {"number"});
-    };
-    if (!readList(value, numbers, numbered)) {
-        TRACE << "Number list expected, got: " << traceableBody(body);
-        emit requestError();
+    if (!readRecords(body, numbers, "Number list"))
         return;
-    }
     if (numbers.isEmpty())
         TRACE << "List size is == 0";
     emit finished(numbers);

@@ -1,13 +1,13 @@
 #ifndef REST_ONLINENUMBERLISTREQUEST_H
 #define REST_ONLINENUMBERLISTREQUEST_H
 
+#include "rest/numberlistrequest.h"
 #include "rest/onlinenumber.h"
-#include "rest/restrequest.h"
 
 #include <QList>
 
 // The account's virtual ("online") numbers.
-class OnlineNumberListRequest : public RestRequest
+class OnlineNumberListRequest : public NumberListRequest
 {
     Q_OBJECT
     Q_DISABLE_COPY(OnlineNumberListRequest)
@@ -22,9 +22,6 @@ signals:
 
 public slots:
     void onFinish(const QByteArray &body, int status) override;
-
-protected:
-    bool expectsList(int mode) const override;
 };
 
 #endif // REST_ONLINENUMBERLISTREQUEST_H

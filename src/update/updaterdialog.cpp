@@ -130,15 +130,8 @@ void UpdaterDialog::setLimits(qint64 maxInstallerSize, int stallTimeoutMs)
 void UpdaterDialog::startConfirmedDownload(const QString &url, const QString &version,
                                            const QByteArray &sha256)
 {
-    m_automatic = false;
-    if (m_running) {
-        TRACE << "Update already running";
-        return;
-    }
-    m_downloadUrl = url;
-    m_expectedSha256 = sha256;
-    setVersion(version);
-    showConfirmation();
+    if (takeRequest(false, url, version, sha256))
+        showConfirmation();
 }
 
 void UpdaterDialog::startAutomaticDownload(const QString &url, const QString &version,
@@ -155,15 +148,22 @@ void UpdaterDialog::startDownload(const QString &url, const QString &version, co
 void UpdaterDialog::handOver(bool automatic, const QString &url, const QString &version,
                              const QByteArray &sha256)
 {
+    if (takeRequest(automatic, url, version, sha256))
+        startDownload();
+}
+
+bool UpdaterDialog::takeRequest(bool automatic, const QString &url, const QString &version,
+                                const QByteArray &sha256)
+{
     m_automatic = automatic;
     if (m_running) {
         TRACE << "Update already running";
-        return;
+        return false;
     }
     m_downloadUrl = url;
     m_expectedSha256 = sha256;
     setVersion(version);
-    startDownload();
+    return true;
 }
 
 void UpdaterDialog::setVersion(const QString &version)

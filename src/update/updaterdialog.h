@@ -89,6 +89,9 @@ private slots:
 
 private:
     void handOver(bool automatic, const QString &url, const QString &version, const QByteArray &sha256);
+    // Takes the installer to fetch, unless an update is already running;
+    // whether it was taken.
+    bool takeRequest(bool automatic, const QString &url, const QString &version, const QByteArray &sha256);
     // Makes the folder (owner-only) and checks it is ours; the reason when not.
     QString makeTempDir();
     // Removes earlier installers from the folder.

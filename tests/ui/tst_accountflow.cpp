@@ -1,5 +1,6 @@
 #include "history/callhistory.h"
 #include "history/history.h"
+#include "mainwindowrig.h"
 #include "objfactory.h"
 #include "phone/phonerig.h"
 #include "settings/homeurls.h"
@@ -32,50 +33,16 @@ const PlixStandinControl *control()
 }
 
 // The program as a user meets it: the main window over its services, the
-// services against the stand-ins, a database of its own.
-struct Client
+// services against the stand-ins, a database of its own; its calls go to the
+// history as the application wires them.
+struct Client : MainWindowRig
 {
     explicit Client(const QString &databaseFile)
-        : store(databaseFile)
+        : MainWindowRig(databaseFile)
     {
-        store.loadDatabases();
-        settings = std::make_unique<Settings>(&store);
-        history = std::make_unique<History>();
         rig.server.setBalance(PhoneRig::kUser, 4.2, QStringLiteral("USD"), QStringLiteral("$"));
-        rig.phone->setSettings(settings.get());
         rig.phone->setCallHistory(history->callHistory());
-        settings->setShowWelcome(false);
-        window = std::make_unique<MainWindow>();
-        window->setSettings(settings.get());
-        window->setPhone(rig.phone.get());
-        window->setUrls(&urls);
-        window->setRestManager(&rig.rest);
-        window->setContactManager(&rig.contacts);
-        window->setHistory(history.get());
-        window->setTalk(rig.talk.get());
     }
-    ~Client()
-    {
-        window.reset();
-        history.reset();
-        settings.reset();
-        store.closeDatabases();
-    }
-    Q_DISABLE_COPY(Client)
-
-    template<typename T>
-    T *child(const char *name) const
-    {
-        return window->findChild<T *>(QLatin1String(name));
-    }
-    ContentWidget *content() const { return window->contentWidget(); }
-
-    PhoneRig rig;
-    CaseStore store;
-    std::unique_ptr<Settings> settings;
-    std::unique_ptr<History> history;
-    HomeUrls urls;
-    std::unique_ptr<MainWindow> window;
 };
 
 // Opens the menu bar's menu and clicks the entry, as a person does.

@@ -2,6 +2,7 @@
 #include "settings/homeurls.h"
 #include "support/testenvironment.h"
 #include "support/uilook.h"
+#include "support/urlcatcher.h"
 #include "ui/callforwardpage.h"
 #include "ui/historyroles.h"
 #include "ui/menubutton.h"
@@ -37,15 +38,6 @@ public:
 
 protected:
     qint64 clockElapsed() const override { return elapsed; }
-};
-
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls << url; }
 };
 
 VoicemailEntry entry(const QString &number, const QDateTime &timestamp, const QTime &duration, int state = 0)

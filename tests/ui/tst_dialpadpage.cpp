@@ -7,10 +7,12 @@
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "support/uilook.h"
+#include "support/urlcatcher.h"
 #include "talk/call.h"
 #include "ui/dialpadpage.h"
 #include "ui/menubutton.h"
 #include "ui/messageprompt.h"
+#include "uitesthelpers.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -35,28 +37,6 @@ const PlixStandinControl *control()
     return TalkTesting::control();
 }
 
-// Presses Ok on the message boxes the page cannot route through its own
-// handler (Phone's number check), remembering the last one.
-class ModalBoxCloser : public QObject
-{
-public:
-    ModalBoxCloser()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            texts << box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
-        m_timer.start(20);
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
-
 // A page whose wall clock the test turns.
 class ClockedDialPadPage : public DialPadPage
 {
@@ -65,15 +45,6 @@ public:
 
 protected:
     qint64 wallClock() const override { return now; }
-};
-
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls << url; }
 };
 
 } // namespace
@@ -204,7 +175,7 @@ void TestDialPadPage::checksRefuseTheCall()
     const QStringList recentBefore = ObjFactory::instance()->history()->numberHistory()->recentNumbers();
     m_page->setNumber(number);
 
-    ModalBoxCloser closer;
+    UiTesting::ModalBoxCloser closer;
     m_page->doCall();
     QCOMPARE(closer.texts, phoneBox.isEmpty() ? QStringList() : QStringList {phoneBox});
     QCOMPARE(m_boxes.size(), pageBox.isEmpty() ? 0 : 1);

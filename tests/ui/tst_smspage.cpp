@@ -20,32 +20,6 @@
 
 #include <memory>
 
-namespace {
-
-// Presses Ok on the boxes Phone's number check opens itself, keeping their
-// texts.
-class ModalBoxCloser : public QObject
-{
-public:
-    ModalBoxCloser()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            texts << box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
-        m_timer.start(20);
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
-
-} // namespace
-
 class TestSmsPage : public QObject
 {
     Q_OBJECT
@@ -168,7 +142,7 @@ void TestSmsPage::checksComeInOrder()
     QVERIFY(logInWithCredit(credit));
     m_page->setNumber(number);
     textEdit()->setPlainText(text);
-    ModalBoxCloser closer;
+    UiTesting::ModalBoxCloser closer;
     clickSend();
 
     QStringList shown = closer.texts;

@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QList>
+#include <QMessageBox>
 #include <QObject>
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
 #include <QThread>
@@ -96,6 +98,28 @@ public:
     QList<MessagePrompt::Request> requests;
     QList<QMessageBox::StandardButton> answers;
     int readingTime = 0;
+};
+
+// Presses Ok on the message boxes that do not go through MessagePrompt
+// (Phone's number check opens its own), keeping their texts.
+class ModalBoxCloser : public QObject
+{
+public:
+    ModalBoxCloser()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            texts << box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        m_timer.start(20);
+    }
+    QStringList texts;
+
+private:
+    QTimer m_timer;
 };
 
 // Decides whether the computer is online for the connectivity checks, and
