@@ -27,7 +27,8 @@ void NumberHistory::addNumber(const QString &number, const QString &nick)
     query.bindValue(QStringLiteral(":number"), number);
     query.bindValue(QStringLiteral(":nick"), nick);
     query.bindValue(QStringLiteral(":timestamp"), currentDateTime().toString(kTimestampFormat));
-    TRACE << "inserting number: " << number << ", and nick: " << nick;
+    // Dialled numbers and nicks stay out of the log, which goes out with crash reports.
+    TRACE << "inserting number: " << Trace::tag(number) << ", and nick: " << Trace::tag(nick);
     const bool ok = query.exec();
     if (!ok) {
         TRACE_WARNING << "Could not add the number:" << query.lastError().text();

@@ -487,7 +487,7 @@ void Phone::onOnlineNumbersRequestFinished(const QList<OnlineNumber> &onlineNumb
 void Phone::call(const QString &number, bool anonymous)
 {
     const talk::Jid jid = talk::Jid::fromNumber(number, m_domain);
-    TRACE << "NUMBER JID STRING IS " << jid.full();
+    TRACE << "NUMBER JID STRING IS " << Trace::tag(jid.full());
     if (talk::MediaEngine *engine = mediaEngine())
         engine->placeCall(jid, anonymous);
     else
@@ -790,7 +790,7 @@ void Phone::recordFinishedCall(const talk::Call *call)
     const qint64 talked = record.talking.isValid() ? record.talking.elapsed() : 0;
     // The store keeps whole seconds of a day at most.
     const QTime duration = QTime(0, 0).addMSecs(int(qMin<qint64>(talked, 24 * 3600 * 1000 - 1)));
-    TRACE << "Recording the call with" << record.number << "as" << int(type) << duration;
+    TRACE << "Recording the call with" << Trace::tag(record.number) << "as" << int(type) << duration;
     m_callHistory->addEvent(record.number, duration, type, record.start);
 }
 

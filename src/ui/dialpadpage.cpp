@@ -377,7 +377,7 @@ void DialPadPage::onCallHangupClicked()
     const QString number = Phone::normalizeNumber(typed);
     setHangupButton();
     m_phone->call(number, false);
-    TRACE << "Calling..." << number;
+    TRACE << "Calling..." << Trace::tag(number);
     if (m_history)
         m_history->numberHistory()->addNumber(typed, QString());
     m_eventType = CallHistoryEvent::Outgoing;

@@ -365,7 +365,8 @@ void NumberEdit::sendKeyTone(QChar key)
     // Without a phone, or before the first call, there is nothing to send to.
     if (!phone || !phone->currentCall())
         return;
-    TRACE << "Calling key: " << key;
+    // Not the key: tones sent during a call are often PINs.
+    TRACE << "Calling key";
     if (talk::Call *call = phone->focusedCall())
         call->sendDTMF(key);
 }
