@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QWidget>
 
 namespace {
 
@@ -31,4 +33,32 @@ QString UiLook::screenshotPath(const QString &name)
     QDir dir(QCoreApplication::applicationDirPath());
     dir.mkpath(QStringLiteral("screenshots"));
     return dir.filePath(QStringLiteral("screenshots/") + name);
+}
+
+QSize UiLook::captionSize(const QString &caption, const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    const QStringList lines = caption.split(QStringLiteral("<br/>"));
+    int width = 0;
+    for (const QString &line : lines)
+        width = qMax(width, metrics.horizontalAdvance(line));
+    return QSize(width, metrics.lineSpacing() * int(lines.size()));
+}
+
+bool UiLook::captionFits(const QWidget *widget, const QString &caption, const QFont &font, int drop)
+{
+    const QSize size = captionSize(caption, font);
+    const QPoint middle = widget->rect().center();
+    const QRect drawn(middle.x() - size.width() / 2, middle.y() - size.height() / 2 + drop, size.width(),
+                      size.height());
+    return widget->rect().contains(drawn);
+}
+
+bool UiLook::liesInside(const QWidget *widget, const QWidget *page)
+{
+    for (; widget && widget != page; widget = widget->parentWidget()) {
+        if (!widget->parentWidget() || !widget->parentWidget()->rect().contains(widget->geometry()))
+            return false;
+    }
+    return widget == page;
 }

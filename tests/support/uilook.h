@@ -1,7 +1,11 @@
 #ifndef UILOOK_H
 #define UILOOK_H
 
+#include <QSize>
 #include <QString>
+
+class QFont;
+class QWidget;
 
 // Helpers for tests of windows that should look as they do in the program.
 namespace UiLook {
@@ -12,6 +16,15 @@ void install();
 // Where a test saves a picture of a window for a person to look at:
 // "screenshots/<name>" beside the test program.
 QString screenshotPath(const QString &name);
+// The room a "<br/>"-broken caption takes in the font: its widest line by
+// its line count.
+QSize captionSize(const QString &caption, const QFont &font);
+// Whether a caption drawn centred in the widget, drop pixels below its
+// middle, stays inside it.
+bool captionFits(const QWidget *widget, const QString &caption, const QFont &font, int drop = 0);
+// Whether the widget, and each of its parents up to page, lies wholly
+// inside its own parent: any part outside is cut off on screen.
+bool liesInside(const QWidget *widget, const QWidget *page);
 
 } // namespace UiLook
 

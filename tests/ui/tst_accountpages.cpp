@@ -68,6 +68,8 @@ private slots:
     void contextMenuEntries_data();
     void contextMenuEntries();
     void voicemailModelTakesOnlyTheState();
+    void voicemailHeaderFitsThePage_data();
+    void voicemailHeaderFitsThePage();
 
     void virtualNumbersFromTheService();
     void expiryTexts_data();
@@ -370,6 +372,40 @@ void TestAccountPages::voicemailModelTakesOnlyTheState()
     QCOMPARE(changed.size(), 1);
     QCOMPARE(model.data(model.index(0, 0), HistoryRoles::VoicemailStateRole).toInt(), 2);
     QVERIFY(!model.data(model.index(0, 0), HistoryRoles::DurationRole).isValid());
+}
+
+void TestAccountPages::voicemailHeaderFitsThePage_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("VOL") << QStringLiteral("voicemailVolumeTopMenuButton");
+    QTest::newRow("1 DAY") << QStringLiteral("oneDayVMTopMenuButton");
+    QTest::newRow("7 DAYS") << QStringLiteral("sevenDaysVMTopMenuButton");
+    QTest::newRow("ALL TIME") << QStringLiteral("allTimeVMTopMenuButton");
+    QTest::newRow("CLEAR") << QStringLiteral("clearVoicemailsTopMenuButton");
+}
+
+void TestAccountPages::voicemailHeaderFitsThePage()
+{
+    QFETCH(QString, button);
+    m_rig->widget->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_rig->widget.get()));
+    m_rig->widget->setView(ContentWidget::VoicemailView, false);
+    auto *header = m_rig->child<QWidget>("topMenuVoicemailPage");
+    QTRY_VERIFY(header->isVisible());
+    auto *widget = header->findChild<QWidget *>(button);
+    QVERIFY(widget);
+    QVERIFY(UiLook::liesInside(widget, header));
+    if (auto *menuButton = qobject_cast<MenuButton *>(widget)) {
+        // The caption keeps clear of the button's edges, and so of the page's.
+        const QFont font = menuButton->findChild<QLabel *>(QStringLiteral("textLabel"))->font();
+        const int room = menuButton->width() - UiLook::captionSize(menuButton->text(), font).width();
+        QVERIFY2(room >= 2 * 4, qPrintable(QStringLiteral("%1 pixels beside the caption").arg(room)));
+    } else {
+        // Both lines of the caption, drawn 4 pixels below the middle.
+        auto *filter = qobject_cast<QPushButton *>(widget);
+        QVERIFY2(UiLook::captionFits(filter, filter->text(), filter->font(), 4),
+                 qPrintable(QStringLiteral("%1x%2").arg(filter->width()).arg(filter->height())));
+    }
 }
 
 void TestAccountPages::virtualNumbersFromTheService()

@@ -66,6 +66,8 @@ private slots:
     void modelGivesNothingOutsideItsRows();
     void doubleClickCallsAgainAndBackReturns();
     void clearEmptiesTheHistory();
+    void filterButtonsShowTheirWholeCaption_data();
+    void filterButtonsShowTheirWholeCaption();
     void screenshots();
 
 private:
@@ -379,6 +381,27 @@ void TestCallHistoryPage::clearEmptiesTheHistory()
     QCOMPARE(clicked.size(), 1);
     QCOMPARE(rows().size(), 0);
     QVERIFY(m_rig->history->callHistory()->events(nullptr).isEmpty());
+}
+
+void TestCallHistoryPage::filterButtonsShowTheirWholeCaption_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("1 DAY") << QStringLiteral("oneDayTopMenuButton");
+    QTest::newRow("7 DAYS") << QStringLiteral("sevenDaysTopMenuButton");
+    QTest::newRow("ALL TIME") << QStringLiteral("allTimeTopMenuButton");
+}
+
+void TestCallHistoryPage::filterButtonsShowTheirWholeCaption()
+{
+    QFETCH(QString, button);
+    openHistory();
+    auto *filter = m_rig->widget->findChild<QPushButton *>(button);
+    QVERIFY(filter);
+    // Both lines of the caption, drawn 4 pixels below the middle, within a
+    // button that nothing around it cuts off.
+    QVERIFY2(UiLook::captionFits(filter, filter->text(), filter->font(), 4),
+             qPrintable(QStringLiteral("%1x%2").arg(filter->width()).arg(filter->height())));
+    QVERIFY(UiLook::liesInside(filter, m_rig->child<QWidget>("topMenuCallHistory")));
 }
 
 void TestCallHistoryPage::screenshots()
