@@ -10,8 +10,11 @@
 #include "ui/mainwindow.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStackedWidget>
 #include <QString>
+#include <QTest>
 
 #include <memory>
 
@@ -79,6 +82,23 @@ struct MainWindowRig
         return found;
     }
     QAction *action(const char *name) const { return child<QAction>(name); }
+    // Opens the menu bar's menu and clicks the entry, as a person does;
+    // false when the menu does not open or the entry cannot be clicked.
+    bool chooseFromMenu(const char *menuName, const char *actionName) const
+    {
+        auto *bar = child<QMenuBar>("menuBar");
+        auto *menu = child<QMenu>(menuName);
+        QAction *entry = action(actionName);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+        if (!QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000))
+            return false;
+        const QRect place = menu->actionGeometry(entry);
+        if (!place.isValid() || !entry->isEnabled())
+            return false;
+        QTest::mouseMove(menu, place.center());
+        QTest::mouseClick(menu, Qt::LeftButton, {}, place.center());
+        return QTest::qWaitFor([menu] { return !menu->isVisible(); }, 2000);
+    }
     ContentWidget *content() const { return window->contentWidget(); }
     QString loginPage() const
     {

@@ -45,25 +45,6 @@ struct Client : MainWindowRig
     }
 };
 
-// Opens the menu bar's menu and clicks the entry, as a person does.
-bool chooseFromMenu(Client &client, const char *menuName, const char *actionName)
-{
-    auto *bar = client.child<QMenuBar>("menuBar");
-    auto *menu = client.child<QMenu>(menuName);
-    auto *action = client.child<QAction>(actionName);
-    if (!bar || !menu || !action)
-        return false;
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    if (!QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000))
-        return false;
-    const QRect entry = menu->actionGeometry(action);
-    if (!entry.isValid() || !action->isEnabled())
-        return false;
-    QTest::mouseMove(menu, entry.center());
-    QTest::mouseClick(menu, Qt::LeftButton, {}, entry.center());
-    return QTest::qWaitFor([menu] { return !menu->isVisible(); }, 2000);
-}
-
 } // namespace
 
 class TestAccountFlow : public QObject
@@ -113,7 +94,7 @@ void TestAccountFlow::signInCallFindItAndTextIt()
 
     // The call history from the menu: the call is there, outgoing, with its
     // length.
-    QVERIFY(chooseFromMenu(client, "menuCalls", "actionCall_History"));
+    QVERIFY(client.chooseFromMenu("menuCalls", "actionCall_History"));
     QTRY_COMPARE(client.content()->currentView(), ContentWidget::CallHistoryView);
     auto *list = client.child<QListView>("historyListView");
     QTRY_COMPARE(list->model()->rowCount(), 1);
@@ -127,7 +108,7 @@ void TestAccountFlow::signInCallFindItAndTextIt()
     QTest::qWait(400);
     QTest::mouseClick(client.child<QPushButton>("callHistoryTopMenuBackButton"), Qt::LeftButton);
     QTRY_COMPARE(client.content()->currentView(), ContentWidget::DialPadView);
-    QVERIFY(chooseFromMenu(client, "menuCalls", "actionSMS"));
+    QVERIFY(client.chooseFromMenu("menuCalls", "actionSMS"));
     QTRY_COMPARE(client.content()->currentView(), ContentWidget::SmsView);
     auto *smsPage = client.child<QWidget>("smsPage");
     QLineEdit *smsNumber = smsPage->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
@@ -143,7 +124,7 @@ void TestAccountFlow::signInCallFindItAndTextIt()
     QVERIFY(prompts.requests.isEmpty());
 
     // And the message joins the call in the history.
-    QVERIFY(chooseFromMenu(client, "menuCalls", "actionCall_History"));
+    QVERIFY(client.chooseFromMenu("menuCalls", "actionCall_History"));
     QTRY_COMPARE(list->model()->rowCount(), 2);
     QTRY_COMPARE(list->model()->index(0, 0).data(HistoryRoles::TypeRole).toInt(), int(CallHistoryEvent::Sms));
 

@@ -86,8 +86,6 @@ private slots:
 
 private:
     bool logIn();
-    // Opens the menu of the menu bar and clicks the entry, as a person does.
-    void chooseFromMenu(const char *menu, const char *action);
 
     int m_run = 0;
     std::unique_ptr<UiTesting::PromptRecorder> m_prompts;
@@ -133,17 +131,6 @@ bool TestSettingsFlow::logIn()
         [&] { return client.window->contentWidget()->currentView() == ContentWidget::DialPadView; }, 5000);
 }
 
-void TestSettingsFlow::chooseFromMenu(const char *menu, const char *action)
-{
-    auto *bar = m_client->child<QMenuBar>("menuBar");
-    auto *popup = m_client->child<QMenu>(menu);
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(popup->menuAction()).center());
-    QVERIFY(QTest::qWaitForWindowExposed(popup));
-    QAction *entry = m_client->child<QAction>(action);
-    QVERIFY(entry->isEnabled());
-    QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(entry).center());
-}
-
 void TestSettingsFlow::hotKeyAndSpeakersChangedFromTheMenu()
 {
     Client &client = *m_client;
@@ -164,7 +151,7 @@ void TestSettingsFlow::hotKeyAndSpeakersChangedFromTheMenu()
         chooseWithKeys(childOf<QComboBox>(dialog, "speakersComboBox"), 1);
         clickChild(dialog, "saveButton");
     });
-    chooseFromMenu("menuPhone", "actionSettings");
+    QVERIFY(m_client->chooseFromMenu("menuPhone", "actionSettings"));
     QVERIFY(ran);
     QVERIFY(!trayChoiceOffered);
     QCOMPARE(m_prompts->texts(), QStringList {QStringLiteral("Selected key is not available!")});
@@ -214,7 +201,7 @@ void TestSettingsFlow::customProxyCarriesTheNextRequest()
         clickCheckBox(childOf<QCheckBox>(dialog, "customInternetProxyCheckBox"));
         clickChild(dialog, "saveButton");
     });
-    chooseFromMenu("menuPhone", "actionSettings");
+    QVERIFY(m_client->chooseFromMenu("menuPhone", "actionSettings"));
     QVERIFY(ran);
     QVERIFY(m_prompts->requests.isEmpty());
     QVERIFY(client.settings->customProxy(false));
@@ -241,7 +228,7 @@ void TestSettingsFlow::customProxyCarriesTheNextRequest()
         clickCheckBox(childOf<QCheckBox>(dialog, "customInternetProxyCheckBox"));
         clickChild(dialog, "closeButton");
     });
-    chooseFromMenu("menuPhone", "actionSettings");
+    QVERIFY(m_client->chooseFromMenu("menuPhone", "actionSettings"));
     QVERIFY(!client.settings->customProxy(true));
     QCOMPARE(control()->proxy_mode(), int(talk::ProxySettings::SystemDefault));
 }
