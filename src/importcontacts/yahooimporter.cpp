@@ -120,7 +120,7 @@ YahooImporter::YahooImporter(const YahooEndpoints &endpoints, QObject *parent)
 
 void YahooImporter::printError()
 {
-    TRACE << "Some error ocurred";
+    TRACE << "Some error occurred";
 }
 
 void YahooImporter::startImportingContacts(const QString &user, const QString &password)

@@ -515,7 +515,7 @@ void TestAccountPages::renewAndGetOpenTheNumbersPage()
     QCOMPARE(catcher.urls.at(0), HomeUrls::instance()->onlineNumberURL());
     QCOMPARE(catcher.urls.at(1), catcher.urls.at(0));
     QCOMPARE(page.findChild<QPushButton *>(QStringLiteral("getNumberButton"))->text(),
-             QStringLiteral("Get  Virtual Number"));
+             QStringLiteral("Get Virtual Number"));
 }
 
 void TestAccountPages::callForwardRows()
