@@ -321,6 +321,7 @@ void DialPadPage::setHangupButton()
     m_ui->callHungUpButton->setProperty("_is_call", false);
     m_ui->callHungUpButton->setText(tr("Hang Up"));
     repolishWidget(m_ui->callHungUpButton);
+    m_ui->numberEdit->setCallInProgress(true);
 }
 
 void DialPadPage::setCallButton()
@@ -328,6 +329,7 @@ void DialPadPage::setCallButton()
     m_ui->callHungUpButton->setProperty("_is_call", true);
     m_ui->callHungUpButton->setText(tr("Call"));
     repolishWidget(m_ui->callHungUpButton);
+    m_ui->numberEdit->setCallInProgress(false);
 }
 
 void DialPadPage::doCall()

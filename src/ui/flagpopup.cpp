@@ -2,6 +2,7 @@
 
 #include "prefixprovider.h"
 #include "ui/countrytable.h"
+#include "ui/popuplistkeys.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -17,7 +18,11 @@ FlagPopup::FlagPopup(QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(listWidget);
-    // Only a click picks a country; keys just move the current row.
+    // The keys typed while the pop-up is open go to its list.
+    setFocusProxy(listWidget);
+    new PopupListKeys(
+        listWidget, [this] { onPrefixSelected(listWidget->currentIndex()); }, [this] { onClosePicker(); });
+    // A click picks a country, as Return does.
     connect(listWidget, &QListWidget::clicked, this,
             qOverload<const QModelIndex &>(&FlagPopup::onPrefixSelected));
 

@@ -16,13 +16,20 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QStyleOption>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace {
 
 const QString kCanada = QStringLiteral("Canada");
 constexpr int kLongestPrefix = 4;
+// Below this a long number is no longer made smaller: the field scrolls.
+constexpr int kSmallestFontSize = 10;
+// What a line edit keeps free left and right of its text.
+constexpr int kTextMargin = 2;
 
 bool isPhoneKey(QChar c)
 {
@@ -151,6 +158,13 @@ void NumberEdit::setCurrentCountryIndex(int row)
     flagPopup->setCurrentCountryIndex(row);
 }
 
+void NumberEdit::setCallInProgress(bool inCall)
+{
+    if (inCall && recentNumbersPopup->isVisible())
+        recentNumbersPopup->onClosePicker();
+    ui->recentClearButton->setHidden(inCall);
+}
+
 void NumberEdit::clearNumber()
 {
     ui->numberLineEdit->clear();
@@ -198,6 +212,7 @@ void NumberEdit::onNumberChanged(const QString &text)
     }
 
     previousText = text;
+    fitTextToField();
     emit numberChanged(number);
 }
 
@@ -275,11 +290,18 @@ void NumberEdit::onFlagButtonClicked()
     button->setEnabled(false);
     ui->flagArrowButton->setEnabled(false);
 
-    QPoint position = button->parentWidget()->mapToGlobal(button->pos());
-    position.ry() += button->minimumHeight();
-    flagPopup->move(position);
-    flagPopup->show();
-    flagPopup->activateWindow();
+    showPopup(flagPopup);
+}
+
+void NumberEdit::showPopup(QWidget *popup)
+{
+    // Both lists hang from the field's left edge, under the flag.
+    QPushButton *flag = ui->flagButton;
+    QPoint position = flag->parentWidget()->mapToGlobal(flag->pos());
+    position.ry() += flag->minimumHeight();
+    popup->move(position);
+    popup->show();
+    popup->activateWindow();
 }
 
 void NumberEdit::onFlagPopupClosed()
@@ -319,12 +341,7 @@ void NumberEdit::showRecentNumbers()
     button->setChecked(true);
     button->setEnabled(false);
 
-    // Hangs below the button, right edges aligned.
-    QPoint position = button->parentWidget()->mapToGlobal(button->geometry().bottomRight());
-    position.rx() -= recentNumbersPopup->width();
-    recentNumbersPopup->move(position);
-    recentNumbersPopup->show();
-    recentNumbersPopup->activateWindow();
+    showPopup(recentNumbersPopup);
 }
 
 void NumberEdit::onRecentNumbersPopupClosed()
@@ -351,13 +368,74 @@ void NumberEdit::on_numberLineEdit_returnPressed()
 
 bool NumberEdit::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ui->numberLineEdit && event->type() == QEvent::KeyPress) {
+    if (watched != ui->numberLineEdit)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
         const QString keyText = static_cast<QKeyEvent *>(event)->text();
         if (!keyText.isEmpty() && isPhoneKey(keyText.at(0)))
             sendKeyTone(keyText.at(0));
         // The key is typed into the field as well.
+        break;
+    }
+    case QEvent::ShortcutOverride:
+        // A hot key the user chose wins over the field's own editing keys
+        // (Ctrl+E, Ctrl+K, Ctrl+U, ...): left unaccepted, the key goes to
+        // the window's shortcuts.
+        if (isHotKeyInForce(static_cast<QKeyEvent *>(event))) {
+            event->ignore();
+            return true;
+        }
+        break;
+    case QEvent::Resize:
+        fitTextToField();
+        break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool NumberEdit::isHotKeyInForce(const QKeyEvent *event) const
+{
+    // The key pad's Enter comes with the key-pad flag; the shortcut map
+    // matches it without.
+    const QKeySequence pressed(
+        QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    const QList<QShortcut *> shortcuts = window()->findChildren<QShortcut *>();
+    return std::any_of(shortcuts.cbegin(), shortcuts.cend(), [&pressed](const QShortcut *shortcut) {
+        return shortcut->isEnabled() && shortcut->keys().contains(pressed);
+    });
+}
+
+void NumberEdit::fitTextToField()
+{
+    QLineEdit *edit = ui->numberLineEdit;
+    edit->ensurePolished();
+    // Without a size of our own the font is the style's.
+    if (edit->styleSheet().isEmpty())
+        fullFontSize = QFontInfo(edit->font()).pixelSize();
+    if (fullFontSize <= 0)
+        return;
+
+    // Where the line edit draws its text, less the small margin it keeps on
+    // either side and a pixel for the cursor.
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth
+        = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const int room = contents.marginsRemoved(edit->textMargins()).width() - 2 * kTextMargin - 1;
+    QFont font = edit->font();
+    int size = fullFontSize;
+    for (; size > kSmallestFontSize; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(edit->text()) <= room)
+            break;
+    }
+    const QString sheet = size == fullFontSize ? QString() : QStringLiteral("font-size: %1px;").arg(size);
+    if (edit->styleSheet() != sheet)
+        edit->setStyleSheet(sheet);
 }
 
 void NumberEdit::sendKeyTone(QChar key)

@@ -10,6 +10,7 @@
 class FlagPopup;
 class NumberHistory;
 class Phone;
+class QKeyEvent;
 class RecentNumbersPopup;
 
 namespace Ui {
@@ -40,6 +41,9 @@ public:
     void setText(const QString &text);
     int currentCountryIndex() const;
     void setCurrentCountryIndex(int row);
+    // While a call lasts the field keeps the callee in view: the button that
+    // would clear it, or put a recent number in its place, is hidden.
+    void setCallInProgress(bool inCall);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -71,8 +75,11 @@ private slots:
 private:
     void setFlag(const QPixmap &flag, const QString &text);
     void showRecentNumbers();
+    void showPopup(QWidget *popup);
     static QString cleanNumber(const QString &number, bool removeDashes);
     void sendKeyTone(QChar key);
+    bool isHotKeyInForce(const QKeyEvent *event) const;
+    void fitTextToField();
 
     const QScopedPointer<Ui::NumberEdit> ui;
     FlagPopup *flagPopup;
@@ -80,6 +87,9 @@ private:
     QPointer<Phone> phone;
     QPointer<NumberHistory> numberHistory;
     QString previousText;
+    // The font size the style gives the number; a long number is shown
+    // smaller rather than cut at the field's edge.
+    int fullFontSize = 0;
 };
 
 #endif // LINKORA_UI_NUMBEREDIT_H

@@ -1,5 +1,6 @@
 #include "ui/recentnumberspopup.h"
 
+#include "ui/popuplistkeys.h"
 #include "ui/recentnumberitemdelegate.h"
 
 #include <QEvent>
@@ -21,6 +22,10 @@ RecentNumbersPopup::RecentNumbersPopup(QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(listWidget);
+    // The keys typed while the pop-up is open go to its list.
+    setFocusProxy(listWidget);
+    new PopupListKeys(
+        listWidget, [this] { onNumberSelected(listWidget->currentIndex()); }, [this] { onClosePicker(); });
     connect(listWidget, &QListWidget::clicked, this, &RecentNumbersPopup::onNumberSelected);
     listWidget->setItemDelegate(new RecentNumberItemDelegate(this));
     setFixedSize(190, 170);

@@ -151,6 +151,7 @@ SettingsDialog::SettingsDialog(talk::PlixTalk *talk, Settings *settings, QWidget
         m_hotKeyButtons << button;
         m_hotKeysInForce << effectiveKeySequence(button);
         connect(button, &ShortcutButton::hotKeyChanged, this, &SettingsDialog::onHotKeyChanged);
+        connect(button, &ShortcutButton::keyRefused, this, &SettingsDialog::onHotKeyRefused);
     }
     connect(m_ui->customInternetProxyCheckBox, &QCheckBox::clicked, this,
             &SettingsDialog::onCustomInternetProxyClicked);
@@ -277,6 +278,15 @@ void SettingsDialog::onHotKeyChanged(const QKeySequence &sequence)
     m_settingHotKeyBack = false;
 
     MessagePrompt::show({nullptr, QMessageBox::Warning, tr("Warning"), tr("Selected key is not available!"),
+                         QMessageBox::Ok, QMessageBox::NoButton});
+}
+
+void SettingsDialog::onHotKeyRefused(const QKeySequence &sequence)
+{
+    MessagePrompt::show({nullptr, QMessageBox::Warning, tr("Warning"),
+                         tr("%1 alone cannot be a hot key: hold Shift, Ctrl or Alt with it. Only Esc, "
+                            "Return and Enter work on their own.")
+                             .arg(sequence.toString(QKeySequence::NativeText)),
                          QMessageBox::Ok, QMessageBox::NoButton});
 }
 

@@ -48,6 +48,7 @@ private slots:
     void onDevicesRefreshed();
     void onTabButtonClicked(int page);
     void onHotKeyChanged(const QKeySequence &sequence);
+    void onHotKeyRefused(const QKeySequence &sequence);
     void onResetToDefaultsClicked();
     void onCustomInternetProxyClicked();
 

@@ -179,12 +179,19 @@ void ShortcutButton::keyReleaseEvent(QKeyEvent *event)
         }
     }
 
-    if (isKeyAllowedAlone(m_pendingKey) && !m_pendingModifiers)
-        setKeySequence(QKeySequence(m_pendingKey));
-    else if (m_pendingModifiers && m_pendingKey != Qt::Key_unknown)
-        setKeySequence(pendingKeySequence());
-
+    const int pendingKey = m_pendingKey;
+    const bool withModifiers = m_pendingModifiers != 0;
+    const QKeySequence pending = pendingKeySequence();
+    // Ended before anyone hears of the result: a warning about it takes
+    // the focus.
     stopEditing();
+
+    if (isKeyAllowedAlone(pendingKey) && !withModifiers)
+        setKeySequence(QKeySequence(pendingKey));
+    else if (withModifiers && pendingKey != Qt::Key_unknown)
+        setKeySequence(pending);
+    else if (pendingKey != Qt::Key_unknown)
+        emit keyRefused(pending);
 }
 
 void ShortcutButton::onEditShortcutClicked()

@@ -49,6 +49,9 @@ public slots:
 signals:
     // The new custom sequence; an empty one puts the default back in force.
     void hotKeyChanged(const QKeySequence &sequence);
+    // A key was pressed alone that needs Shift, Control or Alt with it;
+    // nothing changed.
+    void keyRefused(const QKeySequence &sequence);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -409,9 +409,9 @@ void TestNumberEdit::recentNumbersNewestFirstAndChoosingFillsTheField()
     QVERIFY(popup->isVisible());
     QCOMPARE(popup->objectName(), QStringLiteral("recentNumbersPopup"));
     QVERIFY(recentClear->isCheckable() && recentClear->isChecked() && !recentClear->isEnabled());
-    // Hangs below the button, right edges aligned.
-    QCOMPARE(popup->pos(),
-             recentClear->mapToGlobal(recentClear->rect().bottomRight()) - QPoint(popup->width(), 0));
+    // Hangs from the field's left edge, as the country picker does.
+    QPushButton *flag = buttonOf(*m_edit, QStringLiteral("flagButton"));
+    QCOMPARE(popup->pos(), flag->mapToGlobal(QPoint(0, flag->minimumHeight())));
 
     auto *list = popup->findChild<QListWidget *>();
     // The style sheet's look of the open list reached it.

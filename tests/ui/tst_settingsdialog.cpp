@@ -136,6 +136,8 @@ private slots:
     void clashingHotKeysAreRefused_data();
     void clashingHotKeysAreRefused();
     void resetClashingWithALaterRowIsSetBack();
+    void keyWithoutModifierIsRefusedWithTheReason_data();
+    void keyWithoutModifierIsRefusedWithTheReason();
     void manyDevicesWithForeignNames();
     void savedDeviceFallbacks_data();
     void savedDeviceFallbacks();
@@ -494,6 +496,38 @@ void TestSettingsDialog::resetClashingWithALaterRowIsSetBack()
     QTest::mouseClick(child<QPushButton>("resetButton"), Qt::LeftButton);
     QCOMPARE(formState(*m_dialog).section(QLatin1Char('|'), 2), kDefaultKeys);
     QCOMPARE(m_prompts->requests.size(), 1);
+}
+
+void TestSettingsDialog::keyWithoutModifierIsRefusedWithTheReason_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("a letter") << "H"
+                              << "H";
+    QTest::newRow("a function key") << "F5"
+                                    << "F5";
+    // Not a key yet: nothing to explain.
+    QTest::newRow("a modifier") << "Ctrl"
+                                << "";
+}
+
+void TestSettingsDialog::keyWithoutModifierIsRefusedWithTheReason()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, key);
+    QVERIFY(openDialog());
+    capture(1, keys);
+    QCOMPARE(formState(*m_dialog).section(QLatin1Char('|'), 2), kDefaultKeys);
+    if (key.isEmpty()) {
+        QVERIFY(m_prompts->requests.isEmpty());
+        return;
+    }
+    QCOMPARE(m_prompts->titles(), QStringList {QStringLiteral("Warning")});
+    QCOMPARE(
+        m_prompts->texts().first(),
+        key
+            + QStringLiteral(" alone cannot be a hot key: hold Shift, Ctrl or Alt with it. Only Esc, Return "
+                             "and Enter work on their own."));
 }
 
 void TestSettingsDialog::manyDevicesWithForeignNames()

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -82,6 +83,8 @@ private slots:
     void cleanup();
 
     void hotKeyAndSpeakersChangedFromTheMenu();
+    void hangUpKeyTheNumberFieldKnowsEndsTheCall_data();
+    void hangUpKeyTheNumberFieldKnowsEndsTheCall();
     void customProxyCarriesTheNextRequest();
 
 private:
@@ -181,6 +184,53 @@ void TestSettingsFlow::hotKeyAndSpeakersChangedFromTheMenu()
     QVERIFY(!speakerLevel.isEmpty());
     // One step up from the level a new user starts with.
     QVERIFY(speakerLevel.last().first().toInt() > 25);
+}
+
+void TestSettingsFlow::hangUpKeyTheNumberFieldKnowsEndsTheCall_data()
+{
+    QTest::addColumn<QString>("keys");
+    // End of line where the desktop uses the X11 key bindings.
+    QTest::newRow("Ctrl+E") << "Ctrl+E";
+    // Select all, everywhere.
+    QTest::newRow("Ctrl+A") << "Ctrl+A";
+}
+
+void TestSettingsFlow::hangUpKeyTheNumberFieldKnowsEndsTheCall()
+{
+    QFETCH(QString, keys);
+    Client &client = *m_client;
+    QVERIFY(logIn());
+    QTRY_VERIFY(client.rig.phone->balance().credit() > 0);
+
+    bool ran = false;
+    whenModal<SettingsDialog>([&](SettingsDialog *dialog) {
+        ran = true;
+        clickChild(dialog, "hotKeysButton");
+        // Alone, the letter is refused, with what it lacks.
+        captureKeys(dialog, "cancelHotKeyShortcutButton", keys.section(QLatin1Char('+'), 1));
+        captureKeys(dialog, "cancelHotKeyShortcutButton", keys);
+        clickChild(dialog, "saveButton");
+    });
+    QVERIFY(m_client->chooseFromMenu("menuPhone", "actionSettings"));
+    QVERIFY(ran);
+    QCOMPARE(client.settings->cancelCallHotkey(), keys);
+    QCOMPARE(m_prompts->requests.size(), 1);
+    QVERIFY2(m_prompts->texts().first().contains(QLatin1String("hold Shift, Ctrl or Alt")),
+             qPrintable(m_prompts->texts().first()));
+
+    // A call from the field, and the new key typed into it.
+    client.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(client.window.get()));
+    auto *dialPad = client.child<DialPadPage>("dialPadPage");
+    auto *field = dialPad->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClicks(field, QStringLiteral("4912345"));
+    QVERIFY(Fingers().type(QStringLiteral("Return")));
+    auto *state = dialPad->findChild<QLabel *>(QStringLiteral("callStateLabel"));
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("00:00:00"), 5000);
+    QCOMPARE(QApplication::focusWidget(), field);
+    QVERIFY(Fingers().type(keys));
+    QTRY_VERIFY_WITH_TIMEOUT(client.rig.phone->calls().isEmpty(), 5000);
 }
 
 void TestSettingsFlow::customProxyCarriesTheNextRequest()

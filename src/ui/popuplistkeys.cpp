@@ -1,0 +1,42 @@
+#include "ui/popuplistkeys.h"
+
+#include <QAbstractItemView>
+#include <QKeyEvent>
+
+PopupListKeys::PopupListKeys(QAbstractItemView *list, std::function<void()> pick, std::function<void()> close)
+    : QObject(list)
+    , m_list(list)
+    , m_pick(std::move(pick))
+    , m_close(std::move(close))
+{
+    list->installEventFilter(this);
+}
+
+bool PopupListKeys::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_list)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // Accepted: the key goes to the list instead of the window's
+        // shortcuts.
+        event->accept();
+        return true;
+    case QEvent::KeyPress:
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            m_pick();
+            return true;
+        case Qt::Key_Escape:
+            m_close();
+            return true;
+        default:
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
