@@ -332,7 +332,7 @@ void Phone::loggedIn()
     if (m_talkUser.contains(QLatin1Char('@')))
         m_domain = m_talkUser.split(QLatin1Char('@')).at(1);
     else
-        TRACE << "Weird username:" << m_talkUser;
+        TRACE << "Weird username:" << Trace::tag(m_talkUser);
 
     loadVoicemails();
     TRACE << "Logged in successfully.";

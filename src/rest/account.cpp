@@ -53,10 +53,11 @@ QDebug operator<<(QDebug dbg, const Account &account)
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "Account{"
                 << " companyId:" << account.companyId() << ", country:" << account.country()
-                << ", emails:" << RestDebug::list(account.emails()) << ", firstName:" << account.firstName()
-                << ", lastName:" << account.lastName() << ", language:" << account.language() << ", username"
-                << account.username() << ", password" << TRACE_PASSWORD_MASK
-                << ", phones:" << RestDebug::list(account.phones())
+                << ", emails:" << RestDebug::list(Trace::tags(account.emails()))
+                << ", firstName:" << Trace::tag(account.firstName())
+                << ", lastName:" << Trace::tag(account.lastName()) << ", language:" << account.language()
+                << ", username" << Trace::tag(account.username()) << ", password" << TRACE_PASSWORD_MASK
+                << ", phones:" << RestDebug::list(Trace::tags(account.phones()))
                 << ", errorMessage:" << account.errorMessage() << "}";
     return dbg;
 }

@@ -56,7 +56,7 @@ void AccountRequest::onFinish(const QByteArray &body, int)
     if (!items.isEmpty())
         record = items.first();
     else
-        TRACE << maskPasswords(value);
+        TRACE << traceableValue(value);
 
     const Account account(record);
     if (createMode)

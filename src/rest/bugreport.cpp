@@ -1,5 +1,7 @@
 #include "rest/bugreport.h"
 
+#include "util/trace.h"
+
 BugReport::BugReport()
     : RestObj("com.dravomesh.phone.integration.BugReport")
 { }
@@ -32,8 +34,8 @@ QDebug operator<<(QDebug dbg, const BugReport &report)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "BugReport{"
-                << " accountName:" << report.accountName() << ", fileName:" << report.fileName()
-                << ", userMessage:" << report.userMessage() << ", errorMessage:" << report.errorMessage()
-                << "}";
+                << " accountName:" << Trace::tag(report.accountName()) << ", fileName:" << report.fileName()
+                << ", userMessage:" << Trace::tag(report.userMessage())
+                << ", errorMessage:" << report.errorMessage() << "}";
     return dbg;
 }

@@ -1,5 +1,7 @@
 #include "rest/callforward.h"
 
+#include "util/trace.h"
+
 CallForward::CallForward()
     : RestObj("com.dravomesh.phone.integration.CallForward")
 { }
@@ -46,7 +48,7 @@ QDebug operator<<(QDebug dbg, const CallForward &forward)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "CallForward{"
-                << " number:" << forward.number() << ", dayStart:" << forward.dayStart()
+                << " number:" << Trace::tag(forward.number()) << ", dayStart:" << forward.dayStart()
                 << ", hourStart:" << forward.hourStart() << ", dayEnd:" << forward.dayEnd()
                 << ", hourEnd:" << forward.hourEnd() << ", forwardOnBusy:" << forward.forwardOnBusy()
                 << ", forwardOnNoAnswer:" << forward.forwardOnNoAnswer()

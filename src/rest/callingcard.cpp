@@ -1,5 +1,7 @@
 #include "rest/callingcard.h"
 
+#include "util/trace.h"
+
 CallingCard::CallingCard()
     : RestObj("com.dravomesh.phone.integration.CallingCard")
 { }
@@ -35,8 +37,8 @@ QDebug operator<<(QDebug dbg, const CallingCard &card)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "CallingCard{"
-                << " balance:" << card.balance() << ", number:" << card.number()
-                << ", partitionCode:" << card.partitionCode() << ", productName:" << card.productName()
-                << ", errorMessage:" << card.errorMessage() << "}";
+                << " balance:" << card.balance() << ", number:" << Trace::tag(card.number())
+                << ", partitionCode:" << Trace::tag(card.partitionCode())
+                << ", productName:" << card.productName() << ", errorMessage:" << card.errorMessage() << "}";
     return dbg;
 }

@@ -1,5 +1,7 @@
 #include "rest/contact.h"
 
+#include "util/trace.h"
+
 #include <QDateTime>
 
 Contact::Contact()
@@ -109,12 +111,16 @@ QDebug operator<<(QDebug dbg, const Contact &contact)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "Contact{"
-                << " country:" << contact.country() << ", emails:" << RestDebug::list(contact.emails())
-                << ", firstName:" << contact.firstName() << ", lastName:" << contact.lastName()
+                << " country:" << contact.country()
+                << ", emails:" << RestDebug::list(Trace::tags(contact.emails()))
+                << ", firstName:" << Trace::tag(contact.firstName())
+                << ", lastName:" << Trace::tag(contact.lastName())
                 << ", phones:" << RestDebug::list(contact.phones())
-                << ", addressLine1:" << contact.addressLine1() << ", addressLine2" << contact.addressLine2()
-                << ", city:" << contact.city() << ", postalCode:" << contact.postalCode()
-                << ", birthDate:" << RestDebug::date(contact.birthDate()) << ", nick:" << contact.nick()
-                << ", errorMessage:" << contact.errorMessage() << "}";
+                << ", addressLine1:" << Trace::tag(contact.addressLine1()) << ", addressLine2"
+                << Trace::tag(contact.addressLine2()) << ", city:" << Trace::tag(contact.city())
+                << ", postalCode:" << Trace::tag(contact.postalCode())
+                << ", birthDate:" << Trace::tag(RestDebug::date(contact.birthDate()))
+                << ", nick:" << Trace::tag(contact.nick()) << ", errorMessage:" << contact.errorMessage()
+                << "}";
     return dbg;
 }

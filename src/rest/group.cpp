@@ -1,5 +1,7 @@
 #include "rest/group.h"
 
+#include "util/trace.h"
+
 Group::Group()
     : RestObj("com.dravomesh.phone.integration.Group")
 { }
@@ -32,6 +34,6 @@ QDebug operator<<(QDebug dbg, const Group &group)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "Group{"
-                << "name:" << group.name() << ", errorMessage:" << group.errorMessage() << "}";
+                << "name:" << Trace::tag(group.name()) << ", errorMessage:" << group.errorMessage() << "}";
     return dbg;
 }

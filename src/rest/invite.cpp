@@ -1,5 +1,7 @@
 #include "rest/invite.h"
 
+#include "util/trace.h"
+
 Invite::Invite()
     : RestObj("com.dravomesh.phone.integration.Invite")
 { }
@@ -52,9 +54,11 @@ QDebug operator<<(QDebug dbg, const Invite &invite)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "Invite{"
-                << "fullName:" << invite.fullName() << ", fromEmail:" << invite.fromEmail()
-                << ", toEmails:" << RestDebug::list(invite.toEmails())
-                << ", userSubject:" << invite.userSubject() << ", userMessage:" << invite.userMessage()
+                << "fullName:" << Trace::tag(invite.fullName())
+                << ", fromEmail:" << Trace::tag(invite.fromEmail())
+                << ", toEmails:" << RestDebug::list(Trace::tags(invite.toEmails()))
+                << ", userSubject:" << Trace::tag(invite.userSubject())
+                << ", userMessage:" << Trace::tag(invite.userMessage())
                 << ", errorMessage:" << invite.errorMessage() << "}";
     return dbg;
 }

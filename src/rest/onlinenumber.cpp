@@ -1,5 +1,7 @@
 #include "rest/onlinenumber.h"
 
+#include "util/trace.h"
+
 #include <QDateTime>
 
 OnlineNumber::OnlineNumber()
@@ -39,7 +41,7 @@ QDebug operator<<(QDebug dbg, const OnlineNumber &number)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "OnlineNumber{"
-                << " number:" << number.number() << ", status:" << number.status()
+                << " number:" << Trace::tag(number.number()) << ", status:" << number.status()
                 << ", expirationDate:" << RestDebug::date(number.expirationDate())
                 << ", errorMessage:" << number.errorMessage() << "}";
     return dbg;

@@ -1,5 +1,7 @@
 #include "rest/phonenumber.h"
 
+#include "util/trace.h"
+
 namespace {
 
 int typeFromText(const QString &text)
@@ -67,7 +69,7 @@ QDebug operator<<(QDebug dbg, const PhoneNumber &phone)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "PhoneNumber{"
-                << "number:" << phone.number() << ", type" << phone.typeText()
+                << "number:" << Trace::tag(phone.number()) << ", type" << phone.typeText()
                 << ", errorMessage:" << phone.errorMessage() << "}";
     return dbg;
 }

@@ -82,7 +82,9 @@ QDebug operator<<(QDebug dbg, const FieldError &error);
 QDebug operator<<(QDebug dbg, const FieldHint &hint);
 QDebug operator<<(QDebug dbg, const RestObj &obj);
 
-// Helpers shared by the record printers.
+// Helpers shared by the record printers. The printers write names, numbers,
+// addresses and texts of the user as ids (Trace::tag): what they print goes
+// to the log, which goes out with crash reports.
 namespace RestDebug {
 
 // Wraps a list so that it prints as "(a, b)", each item in its own format:

@@ -22,12 +22,19 @@ namespace {
 const QByteArray kJsonContentType = QByteArrayLiteral("application/json;charset=\"utf-8\"");
 // Far more JSON values than a real record of a list holds.
 constexpr qsizetype kValuesPerRecord = 100;
-// Characters of a body that a trace line shows.
-constexpr qsizetype kTracedBodyLength = 200;
 
 bool isPasswordKey(const QString &key)
 {
     return key.contains(QLatin1String("password"), Qt::CaseInsensitive);
+}
+
+// Keys whose values are the service's own words, never the user's.
+bool isServiceKey(const QString &key)
+{
+    static const QStringList keys {QStringLiteral("class"), QStringLiteral("errorMessage"),
+                                   QStringLiteral("field"), QStringLiteral("errorCode"),
+                                   QStringLiteral("code")};
+    return keys.contains(key);
 }
 
 bool isProxyError(QNetworkReply::NetworkError error)
@@ -271,16 +278,9 @@ QVariant RestRequest::parseBody(const QByteArray &body, bool &ok) const
 
 QString RestRequest::traceableBody(const QByteArray &body)
 {
-    // A password value cut short by the prefix is masked too.
-    static const QRegularExpression passwordValue(
-        QStringLiteral(R"re(("[^"]*password[^"]*"\s*:\s*)"(?:[^"\\]|\\.)*("|\\?$))re"),
-        QRegularExpression::CaseInsensitiveOption);
-    const qsizetype bytes = qstrnlen(body.constData(), body.size());
-    QString text = bodyText(body.left(kTracedBodyLength));
-    text.replace(passwordValue, QStringLiteral("\\1\"") + TRACE_PASSWORD_MASK + QStringLiteral("\\2"));
-    if (bytes > kTracedBodyLength)
-        text += QStringLiteral("... (%1 bytes)").arg(bytes);
-    return text;
+    // Not the text: a body that does not parse may still hold names,
+    // numbers, an SMS text or a password, cut anywhere.
+    return QStringLiteral("%1 (%2 bytes)").arg(Trace::tag(bodyText(body))).arg(body.size());
 }
 
 bool RestRequest::fitsFieldLength(const QVariant &value) const
@@ -338,34 +338,42 @@ void RestRequest::traceDropped(qsizetype dropped)
     TRACE_WARNING << dropped << "unusable records dropped";
 }
 
-QVariant RestRequest::maskPasswords(const QVariant &value)
+QVariant RestRequest::traceableValue(const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::QVariantMap: {
         QVariantMap map = value.toMap();
-        for (auto it = map.begin(); it != map.end(); ++it)
-            it.value() = isPasswordKey(it.key()) ? QVariant(TRACE_PASSWORD_MASK) : maskPasswords(it.value());
+        for (auto it = map.begin(); it != map.end(); ++it) {
+            if (isPasswordKey(it.key()))
+                it.value() = TRACE_PASSWORD_MASK;
+            else if (!isServiceKey(it.key()) || it.value().typeId() != QMetaType::QString)
+                it.value() = traceableValue(it.value());
+        }
         return map;
     }
     case QMetaType::QVariantList: {
         QVariantList list = value.toList();
         for (QVariant &item : list)
-            item = maskPasswords(item);
+            item = traceableValue(item);
         return list;
     }
-    default:
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+    case QMetaType::Bool:
         return value;
+    default:
+        return Trace::tag(value.toString());
     }
 }
 
 QString RestRequest::traceableUrl(const QUrl &url) const
 {
-    // After the account's own segment comes the key: a contact's nick (its
-    // name and number) or a group's name.
+    // From the account's own segment on: the user name, then the key, a
+    // contact's nick (its name and number) or a group's name.
     QStringList segments = url.path(QUrl::FullyEncoded).split(QLatin1Char('/'));
     const int user = segments.indexOf(encoded(m_username));
     if (!m_username.isEmpty() && user >= 0) {
-        for (int i = user + 1; i < segments.size(); ++i)
+        for (int i = user; i < segments.size(); ++i)
             segments[i] = Trace::tag(QUrl::fromPercentEncoding(segments.at(i).toLatin1()));
     }
     QUrl bare = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemovePath);

@@ -123,11 +123,12 @@ protected:
     // list answer with far more values than its records may have. Valid
     // inside onFinish() only.
     QVariant parseBody(const QByteArray &body, bool &ok) const;
-    // The beginning of the body as it may be traced, with its size when cut:
-    // values of password keys masked.
+    // The body as it may be traced: an id of its text (Trace::tag) and its size.
     static QString traceableBody(const QByteArray &body);
-    // The value with every password key's value masked, at any depth.
-    static QVariant maskPasswords(const QVariant &value);
+    // The value as it may be traced, at any depth: keys as they are, the
+    // service's own words as they are, passwords masked, every other text or
+    // number as its id.
+    static QVariant traceableValue(const QVariant &value);
     static bool isSuccess(int status) { return status >= 200 && status <= 299; }
 
     // The records of a list answer, made only of the objects that usable()

@@ -1,5 +1,7 @@
 #include "rest/sms.h"
 
+#include "util/trace.h"
+
 SMS::SMS()
     : RestObj("com.dravomesh.phone.integration.SMS")
 { }
@@ -30,7 +32,7 @@ QDebug operator<<(QDebug dbg, const SMS &sms)
     QDebugStateSaver saver(dbg);
     dbg.setAutoInsertSpaces(true);
     dbg.quote() << "SMS{"
-                << " destinationNumbers:" << RestDebug::list(sms.destinationNumbers())
-                << ", text:" << sms.text() << ", errorMessage:" << sms.errorMessage() << "}";
+                << " destinationNumbers:" << RestDebug::list(Trace::tags(sms.destinationNumbers()))
+                << ", text:" << Trace::tag(sms.text()) << ", errorMessage:" << sms.errorMessage() << "}";
     return dbg;
 }

@@ -2,6 +2,7 @@
 
 #include "talk/librarytext.h"
 #include "talk/plixtalk.h"
+#include "util/trace.h"
 
 #include "plixtalk_api.h"
 
@@ -161,10 +162,12 @@ plix::IJid *Jid::plixJid() const
 
 QDebug operator<<(QDebug debug, const Jid &jid)
 {
+    // The node of a call's JID is the number called or calling: an id of the
+    // text goes to the log, which goes out with crash reports.
     const QString text = QStringLiteral("Jid%1%2%3(%4)")
                              .arg(jid.hasFlagB() ? QStringLiteral("B") : QString(),
                                   jid.hasFlagE() ? QStringLiteral("E") : QString(),
-                                  jid.hasFlagV() ? QStringLiteral("V") : QString(), jid.full());
+                                  jid.hasFlagV() ? QStringLiteral("V") : QString(), Trace::tag(jid.full()));
     const QDebugStateSaver saver(debug);
     debug.noquote() << text;
     return debug;

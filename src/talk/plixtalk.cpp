@@ -431,7 +431,8 @@ void PlixTalk::login(const QString &userName, const QString &password, bool flag
     if (d->talk)
         d->talk->SetServer(kTalkServerHost, kTalkServerPort);
     d->statusSent = false;
-    TRACE << "userName=" << userName << "password=" << TRACE_PASSWORD_MASK;
+    // The talk user is the account's: its id only, like the password's mask.
+    TRACE << "userName=" << Trace::tag(userName) << "password=" << TRACE_PASSWORD_MASK;
     d->userChanged = d->userChanged || userName != d->userName;
     d->userName = userName;
     d->password = password;
@@ -450,7 +451,7 @@ void PlixTalk::login(bool retry)
     d->automaticLogin = false;
     d->attempts = 0;
     d->failureReported = false;
-    TRACE << "userName=" << d->userName << "password=" << TRACE_PASSWORD_MASK;
+    TRACE << "userName=" << Trace::tag(d->userName) << "password=" << TRACE_PASSWORD_MASK;
     d->retryCount = retry ? 1 : -1;
     if (!d->talk) {
         QTimer::singleShot(0, this, [this] { d->onLoginFailed(plix::PLIX_TALK_ERROR_SERVER); });
@@ -477,7 +478,7 @@ bool PlixTalk::setProxySettings(const ProxySettings &settings)
         if (d->talk && proxy)
             accepted = d->talk->SetProxy(proxy.data());
     }
-    TRACE << "Proxy settings changed" << settings.host() << settings.port() << settings.username()
+    TRACE << "Proxy settings changed" << settings.host() << settings.port() << Trace::tag(settings.username())
           << TRACE_PASSWORD_MASK << settings.mode();
     if (!accepted)
         return false;

@@ -1204,7 +1204,7 @@ void ContentWidget::onCallNumberFromMissedCallDialog(const QString &number)
 {
     m_missedCallsDialog->hide();
     m_missedCallNumbers.clear();
-    TRACE << "Getting signal from MissedCallsDialog" << number;
+    TRACE << "Getting signal from MissedCallsDialog" << Trace::tag(number);
     setView(DialPadView, true);
     m_ui->dialPadPage->setNumber(number);
     m_ui->dialPadPage->doCall();
@@ -1214,7 +1214,7 @@ void ContentWidget::onSendSMSFromMissedCallDialog(const QString &number)
 {
     m_missedCallsDialog->hide();
     m_missedCallNumbers.clear();
-    TRACE << "Getting signal from MissedCallsDialog" << number;
+    TRACE << "Getting signal from MissedCallsDialog" << Trace::tag(number);
     setView(SmsView, true);
     m_ui->smsPage->setNumber(number);
 }
@@ -1520,7 +1520,7 @@ void ContentWidget::saveContact(const QString &number)
 
 void ContentWidget::onEditContactRequested(const QString &nick)
 {
-    TRACE << "contact nick: " << nick;
+    TRACE << "contact nick: " << Trace::tag(nick);
     if (nick.isEmpty() || !m_contactManager || !m_contactManager->contact(nick)) {
         TRACE_WARNING << "WARNING: NULL POINTER";
         return;
@@ -1614,7 +1614,7 @@ void ContentWidget::onDeleteGroupRequested(const QString &groupName, bool moveCo
         }
         // Moving needs a group to take the contacts.
         if (names.isEmpty()) {
-            TRACE << "No other group to move the contacts of" << groupName << "to";
+            TRACE << "No other group to move the contacts of" << Trace::tag(groupName) << "to";
             return;
         }
         bool ok = false;
@@ -1626,7 +1626,8 @@ void ContentWidget::onDeleteGroupRequested(const QString &groupName, bool moveCo
 
     const ContactGroupPtr group = m_contactManager->group(groupName);
     if (!group || (moveContacts && !m_contactManager->group(target))) {
-        TRACE << "Group" << groupName << "or" << target << "left the address book meanwhile";
+        TRACE << "Group" << Trace::tag(groupName) << "or" << Trace::tag(target)
+              << "left the address book meanwhile";
         return;
     }
     m_contactManager->deleteGroup(group, target, moveContacts);

@@ -29,7 +29,8 @@ void MissedCallsDialog::setMissedCallsNumbers(const QStringList &numbers)
     clearRows();
     auto *layout = new QVBoxLayout(m_ui->callsWidget);
 
-    TRACE << "Got Missed Calls List: " << numbers;
+    // Callers' numbers stay out of the log, which goes out with crash reports.
+    TRACE << "Got Missed Calls List: " << Trace::tags(numbers);
     m_ui->messageLabel->setText(numbers.size() == 1 ? tr("You have one missed call:")
                                                     : tr("You have the following missed calls:"));
 
@@ -85,7 +86,7 @@ void MissedCallsDialog::deleteRetiredRows()
 
 void MissedCallsDialog::onCall(const QString &number)
 {
-    TRACE << "Emitting call number from MissedCallsDialog" << number;
+    TRACE << "Emitting call number from MissedCallsDialog" << Trace::tag(number);
     const QPointer<MissedCallsDialog> self(this);
     ++m_rowSignalDepth;
     emit callNumber(number);
@@ -97,7 +98,7 @@ void MissedCallsDialog::onCall(const QString &number)
 
 void MissedCallsDialog::onSMS(const QString &number)
 {
-    TRACE << "Emitting send sms from MissedCallsDialog" << number;
+    TRACE << "Emitting send sms from MissedCallsDialog" << Trace::tag(number);
     const QPointer<MissedCallsDialog> self(this);
     ++m_rowSignalDepth;
     emit sendSMSToNumber(number);

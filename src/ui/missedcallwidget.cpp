@@ -47,12 +47,12 @@ void MissedCallWidget::onCallClicked()
 {
     const QString number = m_callerNumber;
     emit call(number);
-    TRACE << "Emitting call signal" << number;
+    TRACE << "Emitting call signal" << Trace::tag(number);
 }
 
 void MissedCallWidget::onSmsClicked()
 {
     const QString number = m_callerNumber;
     emit sms(number);
-    TRACE << "Emitting sms signal" << number;
+    TRACE << "Emitting sms signal" << Trace::tag(number);
 }

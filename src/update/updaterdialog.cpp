@@ -393,7 +393,7 @@ void UpdaterDialog::onProxyAuthRequired(const QNetworkProxy &proxy, QAuthenticat
 {
     const talk::ProxySettings settings = m_proxySettings();
     TRACE << "Proxy authentication required: " << proxy.hostName() << proxy.port() << int(proxy.type())
-          << proxy.user() << (proxy.password().isEmpty() ? QString() : TRACE_PASSWORD_MASK);
+          << Trace::tag(proxy.user()) << (proxy.password().isEmpty() ? QString() : TRACE_PASSWORD_MASK);
 
     if (!settings.username().isEmpty()) {
         TRACE << "Found user/pass for proxy in settings.";

@@ -96,4 +96,13 @@ QString tag(const QString &text)
     return QLatin1Char('#') + QString::fromLatin1(hash.result().toHex().left(8));
 }
 
+QStringList tags(const QStringList &texts)
+{
+    QStringList ids;
+    ids.reserve(texts.size());
+    for (const QString &text : texts)
+        ids << tag(text);
+    return ids;
+}
+
 } // namespace Trace

@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <QString>
+#include <QStringList>
 
 // Trace lines: every component writes through Qt's debug stream with a header
 // naming the function, the source file and the line, e.g.
@@ -24,6 +25,8 @@ QDebug start(QDebug stream, const QString &header);
 // id for the whole run, and another run gives another, so the id tells
 // entries apart without giving the text away, e.g. "#3fa91c2e".
 QString tag(const QString &text);
+// The ids of each text, in order.
+QStringList tags(const QStringList &texts);
 
 } // namespace Trace
 

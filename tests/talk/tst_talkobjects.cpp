@@ -4,6 +4,7 @@
 #include "talk/jid.h"
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
+#include "util/trace.h"
 
 #include "plixtalk_api.h"
 
@@ -173,11 +174,12 @@ void TestTalkObjects::jidDebugText_data()
 {
     QTest::addColumn<QString>("full");
     QTest::addColumn<QString>("text");
+    // The full text, which holds the number called, as its id.
     QTest::newRow("bare") << "123@talk.example"
-                          << "JidBV(123@talk.example)";
+                          << "JidBV(" + Trace::tag("123@talk.example") + ')';
     QTest::newRow("with resource") << "123@talk.example/desk"
-                                   << "JidV(123@talk.example/desk)";
-    QTest::newRow("empty") << QString() << "JidBE()";
+                                   << "JidV(" + Trace::tag("123@talk.example/desk") + ')';
+    QTest::newRow("empty") << QString() << "JidBE(#-)";
 }
 
 void TestTalkObjects::jidDebugText()

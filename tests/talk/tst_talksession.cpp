@@ -482,12 +482,12 @@ void TestTalkSession::proxySettingsRoundTrip()
     QCOMPARE(session.proxySettings(), ProxySettings());
 
     const ProxySettings http(ProxySettings::Http, QStringLiteral("proxy.example"), 3128, true,
-                             QStringLiteral("pat"), QStringLiteral("proxy-secret"));
+                             QStringLiteral("pat.okoro"), QStringLiteral("proxy-secret"));
     QVERIFY(session.setProxySettings(http));
     QCOMPARE(control()->proxy_mode(), int(plix::PROXY_HTTP));
     QCOMPARE(QString::fromUtf8(control()->proxy_host()), QStringLiteral("proxy.example"));
     QCOMPARE(control()->proxy_port(), 3128);
-    QCOMPARE(QString::fromUtf8(control()->proxy_user()), QStringLiteral("pat"));
+    QCOMPARE(QString::fromUtf8(control()->proxy_user()), QStringLiteral("pat.okoro"));
     QCOMPARE(QString::fromUtf8(control()->proxy_password()), QStringLiteral("proxy-secret"));
     // The library knows no authentication flag.
     ProxySettings readBack = http;
@@ -506,6 +506,8 @@ void TestTalkSession::proxySettingsRoundTrip()
     QVERIFY(catcher.contains(QStringLiteral("Proxy settings changed")));
     QVERIFY(!catcher.contains(QStringLiteral("proxy-secret")));
     QVERIFY(!catcher.contains(QStringLiteral("stale-secret")));
+    // The user name too: often the person's own.
+    QVERIFY(!catcher.contains(QStringLiteral("pat.okoro")));
 }
 
 void TestTalkSession::proxyModesSetTheApplicationProxy_data()

@@ -73,21 +73,6 @@ void trigger(const QMenu *menu, const QString &text)
     QFAIL(qPrintable(text));
 }
 
-// Runs the action once the condition holds, from the event loop: modal
-// dialogs and in-page questions wait in nested loops.
-void when(std::function<bool()> ready, std::function<void()> action)
-{
-    auto *timer = new QTimer;
-    timer->start(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, ready, action] {
-        if (!ready())
-            return;
-        timer->deleteLater();
-        timer->stop();
-        action();
-    });
-}
-
 void whenModal(std::function<void(QWidget *)> action)
 {
     when([] { return QApplication::activeModalWidget(); },

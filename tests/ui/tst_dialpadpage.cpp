@@ -377,8 +377,9 @@ void TestDialPadPage::keysTypeOutsideACallAndSendTonesDuringOne()
         QTest::mouseClick(button(key), Qt::LeftButton);
     // The field's country detection runs on the keys as on typing.
     QCOMPARE(m_page->number(), QStringLiteral("44-#"));
-    QVERIFY(traces.contains(QStringLiteral("Key tone 4 playing from")));
-    QVERIFY(traces.contains(QStringLiteral("Key tone # playing from")));
+    // Not which key: key by key, the trace would spell the number out.
+    QCOMPARE(traces.messages().filter(QStringLiteral("Key tone playing")).size(), 3);
+    QVERIFY(traces.messages().filter(QRegularExpression(QStringLiteral("Key tone.*[4#]"))).isEmpty());
     QCOMPARE(QString::fromUtf8(control()->dtmf_sent()), QString());
 
     m_page->setNumber(QStringLiteral("331234567"));

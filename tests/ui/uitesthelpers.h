@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <functional>
 
 namespace UiTesting {
 
@@ -46,6 +47,21 @@ inline void applyApplicationLook()
     }
     qApp->setStyleSheet(QString::fromLatin1(readResource(QStringLiteral(":/css/common-stylesheet.css")))
                         + QString::fromLatin1(readResource(QStringLiteral(":/css/stylesheet.css"))));
+}
+
+// Runs the action once the condition holds, from the event loop: modal
+// dialogs and in-page questions wait in nested loops.
+inline void when(std::function<bool()> ready, std::function<void()> action)
+{
+    auto *timer = new QTimer;
+    timer->start(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, ready, action] {
+        if (!ready())
+            return;
+        timer->deleteLater();
+        timer->stop();
+        action();
+    });
 }
 
 // Where the screenshots go: a folder next to the test program.

@@ -3,6 +3,7 @@
 #include "support/uilook.h"
 #include "ui/proxysettingsdialog.h"
 #include "updaterig.h"
+#include "util/trace.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -77,6 +78,7 @@ private slots:
     void pagesIgnoreEscapeAndClose();
     void proxyAsksForCredentials_data();
     void proxyAsksForCredentials();
+    void proxyUserNameStaysOutOfTheTrace();
     void installerFolderIsPrivate();
     void screenshots();
 };
@@ -332,6 +334,32 @@ void TestUpdaterDialog::proxyAsksForCredentials()
         for (const QString &line : messages.messages())
             QVERIFY2(!line.contains(proxyPassword), qPrintable(line));
     }
+}
+
+void TestUpdaterDialog::proxyUserNameStaysOutOfTheTrace()
+{
+    UpdateRig rig;
+    QVERIFY(rig.ready);
+    const QString user = QStringLiteral("ottoline.brackenbury");
+    ProxyStandIn proxy(user, QStringLiteral("proxy pass"));
+    QVERIFY(proxy.listen());
+    // As the talk session sets it, with a password the proxy no longer takes:
+    // the proxy asks, and the dialog answers from the settings.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"),
+                                                     proxy.port(), user, QStringLiteral("stale pass")));
+    rig.proxySettings = talk::ProxySettings(talk::ProxySettings::Http, QStringLiteral("127.0.0.1"),
+                                            proxy.port(), true, user, QStringLiteral("proxy pass"));
+    MessageCatcher messages;
+    QString url = rig.installerUrl();
+    url.replace(QStringLiteral("127.0.0.1"), QStringLiteral("update.test"));
+    rig.dialog->startAutomaticDownload(url, QStringLiteral("1.2.3"),
+                                       QByteArray::fromHex(UpdateRig::sha256(rig.installer)));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.started().size(), 4, UpdateRig::Patience);
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+
+    QVERIFY(messages.contains(QStringLiteral("Proxy authentication required")));
+    QVERIFY(messages.contains(Trace::tag(user)));
+    QVERIFY(!messages.contains(user));
 }
 
 void TestUpdaterDialog::installerFolderIsPrivate()
