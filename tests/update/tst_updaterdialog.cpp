@@ -29,6 +29,29 @@ bool confirm(UpdateRig &rig)
     return true;
 }
 
+// Notes isModal() each time the widget is shown.
+class ShowWatcher : public QObject
+{
+public:
+    explicit ShowWatcher(QWidget *widget)
+        : m_widget(widget)
+    {
+        widget->installEventFilter(this);
+    }
+    QList<bool> modal;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_widget && event->type() == QEvent::Show)
+            modal << m_widget->isModal();
+        return false;
+    }
+
+private:
+    QWidget *m_widget;
+};
+
 int mode(const QString &path)
 {
     struct stat status;
@@ -208,13 +231,15 @@ void TestUpdaterDialog::automaticHandOver()
     connect(rig.dialog->findChild<QStackedWidget *>(), &QStackedWidget::currentChanged, this,
             [&](int page) { pages << page; });
 
+    // Whether the dialog was modal each time it came up: a loopback download
+    // may be over before a test could look at the window.
+    ShowWatcher shown(rig.dialog);
+
     rig.updater.startCheckAndUpdateAutomatically();
-    // Never asked: straight to the download.
-    QTRY_COMPARE_WITH_TIMEOUT(pages, QList<int> {1}, UpdateRig::Patience);
-    QVERIFY(rig.dialog->isVisible());
-    QVERIFY(!rig.dialog->isModal());
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.dialog->isVisible(), UpdateRig::Patience);
+    // Never asked: straight to the download, with the other windows usable.
+    QTRY_VERIFY_WITH_TIMEOUT(!shown.modal.isEmpty() && !rig.dialog->isVisible(), UpdateRig::Patience);
     QTest::qWait(100);
+    QCOMPARE(shown.modal, QList<bool> {false});
     // A failure closes the dialog without a word.
     QCOMPARE(pages, QList<int> {1});
     if (found)
