@@ -5,6 +5,7 @@
 #include "objfactory.h"
 #include "phone/phone.h"
 #include "talk/plixtalk.h"
+#include "util/privatefolder.h"
 #include "util/trace.h"
 
 #include <QCoreApplication>
@@ -197,13 +198,17 @@ void CrashReporter::setup(Phone *phone)
     d->phone = phone;
 
     const QString folder = dumpDirectory();
-    QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    TRACE << "Setting up Win Crash Reporting path at " << folder;
-    CrashUpload::pruneDumps(folder);
-
-    initExceptionHandler();
-    sendLeftoverDumps(folder);
+    const PrivateFolder::Problem problem = PrivateFolder::make(folder);
+    if (problem == PrivateFolder::None) {
+        TRACE << "Setting up Win Crash Reporting path at " << folder;
+        CrashUpload::pruneDumps(folder);
+        initExceptionHandler();
+        sendLeftoverDumps(folder);
+    } else {
+        // A link or a folder of someone else's would get our dumps, with
+        // the user's memory and logs in them.
+        TRACE << "No crash reporting: the dump folder" << folder << PrivateFolder::describe(problem);
+    }
 
     if (phone) {
         connect(phone, &Phone::loginSuccessful, this, &CrashReporter::onLoginCompleted);

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +30,10 @@ constexpr size_t kAltStackSize = 256 * 1024;
 // How long the copy writing the dump may take before it is given up.
 constexpr int kDumpWriterTimeoutMs = 20000;
 constexpr size_t kEnvPoolSize = 16 * 1024;
+constexpr size_t kIdLength = 32;
+// Dumps looked at when making room; more than this are not expected in a
+// folder that is kept to kMaxDumps.
+constexpr int kMaxListedDumps = 256;
 constexpr int kMaxEnv = 64;
 
 bool g_installed = false;
@@ -85,6 +90,122 @@ bool randomId(char *out)
     for (size_t i = 0; i <= text.size(); ++i)
         out[i] = text.data()[i];
     return true;
+}
+
+// Directory entries as the kernel hands them out.
+struct KernelDirent
+{
+    uint64_t inode;
+    int64_t offset;
+    unsigned short length;
+    unsigned char type;
+    char name[1];
+};
+
+struct ListedDump
+{
+    char id[kIdLength + 1];
+    int64_t seconds;
+    int64_t nanoseconds;
+    bool remove;
+};
+
+ListedDump g_listed[kMaxListedDumps];
+alignas(8) char g_direntBuffer[8192];
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+
+// Whether name starts with a dump id followed by a dot; the files of one
+// dump are "<id>.dmp" and whatever else the callback keeps as "<id>.*".
+bool startsWithId(const char *name)
+{
+    for (size_t i = 0; i < kIdLength; ++i) {
+        if (!isHexDigit(name[i]))
+            return false;
+    }
+    return name[kIdLength] == '.';
+}
+
+bool sameId(const char *a, const char *b)
+{
+    for (size_t i = 0; i < kIdLength; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+// Calls visit(folder descriptor, name) for every entry of the folder.
+template<typename Visit>
+void forEachEntry(int folder, Visit visit)
+{
+    syscall(SYS_lseek, folder, 0, SEEK_SET);
+    for (;;) {
+        const long got = syscall(SYS_getdents64, folder, g_direntBuffer, sizeof(g_direntBuffer));
+        if (got <= 0)
+            return;
+        for (long at = 0; at < got;) {
+            const auto *entry = reinterpret_cast<const KernelDirent *>(g_direntBuffer + at);
+            if (entry->length == 0)
+                return;
+            visit(folder, entry->name);
+            at += entry->length;
+        }
+    }
+}
+
+// Makes room for the dump about to be written, so that the folder never
+// holds more than kMaxDumps: of the dumps there, the newest kMaxDumps - 1
+// stay (by time, whatever their names), the others go with their files.
+void makeRoomForDump()
+{
+    const int folder = int(sysOpen(g_folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
+    if (folder < 0)
+        return;
+    int count = 0;
+    forEachEntry(folder, [&count](int dir, const char *name) {
+        if (count >= kMaxListedDumps || !startsWithId(name) || !equal(name + kIdLength, ".dmp"))
+            return;
+        struct stat status;
+        if (syscall(SYS_newfstatat, dir, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return;
+        ListedDump &dump = g_listed[count++];
+        for (size_t i = 0; i <= kIdLength; ++i)
+            dump.id[i] = i < kIdLength ? name[i] : '\0';
+        dump.seconds = status.st_mtim.tv_sec;
+        dump.nanoseconds = status.st_mtim.tv_nsec;
+        dump.remove = false;
+    });
+    int removed = 0;
+    while (count - removed > CrashHandler::kMaxDumps - 1) {
+        ListedDump *oldest = nullptr;
+        for (int i = 0; i < count; ++i) {
+            ListedDump &dump = g_listed[i];
+            if (dump.remove)
+                continue;
+            if (!oldest || dump.seconds < oldest->seconds
+                || (dump.seconds == oldest->seconds && dump.nanoseconds < oldest->nanoseconds))
+                oldest = &dump;
+        }
+        oldest->remove = true;
+        ++removed;
+    }
+    if (removed > 0) {
+        forEachEntry(folder, [count](int dir, const char *name) {
+            if (!startsWithId(name))
+                return;
+            for (int i = 0; i < count; ++i) {
+                if (g_listed[i].remove && sameId(g_listed[i].id, name)) {
+                    syscall(SYS_unlinkat, dir, name, 0);
+                    return;
+                }
+            }
+        });
+    }
+    sysClose(folder);
 }
 
 // Writes the dump from a copy of this process, which can stop and read the
@@ -148,6 +269,7 @@ void handleSignal(int signalNumber, siginfo_t *info, void *ucontext)
         char id[33];
         bool written = false;
         if (randomId(id)) {
+            makeRoomForDump();
             FixedText<CrashHandler::kMaxFolderLength + 64> path;
             path.append(g_folder);
             path.append("/");

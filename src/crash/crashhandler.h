@@ -8,7 +8,9 @@
 
 // The process's crash handler: on SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT or
 // SIGTRAP it runs the filter, writes a minidump named by a random 32-hex id
-// into the dump folder, runs the minidump callback and lets the process die
+// into the dump folder (first removing the oldest dumps, with every file
+// named "<id>.*", so that the folder never holds more than kMaxDumps), runs
+// the minidump callback and lets the process die
 // by its signal. Only async-signal-safe work happens after a crash: the dump
 // is written by a copy of the crashed process, and whatever else a report
 // needs is done by a new process the callback starts (startProcess()).
@@ -52,6 +54,8 @@ public:
 
     // The names of the dump files: 32 lower-case hexadecimal digits.
     static bool isDumpId(const QString &id);
+
+    static constexpr int kMaxDumps = 5;
 
     // So that "<folder>/<id>.dmp" stays within 511 characters.
     static constexpr size_t kMaxFolderLength = 511 - 38;

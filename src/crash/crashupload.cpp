@@ -4,6 +4,7 @@
 #include "crashreporter.h"
 #include "startup.h"
 #include "talk/plixtalk.h"
+#include "util/privatefolder.h"
 #include "util/trace.h"
 #include "util/util.h"
 
@@ -27,8 +28,12 @@ bool isOwnDump(const QString &dumpFile)
     const QFileInfo info(dumpFile);
     if (info.suffix() != QLatin1String("dmp") || !CrashHandler::isDumpId(info.completeBaseName()))
         return false;
-    const QString folder = QFileInfo(CrashReporter::dumpDirectory()).canonicalFilePath();
-    return !folder.isEmpty() && info.canonicalPath() == folder && info.isFile() && !info.isSymLink();
+    // The folder itself must be ours: a link would lead anywhere.
+    const QString folder = CrashReporter::dumpDirectory();
+    if (PrivateFolder::check(folder) != PrivateFolder::None)
+        return false;
+    return info.canonicalPath() == QFileInfo(folder).canonicalFilePath() && info.isFile()
+        && !info.isSymLink();
 }
 
 } // namespace

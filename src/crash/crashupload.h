@@ -1,6 +1,7 @@
 #ifndef CRASHUPLOAD_H
 #define CRASHUPLOAD_H
 
+#include "crash/crashhandler.h"
 #include "crash/crashreportsender.h"
 #include "crash/httpupload.h"
 
@@ -18,7 +19,7 @@ public:
     CrashUpload() = delete;
 
     static constexpr char kArgument[] = "--crash-upload";
-    static constexpr int kMaxDumps = 5;
+    static constexpr int kMaxDumps = CrashHandler::kMaxDumps;
     static constexpr int kMaxDumpAgeDays = 30;
 
     // Whether the command line asks for the upload mode.

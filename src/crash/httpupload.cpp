@@ -4,6 +4,7 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -79,8 +80,11 @@ bool HttpUpload::generateRequestBody(const Parameters &parameters, const QString
                                      const QString &zipFile, const QString &boundary, QByteArray *body)
 {
     const QByteArray b = boundary.toUtf8();
-    const QByteArray dumpPath = dumpFile.toUtf8();
-    if (b.isEmpty() || dumpPath.isEmpty())
+    // The name alone: the full path would carry the home folder, and with it
+    // the user's name.
+    const QByteArray dumpName = QFileInfo(dumpFile).fileName().toUtf8();
+    if (b.isEmpty() || dumpName.isEmpty() || dumpName.contains('"')
+        || holdsLineBreak(QString::fromUtf8(dumpName)))
         return false;
 
     QByteArray dump;
@@ -99,7 +103,7 @@ bool HttpUpload::generateRequestBody(const Parameters &parameters, const QString
 
     appendLine(&out, "--" + b);
     appendLine(&out,
-               "Content-Disposition: form-data; name=\"upload_file_minidump\"; filename=\"" + dumpPath + '"');
+               "Content-Disposition: form-data; name=\"upload_file_minidump\"; filename=\"" + dumpName + '"');
     appendLine(&out, "Content-Type: application/octet-stream");
     appendLine(&out, QByteArray());
     appendLine(&out, dump);

@@ -47,7 +47,9 @@ public:
     static QString generateMultipartBoundary();
     // "Content-Type: multipart/form-data; boundary=" followed by the boundary.
     static QString generateRequestHeader(const QString &boundary);
-    // False when a file cannot be read or the boundary or the dump path is empty.
+    // False when a file cannot be read, the boundary is empty, or the dump's
+    // file name (all of its path the body carries) is empty or would break
+    // its header line.
     static bool generateRequestBody(const Parameters &parameters, const QString &dumpFile,
                                     const QString &zipFile, const QString &boundary, QByteArray *body);
     // The whole file; false when it cannot be opened or is 4 GiB or larger.

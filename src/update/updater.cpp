@@ -140,10 +140,11 @@ void Updater::requestGetUrl(const QUrl &url)
 
 void Updater::failCheck(const QString &why)
 {
-    TRACE << "[WRN] Error ocurred while checking for updates: " << why;
+    TRACE << "[WRN] Error occurred while checking for updates: " << why;
     emit noUpdateFound();
+    // Nothing was being downloaded: the user learns that the check failed, and why.
     if (m_withUI && m_updaterDialog)
-        m_updaterDialog->showError(QString());
+        m_updaterDialog->showCheckFailed(why);
 }
 
 void Updater::onUpdateReplyReceived(QNetworkReply *reply)

@@ -6,12 +6,14 @@
 #include "ui/proxysettingsdialog.h"
 #include "ui_updaterdialog.h"
 #include "update/updatetransport.h"
+#include "util/privatefolder.h"
 #include "util/trace.h"
 
 #include <QAuthenticator>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QNetworkAccessManager>
@@ -25,8 +27,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +42,25 @@ const QStringList &installerSwitches()
     static const QStringList switches {QStringLiteral("/minimal"), QStringLiteral("/desktopicon=1"),
                                        QStringLiteral("/starticon=1")};
     return switches;
+}
+
+// Lets a word too long for the dialog's width wrap anywhere, not only at
+// blanks: an offered version may be one long word.
+QString breakable(const QString &text, const QFontMetrics &metrics, int width)
+{
+    QStringList words = text.split(QLatin1Char(' '));
+    for (QString &word : words) {
+        if (metrics.horizontalAdvance(word) <= width)
+            continue;
+        QString broken;
+        for (const QChar c : word) {
+            broken += c;
+            if (!c.isHighSurrogate())
+                broken += QChar(0x200B); // zero width space
+        }
+        word = broken;
+    }
+    return words.join(QLatin1Char(' '));
 }
 
 qint64 freeBytes(const QString &folder)
@@ -173,8 +193,13 @@ void UpdaterDialog::setVersion(const QString &version)
         TRACE << "version is empty";
         return;
     }
-    m_form->updateMessageLabel->setText(tr("Version %1 found.\nYou have %2.\nDo you want to update now?")
-                                            .arg(version, QCoreApplication::applicationVersion()));
+    QLabel *label = m_form->updateMessageLabel;
+    label->ensurePolished();
+    const QMargins margins = layout()->contentsMargins();
+    const QString shown
+        = breakable(version, label->fontMetrics(), width() - margins.left() - margins.right());
+    label->setText(tr("Version %1 found.\nYou have %2.\nDo you want to update now?")
+                       .arg(shown, QCoreApplication::applicationVersion()));
     m_form->noteLabel->setText(
         tr("Please note that %1 will need to restart, so any calls in progress will be interrupted.")
             .arg(QCoreApplication::applicationName()));
@@ -188,21 +213,14 @@ void UpdaterDialog::showConfirmation()
         return;
     }
     m_form->stackedWidget->setCurrentIndex(ConfirmationPage);
-    setFixedHeight(180);
+    fitHeight(180);
     setModal(true);
     show();
 }
 
 void UpdaterDialog::showUpToDate()
 {
-    // Modality changes only take effect on a hidden window.
-    if (!isModal())
-        hide();
-    m_form->stackedWidget->setCurrentIndex(InformationPage);
-    setFixedHeight(140);
-    m_form->informationLabel->setText(tr("%1 is up to date.").arg(QCoreApplication::applicationName()));
-    setModal(true);
-    show();
+    inform(tr("%1 is up to date.").arg(QCoreApplication::applicationName()));
 }
 
 void UpdaterDialog::showError(const QString &error)
@@ -211,16 +229,40 @@ void UpdaterDialog::showError(const QString &error)
         reject();
         return;
     }
+    const QString detail = error.isEmpty() ? QString() : QStringLiteral("\n(") + error + QStringLiteral(")");
+    inform(tr("An error occurred while downloading update: %1.\nPlease check your "
+              "internet connection, and try again.")
+               .arg(detail));
+}
+
+void UpdaterDialog::showCheckFailed(const QString &reason)
+{
+    inform(tr("The check for updates failed: %1.\nPlease check your internet connection, and try again.")
+               .arg(reason));
+}
+
+void UpdaterDialog::inform(const QString &text)
+{
+    // Modality changes only take effect on a hidden window.
     if (!isModal())
         hide();
     setModal(true);
-    setFixedHeight(140);
     m_form->stackedWidget->setCurrentIndex(InformationPage);
-    const QString detail = error.isEmpty() ? QString() : QStringLiteral("\n(") + error + QStringLiteral(")");
-    m_form->informationLabel->setText(tr("An error occurred while downloading update: %1.\nPlease check your "
-                                         "internet connection, and try again.")
-                                          .arg(detail));
+    m_form->informationLabel->setText(text);
+    fitHeight(140);
     show();
+}
+
+void UpdaterDialog::fitHeight(int least)
+{
+    // The width is fixed and the texts wrap: the page grows to show them whole.
+    ensurePolished();
+    QLayout *page = m_form->stackedWidget->currentWidget()->layout();
+    const QMargins margins = layout()->contentsMargins();
+    const int width = this->width() - margins.left() - margins.right();
+    page->activate();
+    const int needed = page->hasHeightForWidth() ? page->heightForWidth(width) : page->sizeHint().height();
+    setFixedHeight(qMax(least, needed + margins.top() + margins.bottom()));
 }
 
 void UpdaterDialog::stopUpdate()
@@ -279,6 +321,13 @@ void UpdaterDialog::startDownload()
     const QString name = url.fileName();
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
         finishWithError(tr("the update address names no file"));
+        return;
+    }
+    // A decoded NUL would cut the name short on disk, and other control
+    // characters make names nobody can read.
+    if (std::any_of(name.cbegin(), name.cend(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        finishWithError(tr("the update's file name holds control characters"));
         return;
     }
     // Found when needed: the application's name is part of it.
@@ -359,6 +408,11 @@ void UpdaterDialog::readSome()
             return;
         }
     }
+    // Qt holds back progress reports that come close together: the bar
+    // follows what has arrived.
+    const qint64 total = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+    if (total > 0)
+        m_form->updateProgressBar->setValue(int(qMin(m_received, total) * 100 / total));
 }
 
 void UpdaterDialog::fail(const QString &why)
@@ -491,26 +545,28 @@ void UpdaterDialog::runDownloadedInstaller(const QString &path)
 
 QString UpdaterDialog::makeTempDir()
 {
-    if (!QDir().mkpath(m_installerFolder)) {
+    switch (PrivateFolder::make(m_installerFolder)) {
+    case PrivateFolder::None:
+        return QString();
+    case PrivateFolder::CannotCreate:
         TRACE << "CAN'T CREATE FOLDER" << m_installerFolder;
         return tr("cannot create the folder for the update");
-    }
-    const QByteArray native = QFile::encodeName(m_installerFolder);
-    struct stat status;
-    if (::lstat(native.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+    case PrivateFolder::NotAFolder:
         return tr("the folder for the update is a link or not a folder");
-    if (status.st_uid != ::geteuid())
+    case PrivateFolder::OtherOwner:
         return tr("the folder for the update belongs to another user");
-    if ((status.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
+    case PrivateFolder::CannotClose:
         return tr("the folder for the update cannot be made private");
+    }
     return QString();
 }
 
 QString UpdaterDialog::initializeTempDir()
 {
+    // The folder is the updater's alone: whatever is in it is left from an
+    // earlier download, named with a dot or not.
     QDir folder(m_installerFolder);
-    const QFileInfoList old
-        = folder.entryInfoList({QStringLiteral("*.*")}, QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfoList old = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &file : old) {
         TRACE << "Deleting file" << file.fileName();
         folder.remove(file.fileName());

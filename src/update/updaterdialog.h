@@ -61,7 +61,10 @@ public:
     void setVersion(const QString &version);
     void showConfirmation();
     void showUpToDate();
+    // A download that failed, with why.
     void showError(const QString &error);
+    // A check for updates that failed, with why.
+    void showCheckFailed(const QString &reason);
     void stopUpdate();
 
     // Where installers go: a folder of this user's cache, owner-only.
@@ -97,6 +100,10 @@ private:
     // Removes earlier installers from the folder.
     QString initializeTempDir();
     void readSome();
+    // The information page with text, modal.
+    void inform(const QString &text);
+    // Fixes the height for the current page's content, at least least.
+    void fitHeight(int least);
     void fail(const QString &why);
     void finishWithError(const QString &error);
 

@@ -6,6 +6,7 @@
 // it runs with their signal handling off so that its own crash handler gets
 // the signals.
 
+#include "crash/crashupload.h"
 #include "crash/httpupload.h"
 #include "startup.h"
 #include "support/crashcollectorstandin.h"
@@ -20,6 +21,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(CrashCollectorStandIn::Mode)
 
@@ -29,6 +33,18 @@ const char kSanitizerOptions[]
     = "handle_segv=0:handle_sigbus=0:handle_abort=0:handle_sigill=0:handle_sigfpe=0:"
       "handle_sigtrap=0:allow_user_segv_handler=1:detect_leaks=0:"
       "detect_stack_use_after_return=0";
+
+uid_t nobody()
+{
+    const passwd *entry = ::getpwnam("nobody");
+    return entry ? entry->pw_uid : uid_t(65534);
+}
+
+int mode(const QString &path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
+}
 
 template<typename T>
 T at(const QByteArray &bytes, qsizetype offset)
@@ -119,7 +135,11 @@ private slots:
     void crashIsReported();
     void reportKeptUntilAccepted_data();
     void reportKeptUntilAccepted();
+    void earlierReportSentAtNextStart_data();
     void earlierReportSentAtNextStart();
+    void dumpsKeptToTheNewestFive();
+    void dumpFolderMustBeOurs_data();
+    void dumpFolderMustBeOurs();
     void uploadModeSendsOwnDumpsOnly_data();
     void uploadModeSendsOwnDumpsOnly();
 
@@ -131,7 +151,8 @@ private:
     // Runs the crashing program in a fresh home; false when it did not die by signalNumber.
     bool crash(const QString &kind, int signalNumber, const QUrl &collector, const QString &userName);
     // A dump with its report file, as a crash leaves them.
-    QString placeDump(const QString &folder, const QUrl &collector, int ageMinutes);
+    QString placeDump(const QString &folder, const QUrl &collector, int ageMinutes,
+                      const QString &id = QStringLiteral("0123456789abcdef0123456789abcdef"));
 
     QString m_home;
     QString m_dataDir;
@@ -233,7 +254,7 @@ void TestCrashDump::crashIsReported()
 
     const MultipartPart dumpPart = parts.at(5);
     QCOMPARE(dumpPart.name, QByteArray("upload_file_minidump"));
-    const QString dumpName = QFileInfo(QString::fromUtf8(dumpPart.fileName)).fileName();
+    const QString dumpName = QString::fromUtf8(dumpPart.fileName);
     QVERIFY2(QRegularExpression(QStringLiteral("\\A[0-9a-f]{32}\\.dmp\\z")).match(dumpName).hasMatch(),
              qPrintable(dumpName));
     QCOMPARE(parts.at(6).name, QByteArray("zipped_logs"));
@@ -313,16 +334,17 @@ void TestCrashDump::reportKeptUntilAccepted()
     QCOMPARE(QString::fromUtf8(parts.at(3).data), QStringLiteral("Not logged"));
 }
 
-QString TestCrashDump::placeDump(const QString &folder, const QUrl &collector, int ageMinutes)
+QString TestCrashDump::placeDump(const QString &folder, const QUrl &collector, int ageMinutes,
+                                 const QString &id)
 {
-    const QString dump = folder + QStringLiteral("/0123456789abcdef0123456789abcdef.dmp");
+    const QString dump = folder + QLatin1Char('/') + id + QStringLiteral(".dmp");
     QFile file(dump);
     if (!file.open(QIODevice::WriteOnly) || file.write("MDMP") != 4 || !file.flush())
         return QString();
     file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60 * ageMinutes),
                      QFileDevice::FileModificationTime);
     file.close();
-    QFile report(folder + QStringLiteral("/0123456789abcdef0123456789abcdef.report"));
+    QFile report(folder + QLatin1Char('/') + id + QStringLiteral(".report"));
     if (!report.open(QIODevice::WriteOnly))
         return QString();
     report.write(
@@ -331,17 +353,36 @@ QString TestCrashDump::placeDump(const QString &folder, const QUrl &collector, i
     return dump;
 }
 
+void TestCrashDump::earlierReportSentAtNextStart_data()
+{
+    QTest::addColumn<int>("ageMinutes");
+    QTest::addColumn<bool>("sent");
+    QTest::newRow("an hour old") << 60 << true;
+    // Its own upload, started by the crash, may still be under way: sent
+    // once, by that upload, and kept for a later start if it fails.
+    QTest::newRow("two minutes old") << 2 << false;
+}
+
 void TestCrashDump::earlierReportSentAtNextStart()
 {
+    QFETCH(int, ageMinutes);
+    QFETCH(bool, sent);
     CrashCollectorStandIn collector;
     QVERIFY(collector.listen());
     prepareHome(QStringLiteral("next-start"));
     const QString folder = m_dataDir + QStringLiteral("/win_dump");
-    const QString dump = placeDump(folder, collector.submitUrl(), 60);
+    const QString dump = placeDump(folder, collector.submitUrl(), ageMinutes);
     QVERIFY(!dump.isEmpty());
 
     QVERIFY(run({QStringLiteral("none"), QString::fromUtf8(collector.submitUrl().toEncoded())},
                 QProcess::NormalExit, 0));
+    if (!sent) {
+        QTest::qWait(1500);
+        QCOMPARE(collector.requests().size(), 0);
+        QVERIFY(QFile::exists(dump));
+        QVERIFY(QFile::exists(CrashUpload::reportFileOf(dump)));
+        return;
+    }
     QTRY_COMPARE_WITH_TIMEOUT(collector.requests().size(), 1, 30000);
     QList<MultipartPart> parts;
     QVERIFY(readMultipart(collector.requests().at(0).header("Content-Type"), collector.requests().at(0).body,
@@ -351,12 +392,81 @@ void TestCrashDump::earlierReportSentAtNextStart()
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(dump), 10000);
 }
 
+// However many crashes come in a row, the folder holds at most five dumps,
+// the newest by time (their names say nothing of their age).
+void TestCrashDump::dumpsKeptToTheNewestFive()
+{
+    prepareHome(QStringLiteral("five"));
+    const QString folder = m_dataDir + QStringLiteral("/win_dump");
+    const QList<int> ages = {5, 60, 1, 30, 240, 2, 90}; // minutes
+    QStringList placed;
+    for (qsizetype i = 0; i < ages.size(); ++i) {
+        const QString id(32, QLatin1Char("abcdefg"[i]));
+        QVERIFY(!placeDump(folder, QUrl(), ages.at(i), id).isEmpty());
+        placed << id;
+    }
+
+    // No collector: the dumps stay, as after uploads that failed.
+    QVERIFY(run({QStringLiteral("null-write"), QString()}, QProcess::CrashExit, SIGSEGV));
+    QStringList dumps = QDir(folder).entryList({QStringLiteral("*.dmp")}, QDir::Files, QDir::Name);
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.report")}, QDir::Files).size(), 5);
+    QCOMPARE(dumps.size(), 5);
+    // The four newest of before (1, 2, 5 and 30 minutes old) and the new one.
+    for (const QString &kept : {placed.at(2), placed.at(5), placed.at(0), placed.at(3)})
+        QVERIFY2(dumps.removeOne(kept + QStringLiteral(".dmp")), qPrintable(kept));
+    QVERIFY(!placed.contains(QFileInfo(dumps.value(0)).completeBaseName()));
+}
+void TestCrashDump::dumpFolderMustBeOurs_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::newRow("a link to another user's open folder") << true;
+    QTest::newRow("another user's open folder") << false;
+}
+
+// Another user who got a link or a folder of theirs in place of the dump
+// folder would receive our dumps and reports: the program's memory and logs.
+void TestCrashDump::dumpFolderMustBeOurs()
+{
+    QFETCH(bool, link);
+    if (::geteuid() != 0)
+        QSKIP("Only root can give a folder to another user");
+    CrashCollectorStandIn collector;
+    QVERIFY(collector.listen());
+    prepareHome(QStringLiteral("not-ours"));
+    const QString folder = m_dataDir + QStringLiteral("/win_dump");
+    const QString theirs = link ? m_home + QStringLiteral("/theirs") : folder;
+    QVERIFY(QDir().mkpath(theirs));
+    QCOMPARE(::chmod(QFile::encodeName(theirs).constData(), 0777), 0);
+    QCOMPARE(::chown(QFile::encodeName(theirs).constData(), nobody(), nobody()), 0);
+    if (link) {
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QFile::link(theirs, folder));
+    }
+
+    // Reporting stays off: the process dies by its signal, and writes nothing there.
+    QVERIFY(run({QStringLiteral("null-write"), QString::fromUtf8(collector.submitUrl().toEncoded())},
+                QProcess::CrashExit, SIGSEGV));
+    QCOMPARE(QDir(theirs).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(mode(theirs), 0777);
+    QTest::qWait(1000);
+    QCOMPARE(collector.requests().size(), 0);
+
+    // Nor is a dump placed there sent on request.
+    const QString dump = placeDump(theirs, collector.submitUrl(), 60);
+    QVERIFY(!dump.isEmpty());
+    QVERIFY(run({QStringLiteral("--crash-upload"), folder + QLatin1Char('/') + QFileInfo(dump).fileName()},
+                QProcess::NormalExit, 2));
+    QTest::qWait(200);
+    QCOMPARE(collector.requests().size(), 0);
+}
+
 void TestCrashDump::uploadModeSendsOwnDumpsOnly_data()
 {
     QTest::addColumn<QString>("where");
     QTest::newRow("a dump elsewhere") << "elsewhere";
     QTest::newRow("a link in the dump folder") << "link";
     QTest::newRow("not named like a dump") << "name";
+    QTest::newRow("the dump folder a link") << "folder link";
 }
 
 // Anyone can start the program in its upload mode: it must not become a way
@@ -379,6 +489,12 @@ void TestCrashDump::uploadModeSendsOwnDumpsOnly()
         dump = folder + QStringLiteral("/0123456789abcdef0123456789abcdef.dmp");
         QVERIFY(QFile::remove(dump));
         QVERIFY(QFile::link(target, dump));
+    } else if (where == QLatin1String("folder link")) {
+        QDir().mkpath(m_home + QStringLiteral("/elsewhere"));
+        placeDump(m_home + QStringLiteral("/elsewhere"), collector.submitUrl(), 0);
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QFile::link(m_home + QStringLiteral("/elsewhere"), folder));
+        dump = folder + QStringLiteral("/0123456789abcdef0123456789abcdef.dmp");
     } else {
         const QString placed = placeDump(folder, collector.submitUrl(), 0);
         dump = folder + QStringLiteral("/secrets.dmp");

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QWidget>
 
 namespace {
@@ -61,4 +62,11 @@ bool UiLook::liesInside(const QWidget *widget, const QWidget *page)
             return false;
     }
     return widget == page;
+}
+
+bool UiLook::textFits(const QLabel *label)
+{
+    const QRect room = label->contentsRect();
+    const int flags = int(label->alignment()) | (label->wordWrap() ? int(Qt::TextWordWrap) : 0);
+    return room.contains(label->fontMetrics().boundingRect(room, flags, label->text()));
 }

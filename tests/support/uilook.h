@@ -5,6 +5,7 @@
 #include <QString>
 
 class QFont;
+class QLabel;
 class QWidget;
 
 // Helpers for tests of windows that should look as they do in the program.
@@ -25,6 +26,9 @@ bool captionFits(const QWidget *widget, const QString &caption, const QFont &fon
 // Whether the widget, and each of its parents up to page, lies wholly
 // inside its own parent: any part outside is cut off on screen.
 bool liesInside(const QWidget *widget, const QWidget *page);
+// Whether the label's plain text, laid out as the label lays it out
+// (wrapped when it wraps), stays inside the label.
+bool textFits(const QLabel *label);
 
 } // namespace UiLook
 

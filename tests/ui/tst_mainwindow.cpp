@@ -170,6 +170,7 @@ private slots:
     void incomingCallPopupAnswers();
     void addressBookThroughTheWindow();
     void addressBookFailuresAreShownOneAtATime();
+    void checkForUpdatesFromTheMenu_data();
     void checkForUpdatesFromTheMenu();
     void screenshots();
 
@@ -976,23 +977,38 @@ void TestMainWindowCase::addressBookFailuresAreShownOneAtATime()
     QCOMPARE(client.rig.server.groups(PhoneRig::kUser), QStringList {"Friends"});
 }
 
+void TestMainWindowCase::checkForUpdatesFromTheMenu_data()
+{
+    QTest::addColumn<bool>("serverUp");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("up to date") << true << "Halvetta Linkora is up to date.";
+    // Nothing was downloaded: the check failed, and the user reads why.
+    QTest::newRow("no server") << false
+                               << "The check for updates failed: Connection refused.\nPlease check your "
+                                  "internet connection, and try again.";
+}
+
 void TestMainWindowCase::checkForUpdatesFromTheMenu()
 {
+    QFETCH(bool, serverUp);
+    QFETCH(QString, shown);
     Client &client = *m_client;
     TestTls::trustAuthority();
     UpdateServerStandIn server;
     QVERIFY(server.listen());
     Updater *updater = ObjFactory::instance()->updater();
     server.serveFile(QStringLiteral("/v.txt"), "[" + updater->currentVersion.toLatin1() + "]\r\nurl=x\r\n");
-    updater->setUpdaterHelper(new StandInUpdaterHelper(server.url(QStringLiteral("/v.txt"))));
+    QUrl url(server.url(QStringLiteral("/v.txt")));
+    if (!serverUp)
+        url.setPort(1); // nobody listens there
+    updater->setUpdaterHelper(new StandInUpdaterHelper(url.toString()));
 
     QVERIFY(client.chooseFromMenu("menuHelp", "actionCheck_for_updates"));
 
     UpdaterDialog *dialog = updater->updaterDialog();
     QTRY_VERIFY(dialog->isVisible());
-    QCOMPARE(server.requestLines(), QStringList {QStringLiteral("GET /v.txt")});
-    QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("informationLabel"))->text(),
-             QStringLiteral("Halvetta Linkora is up to date."));
+    QCOMPARE(server.requestLines().size(), serverUp ? 1 : 0);
+    QCOMPARE(dialog->findChild<QLabel *>(QStringLiteral("informationLabel"))->text(), shown);
     QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("okButton")), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
 }

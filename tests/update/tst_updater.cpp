@@ -129,9 +129,9 @@ void TestUpdater::menuCheckAnswers_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<int>("delivery");
-    QTest::addColumn<QString>("redirect"); // "self", "http", "next" or none
+    QTest::addColumn<QString>("redirect"); // "self", "http", "next", "nobody" or none
     QTest::addColumn<int>("outcome");
-    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("shown"); // for an error: the reason in it
 
     const int whole = int(UpdateServerStandIn::Delivery::Whole);
     const QByteArray newer = "[1.2.3]\nurl=https://127.0.0.1/x.sh\n";
@@ -151,19 +151,18 @@ void TestUpdater::menuCheckAnswers_data()
                                   << "Halvetta Linkora is up to date.";
     QTest::newRow("empty file") << 200 << QByteArray() << whole << "" << int(Nothing) << "";
     QTest::newRow("unexpected status") << 204 << QByteArray() << whole << "" << int(Nothing) << "";
-    const QString error = QStringLiteral("An error occurred while downloading update: .\nPlease check your "
-                                         "internet connection, and try again.");
-    QTest::newRow("not found") << 404 << QByteArray("gone") << whole << "" << int(Error) << error;
+    QTest::newRow("not found") << 404 << QByteArray("gone") << whole << "" << int(Error) << "Not Found";
+    QTest::newRow("no server") << 200 << newer << whole << "nobody" << int(Error) << "Connection refused";
     QTest::newRow("endless answer") << 200 << QByteArray() << int(UpdateServerStandIn::Delivery::Endless)
-                                    << "" << int(Error) << error;
+                                    << "" << int(Error) << "the version file";
     QTest::newRow("stalled answer") << 200 << newer << int(UpdateServerStandIn::Delivery::Stall) << ""
-                                    << int(Error) << error;
+                                    << int(Error) << "no whole version file within 1500 ms";
     QTest::newRow("short answer") << 200 << newer << int(UpdateServerStandIn::Delivery::Short) << ""
-                                  << int(Error) << error;
+                                  << int(Error) << "closed";
     QTest::newRow("redirect followed") << 200 << newer << whole << "next" << int(Confirmation)
                                        << "Version 1.2.3 found.\nYou have 1.0.0.\nDo you want to update now?";
-    QTest::newRow("redirect loop") << 200 << newer << whole << "self" << int(Error) << error;
-    QTest::newRow("redirect to http") << 200 << newer << whole << "http" << int(Error) << error;
+    QTest::newRow("redirect loop") << 200 << newer << whole << "self" << int(Error) << "Too many redirects";
+    QTest::newRow("redirect to http") << 200 << newer << whole << "http" << int(Error) << "Insecure redirect";
 }
 
 void TestUpdater::menuCheckAnswers()
@@ -187,6 +186,10 @@ void TestUpdater::menuCheckAnswers()
         rig.server.redirect(path, rig.server.url(path));
     } else if (redirect == QLatin1String("http")) {
         rig.server.redirect(path, rig.server.plainUrl(QStringLiteral("/next.txt")));
+    } else if (redirect == QLatin1String("nobody")) {
+        QUrl closed(rig.helper->url);
+        closed.setPort(1);
+        rig.helper->url = closed.toString();
     } else if (redirect == QLatin1String("next")) {
         rig.server.redirect(path, QStringLiteral("/next.txt")); // relative
         rig.server.serve(QStringLiteral("/next.txt"), answer);
@@ -194,6 +197,7 @@ void TestUpdater::menuCheckAnswers()
         rig.server.serve(path, answer);
     }
     QSignalSpy noUpdate(&rig.updater, &Updater::noUpdateFound);
+    MessageCatcher messages;
 
     rig.updater.startCheckForUpdatesWithUI();
     QTRY_COMPARE_WITH_TIMEOUT(managers(rig.updater), 0, UpdateRig::Patience);
@@ -206,7 +210,17 @@ void TestUpdater::menuCheckAnswers()
     QTRY_VERIFY_WITH_TIMEOUT(rig.dialog->isVisible(), UpdateRig::Patience);
     QVERIFY(rig.dialog->isModal());
     QCOMPARE(rig.page(), outcome == Confirmation ? 0 : 2);
-    QCOMPARE(outcome == Confirmation ? rig.question() : rig.information(), shown);
+    if (outcome == Error) {
+        // What failed is the check, with its reason; nothing was downloaded.
+        const QString text = rig.information();
+        QVERIFY2(text.startsWith(QStringLiteral("The check for updates failed: ")), qPrintable(text));
+        QVERIFY2(text.endsWith(QStringLiteral(".\nPlease check your internet connection, and try again.")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(shown), qPrintable(text));
+        QVERIFY(messages.contains(QStringLiteral("[WRN] Error occurred while checking for updates")));
+    } else {
+        QCOMPARE(outcome == Confirmation ? rig.question() : rig.information(), shown);
+    }
     QCOMPARE(noUpdate.count(), outcome == Confirmation ? 0 : 1);
     if (redirect == QLatin1String("self"))
         QCOMPARE(rig.server.requestsFor(path), 1 + 10);
