@@ -157,6 +157,21 @@ void forEachEntry(int folder, Visit visit)
     }
 }
 
+// Whether the dump folder is still this user's own and closed to others: it
+// was checked when reporting started, but a link or another user's folder
+// may have taken its place since.
+bool folderIsStillOurs()
+{
+    const int folder = int(sysOpen(g_folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
+    if (folder < 0)
+        return false;
+    struct stat status;
+    const bool ours = syscall(SYS_fstat, folder, &status) == 0 && status.st_uid == uid_t(syscall(SYS_geteuid))
+        && (status.st_mode & 077) == 0;
+    sysClose(folder);
+    return ours;
+}
+
 // Makes room for the dump about to be written, so that the folder never
 // holds more than kMaxDumps: of the dumps there, the newest kMaxDumps - 1
 // stay (by time, whatever their names), the others go with their files.
@@ -265,7 +280,7 @@ void handleSignal(int signalNumber, siginfo_t *info, void *ucontext)
 
     CrashHandler::CrashInfo crash {signalNumber, info ? info->si_code : 0,
                                    info ? uint64_t(reinterpret_cast<uintptr_t>(info->si_addr)) : 0, pid, tid};
-    if (!g_filter || g_filter(g_context, &crash)) {
+    if (folderIsStillOurs() && (!g_filter || g_filter(g_context, &crash))) {
         char id[33];
         bool written = false;
         if (randomId(id)) {

@@ -140,6 +140,8 @@ private slots:
     void dumpsKeptToTheNewestFive();
     void dumpFolderMustBeOurs_data();
     void dumpFolderMustBeOurs();
+    void dumpFolderChangedSinceTheStart_data();
+    void dumpFolderChangedSinceTheStart();
     void uploadModeSendsOwnDumpsOnly_data();
     void uploadModeSendsOwnDumpsOnly();
 
@@ -457,6 +459,31 @@ void TestCrashDump::dumpFolderMustBeOurs()
     QVERIFY(run({QStringLiteral("--crash-upload"), folder + QLatin1Char('/') + QFileInfo(dump).fileName()},
                 QProcess::NormalExit, 2));
     QTest::qWait(200);
+    QCOMPARE(collector.requests().size(), 0);
+}
+
+void TestCrashDump::dumpFolderChangedSinceTheStart_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("looked");
+    QTest::newRow("opened to others") << "opened-folder"
+                                      << "win_dump";
+    QTest::newRow("a link in its place") << "linked-folder"
+                                         << "win_dump-elsewhere";
+}
+
+// The folder is checked again when the crash comes: what took its place
+// since the start receives neither dump nor report, and nothing is sent.
+void TestCrashDump::dumpFolderChangedSinceTheStart()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, looked);
+    CrashCollectorStandIn collector;
+    QVERIFY(collector.listen());
+    QVERIFY(crash(kind, SIGSEGV, collector.submitUrl(), QString()));
+    QCOMPARE(QDir(m_dataDir + QLatin1Char('/') + looked).entryList(QDir::Files | QDir::Hidden),
+             QStringList());
+    QTest::qWait(1000);
     QCOMPARE(collector.requests().size(), 0);
 }
 

@@ -2,7 +2,9 @@
 //   crashvictim <kind> <collector URL> [user name]
 // with kind one of null-write, worker-null-write, abort, stack-overflow, pure-virtual,
 // uncaught-exception, or "none" to only start crash reporting and end
-// normally a moment later. Like the program, it sends its report by running
+// normally a moment later. "opened-folder" and "linked-folder" first open
+// the dump folder to others, or put a link to an open folder in its place,
+// once reporting has started, then crash by a null write. Like the program, it sends its report by running
 // itself again with "--crash-upload <dump>".
 
 #include "crash/crashupload.h"
@@ -10,6 +12,7 @@
 #include "startup.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QUrl>
 
 #include <chrono>
@@ -18,7 +21,9 @@
 #include <cstring>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -109,6 +114,23 @@ int main(int argc, char *argv[])
     if (std::strcmp(kind, "none") == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         return 0;
+    }
+    if (std::strcmp(kind, "opened-folder") == 0 || std::strcmp(kind, "linked-folder") == 0) {
+        const QByteArray folder = QFile::encodeName(CrashReporter::dumpDirectory());
+        if (std::strcmp(kind, "linked-folder") == 0) {
+            const QByteArray elsewhere = folder + "-elsewhere";
+            if (mkdir(elsewhere.constData(), 0700) != 0
+                || rename(folder.constData(), (folder + "-old").constData()) != 0
+                || symlink(elsewhere.constData(), folder.constData()) != 0) {
+                std::perror("linked-folder");
+                return 2;
+            }
+            chmod(elsewhere.constData(), 0777);
+        } else if (chmod(folder.constData(), 0777) != 0) {
+            std::perror("opened-folder");
+            return 2;
+        }
+        crashByNullWrite();
     }
     if (std::strcmp(kind, "null-write") == 0)
         crashByNullWrite();
