@@ -189,6 +189,8 @@ void TestApplication::constructionOnlyClaimsTheInstance()
     QVERIFY(!app()->prefixProvider());
     // On before any update check can go out.
     QVERIFY(QNetworkProxyFactory::usesSystemConfiguration());
+    // Off before any window can show.
+    QVERIFY(!QApplication::quitOnLastWindowClosed());
 }
 
 void TestApplication::initializePreparesLogFontsStyleAndSplash()
