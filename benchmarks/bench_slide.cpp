@@ -22,12 +22,6 @@
 
 namespace {
 
-class BenchStore : public DbStore
-{
-public:
-    QString databaseFileName() const override { return QStringLiteral("bench-slide.px"); }
-};
-
 // The longest stretch the event loop spends between two returns to the
 // dispatcher while it lives.
 class LongestTask : public QObject
@@ -62,7 +56,7 @@ private slots:
     void slideFrames();
 
 private:
-    BenchStore m_store;
+    DbStore m_store {QStringLiteral("bench-slide.px")};
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<History> m_history;
     std::unique_ptr<ContentWidget> m_widget;

@@ -50,6 +50,10 @@ Application::Application(int &argc, char **argv)
     : QtSingleApplication(QString(), argc, argv)
 {
     s_instance = this;
+    // Closing a window never ends the program, only an explicit quit does:
+    // an update offer answered while the splash screen shows closes the
+    // only window there is.
+    setQuitOnLastWindowClosed(false);
     // Before anything can reach the network, the first update check included.
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     connect(this, &QtSingleApplication::messageReceived, this, &Application::onApplicationMessageReceived);
@@ -171,8 +175,6 @@ void Application::initUI()
     connect(phone, &Phone::passwordChanged, restManager, &RestManager::onPasswordChanged);
     connect(phone, &Phone::mediaEngineCreated, this, &Application::onMediaEngineCreated);
 
-    // Closing the window hides it; only an explicit quit ends the program.
-    setQuitOnLastWindowClosed(false);
     m_splashScreen->hide();
     m_mainWindow->showLogIn();
     TRACE << "Login view shown";

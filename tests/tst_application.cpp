@@ -15,7 +15,9 @@
 #include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
 #include "ui/messageprompt.h"
+#include "ui/minimizetotraydialog.h"
 #include "ui/splashscreen.h"
+#include "ui/uitesthelpers.h"
 #include "util/powerevents.h"
 #include "util/tracelog.h"
 
@@ -26,6 +28,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QNetworkProxyFactory>
 #include <QProcess>
 #include <QPushButton>
@@ -90,6 +94,26 @@ QNetworkProxy proxy(QNetworkProxy::ProxyType type, const QString &host = QString
     return QNetworkProxy(type, host, port);
 }
 
+// The in-page question is up.
+bool asking(const MainWindow *window)
+{
+    return window->contentWidget()->currentView() == ContentWidget::QueryUserView;
+}
+
+void clickButton(const QWidget *window, const char *name)
+{
+    auto *button = window->findChild<QPushButton *>(QLatin1String(name));
+    QVERIFY2(button && button->isVisible(), name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+bool chooseFromMenu(const MainWindow *window, const char *menuName, const char *actionName)
+{
+    return UiTesting::chooseFromMenuBar(window->findChild<QMenuBar *>(QStringLiteral("menuBar")),
+                                        window->findChild<QMenu *>(QLatin1String(menuName)),
+                                        window->findChild<QAction *>(QLatin1String(actionName)));
+}
+
 } // namespace
 
 // The application object of this process, built by main() below and driven
@@ -106,15 +130,19 @@ private slots:
     void userInterfaceFollowsAfterTheDelay();
     void damagedDataFileIsToldWithTheLoginView();
     void showMessageBringsTheWindowBack();
+    void quitOnTheLoginViewEndsTheProgram_data();
+    void quitOnTheLoginViewEndsTheProgram();
     void signInThroughTheLoginViewReachesTheDialPad();
     void screenshotsShowTheThreeViews();
     void dialAndAnswerACallThroughTheWindow();
+    void cancelledQuitKeepsTheSession();
     void suspendReachesTheMainWindow();
     void quitSignalSignsOutFirst();
     void proxyDetection_data();
     void proxyDetection();
     void quitSignalsEndTheProgramInOrder_data();
     void quitSignalsEndTheProgramInOrder();
+    void quitWhileSignedInSignsOutFirst();
     void cleanupTestCase();
 
 private:
@@ -161,6 +189,8 @@ void TestApplication::constructionOnlyClaimsTheInstance()
     QVERIFY(!app()->prefixProvider());
     // On before any update check can go out.
     QVERIFY(QNetworkProxyFactory::usesSystemConfiguration());
+    // Off before any window can show.
+    QVERIFY(!QApplication::quitOnLastWindowClosed());
 }
 
 void TestApplication::initializePreparesLogFontsStyleAndSplash()
@@ -246,6 +276,71 @@ void TestApplication::showMessageBringsTheWindowBack()
     QVERIFY(!window->isVisible());
     QTRY_VERIFY(window->isVisible());
     QVERIFY(!window->isMinimized());
+}
+
+void TestApplication::quitOnTheLoginViewEndsTheProgram_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("tray");
+    QTest::newRow("CLOSE") << "logoutButton" << false;
+    QTest::newRow("title bar") << "closeButton" << false;
+    QTest::newRow("Phone, Close") << "actionClose" << false;
+    // Closing hides to the tray; the tray's menu quits.
+    QTest::newRow("tray") << "logoutButton" << true;
+}
+
+// Answered Ok, "Quit?" ends the program's own event loop, whatever the
+// window does with a close.
+void TestApplication::quitOnTheLoginViewEndsTheProgram()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, tray);
+    MainWindow *window = app()->mainWindow();
+    QCOMPARE(window->contentWidget()->currentView(), ContentWidget::LoginView);
+    const UiTesting::TrayPresence trayPresence(tray);
+
+    int notices = 0;
+    UiTesting::ScriptedUser user;
+    user.then(
+        way, [] { return true; },
+        [&] {
+            if (way == QLatin1String("actionClose"))
+                QVERIFY(chooseFromMenu(window, "menuPhone", "actionClose"));
+            else
+                clickButton(window, qPrintable(way));
+        });
+    // Any notice counts: one on the way out would mean the quit only hid
+    // the window.
+    const auto notice = [] {
+        return qobject_cast<MinimizeToTrayDialog *>(QApplication::activeModalWidget());
+    };
+    if (tray) {
+        user.then(
+            QStringLiteral("notice"), [&] { return notice() != nullptr; },
+            [&] {
+                ++notices;
+                clickButton(notice(), "closeButton");
+            });
+        user.then(
+            QStringLiteral("tray menu"), [&] { return !window->isVisible(); },
+            [&] {
+                QMenu *menu = window->trayIcon()->contextMenu();
+                menu->popup(QPoint(200, 200));
+                QVERIFY(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
+                QVERIFY(UiTesting::clickMenuEntry(
+                    menu, window->findChild<QAction *>(QStringLiteral("actionQuit"))));
+            });
+    }
+    user.then(
+        QStringLiteral("Ok"), [&] { return asking(window); },
+        [&] { clickButton(window, "queryUserOkButton"); });
+
+    const int exitCode = UiTesting::runProgramLoop(10000);
+    QVERIFY2(user.waitingFor().isEmpty(), qPrintable(user.waitingFor()));
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(notices, tray ? 1 : 0);
+    QVERIFY(!notice());
+    QVERIFY(window->isVisible());
 }
 
 void TestApplication::signInThroughTheLoginViewReachesTheDialPad()
@@ -367,6 +462,45 @@ void TestApplication::dialAndAnswerACallThroughTheWindow()
     QCOMPARE(inCall.size(), window->size());
     QVERIFY(inCall != idle);
     QCOMPARE(incoming.size(), popup->size());
+}
+
+// Cancel leaves the user signed in, with the session at work.
+void TestApplication::cancelledQuitKeepsTheSession()
+{
+    MainWindow *window = app()->mainWindow();
+    ContentWidget *content = window->contentWidget();
+    Phone *phone = ObjFactory::instance()->phone();
+    QCOMPARE(content->currentView(), ContentWidget::DialPadView);
+
+    UiTesting::ScriptedUser user;
+    user.then(
+        QStringLiteral("close"), [] { return true; }, [&] { clickButton(window, "closeButton"); });
+    user.then(
+        QStringLiteral("Cancel"), [&] { return asking(window); },
+        [&] { clickButton(window, "queryUserCancelButton"); });
+    QCOMPARE(UiTesting::runProgramLoop(3000), UiTesting::kStillRunning);
+    QVERIFY2(user.waitingFor().isEmpty(), qPrintable(user.waitingFor()));
+
+    QCOMPARE(content->currentView(), ContentWidget::DialPadView);
+    QVERIFY(window->isLoggedIn());
+    QCOMPARE(phone->sessionState(), Phone::LoggedIn);
+    QVERIFY(phone->talk()->isConnected());
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("logoutCloseLabel"))->text(),
+             QStringLiteral("LOGOUT"));
+
+    // A call still goes through.
+    const PlixStandinControl *control = TalkTesting::control();
+    control->set_call_outcome(PLIX_STANDIN_ANSWER);
+    auto *number = content->findChild<QWidget *>(QStringLiteral("dialPadPage"))
+                       ->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+    auto *state = content->findChild<QLabel *>(QStringLiteral("callStateLabel"));
+    window->activateWindow();
+    QTest::keyClicks(number, QStringLiteral("4930765432"));
+    QTest::keyClick(number, Qt::Key_Enter, Qt::KeypadModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("00:00:00"), 5000);
+    QTest::keyClick(number, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(phone->calls().isEmpty(), 5000);
+    QCOMPARE(control->live_calls(), 0);
 }
 
 void TestApplication::suspendReachesTheMainWindow()
@@ -519,6 +653,35 @@ void TestApplication::quitSignalsEndTheProgramInOrder()
     QVERIFY(lines.last().contains(QStringLiteral("Closing up the log file")));
     QVERIFY(!QFile::exists(data + QStringLiteral("data.px-wal")));
     QVERIFY(!QFile::exists(data + QStringLiteral("data.px-shm")));
+}
+
+// Signed in, Ok on "Quit?" signs out of the talk service first, then the
+// program's event loop ends.
+void TestApplication::quitWhileSignedInSignsOutFirst()
+{
+    MainWindow *window = app()->mainWindow();
+    Phone *phone = ObjFactory::instance()->phone();
+    phone->login(false);
+    QTRY_VERIFY_WITH_TIMEOUT(phone->talk()->isConnected(), 10000);
+    QTRY_VERIFY(window->isLoggedIn());
+
+    QStringList order;
+    const QObject listening;
+    connect(phone, &Phone::logoutSuccessful, &listening, [&] { order << "signed out"; });
+    connect(app(), &QCoreApplication::aboutToQuit, &listening, [&] { order << "quit"; });
+    UiTesting::ScriptedUser user;
+    user.then(
+        QStringLiteral("Phone, Close"), [] { return true; },
+        [&] { QVERIFY(chooseFromMenu(window, "menuPhone", "actionClose")); });
+    user.then(
+        QStringLiteral("Ok"), [&] { return asking(window); },
+        [&] { clickButton(window, "queryUserOkButton"); });
+
+    QCOMPARE(UiTesting::runProgramLoop(10000), 0);
+    QVERIFY2(user.waitingFor().isEmpty(), qPrintable(user.waitingFor()));
+    QCOMPARE(order, (QStringList {"signed out", "quit"}));
+    QVERIFY(!phone->talk()->isConnected());
+    QCOMPARE(phone->sessionState(), Phone::LoggedOut);
 }
 
 void TestApplication::cleanupTestCase()

@@ -2,6 +2,7 @@
 
 #include "settings/dbstore.h"
 #include "ui/contactmanager.h"
+#include "util/clock.h"
 #include "util/trace.h"
 
 #include <QSqlError>
@@ -73,7 +74,7 @@ void CallHistory::addEvent(const QString &number, const QTime &duration, CallHis
 {
     // The second is the key: an event that meets a taken second moves on to
     // the next free one, so that two events of one second are both kept.
-    QDateTime timestamp = at.isValid() ? at : currentDateTime();
+    QDateTime timestamp = at.isValid() ? at : Clock::currentDateTime();
     QSqlQuery taken;
     taken.prepare(QStringLiteral("select 1 from call_history where timestamp = :timestamp"));
     for (;;) {
@@ -149,11 +150,6 @@ QList<CallHistoryEvent> CallHistory::events(const ContactManager *contacts)
     }
     m_refreshNeeded = false;
     return m_events;
-}
-
-QDateTime CallHistory::currentDateTime() const
-{
-    return QDateTime::currentDateTime();
 }
 
 QString CallHistory::contactName(const ContactManager *contacts, const QString &number) const

@@ -38,10 +38,6 @@ public slots:
     void addEvent(const CallHistoryEvent &event);
     void clearHistory();
 
-protected:
-    // The local time events are stamped with.
-    virtual QDateTime currentDateTime() const;
-
 private:
     QString contactName(const ContactManager *contacts, const QString &number) const;
     void recordWrite(bool ok);

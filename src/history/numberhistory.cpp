@@ -1,6 +1,7 @@
 #include "numberhistory.h"
 
 #include "settings/dbstore.h"
+#include "util/clock.h"
 #include "util/trace.h"
 
 #include <QSqlError>
@@ -26,7 +27,7 @@ void NumberHistory::addNumber(const QString &number, const QString &nick)
                        "values (:number, :nick, :timestamp)"));
     query.bindValue(QStringLiteral(":number"), number);
     query.bindValue(QStringLiteral(":nick"), nick);
-    query.bindValue(QStringLiteral(":timestamp"), currentDateTime().toString(kTimestampFormat));
+    query.bindValue(QStringLiteral(":timestamp"), Clock::currentDateTime().toString(kTimestampFormat));
     // Dialled numbers and nicks stay out of the log, which goes out with crash reports.
     TRACE << "inserting number: " << Trace::tag(number) << ", and nick: " << Trace::tag(nick);
     const bool ok = query.exec();
@@ -69,11 +70,6 @@ QStringList NumberHistory::recentNumbers()
     for (int i = 0; i < entries.size() && i < RecentLimit; ++i)
         result.append(entries.at(i).number);
     return result;
-}
-
-QDateTime NumberHistory::currentDateTime() const
-{
-    return QDateTime::currentDateTime();
 }
 
 QList<NumberHistoryEntry> NumberHistory::read(Cache &cache, const QString &statement, int limit)

@@ -36,10 +36,6 @@ public slots:
     void addNumber(const QString &number, const QString &nick);
     void addNumber(const QString &number);
 
-protected:
-    // The local time entries are stamped with.
-    virtual QDateTime currentDateTime() const;
-
 private:
     // A read cache that is refilled after a successful write.
     struct Cache

@@ -1,5 +1,6 @@
 #include "dbstore.h"
 
+#include "util/diskspace.h"
 #include "util/trace.h"
 
 #include <QDateTime>
@@ -11,7 +12,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QStorageInfo>
 #include <QUrl>
 
 namespace {
@@ -147,7 +147,12 @@ void warnFailure(const QString &table, const QString &key, const QSqlQuery &quer
 } // namespace
 
 DbStore::DbStore(QObject *parent)
+    : DbStore(QStringLiteral("data.px"), parent)
+{ }
+
+DbStore::DbStore(const QString &fileName, QObject *parent)
     : QObject(parent)
+    , m_fileName(fileName)
     , m_openCount(0)
     , m_loaded(false)
     , m_closed(false)
@@ -263,11 +268,6 @@ void DbStore::closeDatabases()
     // load could never be closed again.
     if (m_openCount > 0)
         --m_openCount;
-}
-
-QString DbStore::databaseFileName() const
-{
-    return QStringLiteral("data.px");
 }
 
 QString DbStore::databasePath() const
@@ -508,18 +508,10 @@ QString DbStore::causeOf(const QSqlError &error) const
     // SQLite tells a full disk as such only for the file's own pages; its
     // journal and index files fail as a read or write error.
     const int code = sqliteCode(error);
-    if ((code == IoError || code == Full) && freeSpace() < kNearlyFull)
+    // A write that fails with little left on the disk is told as a full disk.
+    if ((code == IoError || code == Full) && DiskSpace::bytesAvailable(databasePath()) < kNearlyFull)
         return tr("the disk is full");
     return fileCause(error);
-}
-
-qint64 DbStore::freeSpace() const
-{
-    QString folder = QFileInfo(databasePath()).path();
-    while (!QFileInfo::exists(folder) && QFileInfo(folder).path() != folder)
-        folder = QFileInfo(folder).path();
-    const QStorageInfo storage(folder);
-    return storage.isValid() ? storage.bytesAvailable() : -1;
 }
 
 bool DbStore::openImmutable(const QString &path, QString *cause)

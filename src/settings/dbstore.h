@@ -22,6 +22,8 @@ class DbStore : public QObject
 
 public:
     explicit DbStore(QObject *parent = nullptr);
+    // A file of another name in the data folder, or at an absolute path.
+    explicit DbStore(const QString &fileName, QObject *parent = nullptr);
     ~DbStore() override;
 
     // Opens the database and runs the schema on the first call; later calls
@@ -30,7 +32,7 @@ public:
     // Closes the connection when the last load is released.
     void closeDatabases();
 
-    virtual QString databaseFileName() const;
+    QString databaseFileName() const { return m_fileName; }
     // The full path of the database file.
     QString databasePath() const;
 
@@ -55,11 +57,6 @@ public:
     // For statements of other components on the default connection: a write
     // that failed for want of space, rights or a sound file is told once.
     static void noteFailure(const QSqlError &error);
-
-protected:
-    // Bytes free on the data file's disk; a write that fails with little
-    // left is told as a full disk.
-    virtual qint64 freeSpace() const;
 
 signals:
     // The data file was damaged and replaced, cannot be used, or cannot be
@@ -88,6 +85,7 @@ private:
     // What a failure says about the file, with a full disk told as such.
     QString causeOf(const QSqlError &error) const;
 
+    const QString m_fileName;
     int m_openCount;
     bool m_loaded;
     bool m_closed;

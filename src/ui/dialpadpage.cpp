@@ -13,6 +13,7 @@
 #include "ui/keytoneplayer.h"
 #include "ui/messageprompt.h"
 #include "ui/repolishwidget.h"
+#include "util/clock.h"
 #include "util/trace.h"
 
 #include <QDateTime>
@@ -26,6 +27,12 @@ namespace {
 
 const int kEndReasonTimeout = 5000;
 const int kDurationTick = 1000;
+
+// Now, ms since 1970.
+qint64 wallClock()
+{
+    return Clock::currentDateTime().toMSecsSinceEpoch();
+}
 const double kMinimumCredit = 0.0001;
 
 } // namespace
@@ -421,11 +428,6 @@ void DialPadPage::timerEvent(QTimerEvent *event)
     const QString text = formatDuration(m_callDuration);
     showMessage(text);
     emit callInfoChanged(text);
-}
-
-qint64 DialPadPage::wallClock() const
-{
-    return QDateTime::currentMSecsSinceEpoch();
 }
 
 void DialPadPage::stopDurationTimer()

@@ -97,8 +97,6 @@ signals:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
-    // Now, ms since 1970.
-    virtual qint64 wallClock() const;
 
 private slots:
     void onCallHangupClicked();

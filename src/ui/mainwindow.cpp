@@ -22,6 +22,7 @@
 #include "ui/welcomedialog.h"
 #include "update/updater.h"
 #include "util/connectivitycheck.h"
+#include "util/systemtray.h"
 #include "util/trace.h"
 
 #include <QCloseEvent>
@@ -366,19 +367,18 @@ void MainWindow::showLogoutQuery()
 
 void MainWindow::quitApplication()
 {
-    QCoreApplication::quit();
-}
-
-bool MainWindow::isSystemTrayAvailable() const
-{
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    // Not quit(): it first closes every window, and this one answers a close
+    // by asking again or hiding to the tray, and the update dialog refuses
+    // one while it downloads. The user has answered; the windows go with the
+    // application object.
+    QCoreApplication::exit(0);
 }
 
 void MainWindow::onCloseTriggered()
 {
     // Without a tray a hidden window could not be found again, and "Quit"
     // lives in the tray's menu: closing then asks to quit.
-    if ((!m_settings || m_settings->minimizeToTrayOnClose(true)) && isSystemTrayAvailable()) {
+    if ((!m_settings || m_settings->minimizeToTrayOnClose(true)) && SystemTray::isAvailable()) {
         hide();
         maybeShowHidingToTrayDialog();
         return;
@@ -500,7 +500,7 @@ void MainWindow::onSettingsActionTriggered()
     const talk::ProxySettings proxy = m_settings ? m_settings->proxySettings() : talk::ProxySettings();
 
     SettingsDialog dialog(m_talk, m_settings);
-    dialog.setSystemTrayAvailable(isSystemTrayAvailable());
+    dialog.setSystemTrayAvailable(SystemTray::isAvailable());
     const bool saved = dialog.exec() == QDialog::Accepted;
     m_ui->contentWidget->configureHotKeys();
     if (!m_settings || !m_talk)

@@ -84,12 +84,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
-    // Ends the program's event loop.
-    virtual void quitApplication();
-    // Whether the desktop shows tray icons; without one, a window hidden
-    // to the tray could not be brought back.
-    virtual bool isSystemTrayAvailable() const;
-
 private slots:
     void crashApp();
     void onCloseTriggered();
@@ -118,6 +112,8 @@ private slots:
     void onLoginCancelled();
 
 private:
+    // Ends the program's event loop, whatever the windows say.
+    void quitApplication();
     void setLoggedInActionsEnabled(bool on);
     void maybeShowHidingToTrayDialog();
     // The window's side of a logout: the login view, the menus and the

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QNetworkInformation>
 #include <QPointer>
 #include <QThreadPool>
 
@@ -18,18 +17,6 @@ ConnectivityCheck::Probe currentProbe()
 {
     QMutexLocker locker(&probeMutex);
     return customProbe;
-}
-
-// The system's reachability report is a QObject: load it here, on the GUI
-// thread, before a worker first asks for it.
-void loadNetworkInformation()
-{
-    static bool tried = false;
-    if (tried || QNetworkInformation::instance())
-        return;
-    tried = true;
-    if (!QNetworkInformation::loadDefaultBackend())
-        QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
 }
 
 } // namespace
@@ -54,7 +41,9 @@ void ConnectivityCheck::start()
 
     Probe probe = currentProbe();
     if (!probe) {
-        loadNetworkInformation();
+        // The reachability report is a QObject: made here, on the GUI
+        // thread, before a worker first asks for it.
+        Util::networkInformation();
         probe = [] {
             return Util::hasNetworkConnectivity();
         };

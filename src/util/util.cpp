@@ -20,25 +20,23 @@ bool isUsableInterface(QNetworkInterface::InterfaceFlags flags)
         && flags.testFlag(QNetworkInterface::IsRunning);
 }
 
-// The system's reachability report, loaded on first use; null when no back end
-// is available here (checked once, as the check runs every second while
-// reconnecting).
+} // namespace
+
 QNetworkInformation *networkInformation()
 {
-    static bool loadTried = false;
-    if (!loadTried && !QNetworkInformation::instance()) {
-        loadTried = true;
-        if (!QNetworkInformation::loadDefaultBackend())
+    // Loaded once, whichever thread asks first; the others wait for it.
+    static const bool loaded = [] {
+        if (!QNetworkInformation::instance() && !QNetworkInformation::loadDefaultBackend())
             QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
         if (QNetworkInformation *info = QNetworkInformation::instance())
             TRACE << "Network information from" << info->backendName();
         else
             TRACE << "No network information back end; judging by the interfaces alone";
-    }
+        return true;
+    }();
+    Q_UNUSED(loaded)
     return QNetworkInformation::instance();
 }
-
-} // namespace
 
 QString createZippedLogsFile()
 {

@@ -13,6 +13,12 @@ namespace Util {
 // file before they use it.
 QString createZippedLogsFile();
 
+// The system's reachability report, loaded on the first call from any
+// thread (checked once, as the connectivity check runs every second while
+// reconnecting); null when no back end is available here. It is a QObject
+// and lives on the thread that loaded it, so the GUI thread should ask first.
+QNetworkInformation *networkInformation();
+
 // Whether this computer has a usable network connection: an interface that is
 // up, running and neither loopback nor point-to-point, and a network the
 // system's reachability report does not call disconnected.

@@ -1,6 +1,7 @@
 #include "history/callhistory.h"
 #include "settings/dbstore.h"
 #include "support/casestore.h"
+#include "support/testclock.h"
 #include "support/testenvironment.h"
 #include "ui/contactmanager.h"
 
@@ -12,16 +13,6 @@
 #include <memory>
 
 namespace {
-
-// A call history on a clock the test sets.
-class ClockedCallHistory : public CallHistory
-{
-public:
-    QDateTime now = QDateTime(QDate(2024, 3, 9), QTime(14, 5, 6));
-
-protected:
-    QDateTime currentDateTime() const override { return now; }
-};
 
 QList<QStringList> rows()
 {
@@ -53,7 +44,9 @@ private slots:
 
 private:
     std::unique_ptr<CaseStore> m_store;
-    std::unique_ptr<ClockedCallHistory> m_history;
+    // The history's clock, which the test sets.
+    std::unique_ptr<TestClock> m_clock;
+    std::unique_ptr<CallHistory> m_history;
     int m_case = 0;
 };
 
@@ -61,12 +54,14 @@ void TestCallHistory::init()
 {
     m_store = std::make_unique<CaseStore>(QStringLiteral("calls%1.px").arg(++m_case));
     m_store->loadDatabases();
-    m_history = std::make_unique<ClockedCallHistory>();
+    m_clock = std::make_unique<TestClock>(QDateTime(QDate(2024, 3, 9), QTime(14, 5, 6)));
+    m_history = std::make_unique<CallHistory>();
 }
 
 void TestCallHistory::cleanup()
 {
     m_history.reset();
+    m_clock.reset();
     m_store->closeDatabases();
     m_store.reset();
 }
@@ -84,7 +79,7 @@ void TestCallHistory::eventIsStoredAsTextAndReadBack()
     QCOMPARE(event.type(), CallHistoryEvent::Outgoing);
     QCOMPARE(event.number(), QStringLiteral("+4930123"));
     QCOMPARE(event.duration(), QTime(0, 1, 23));
-    QCOMPARE(event.timestamp(), m_history->now);
+    QCOMPARE(event.timestamp(), m_clock->now);
     QVERIFY(event.name().isEmpty());
     // A call's length is shown on the history page.
     QVERIFY(event.isDurationShown());
@@ -94,7 +89,7 @@ void TestCallHistory::eventIsStoredAsTextAndReadBack()
     sms.setNumber(QStringLiteral("555"));
     sms.setTimestamp(QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
     sms.setName(QStringLiteral("Ann"));
-    m_history->now = m_history->now.addSecs(1);
+    m_clock->now = m_clock->now.addSecs(1);
     m_history->addEvent(sms);
     QCOMPARE(rows().last(), (QStringList {"2024-03-09 14:05:07", "555", "3", ""}));
     QCOMPARE(added.count(), 2);
@@ -106,7 +101,7 @@ void TestCallHistory::eventsWithinOneSecondAreAllKept()
     m_history->addEvent(QStringLiteral("111"), QTime(0, 0, 5), CallHistoryEvent::Missed);
     m_history->addEvent(QStringLiteral("222"), QTime(0, 0, 0), CallHistoryEvent::Sms);
     m_history->addEvent(QStringLiteral("333"), QTime(0, 0, 1), CallHistoryEvent::Incoming);
-    m_history->now = m_history->now.addSecs(1);
+    m_clock->now = m_clock->now.addSecs(1);
     m_history->addEvent(QStringLiteral("444"), QTime(0, 0, 2), CallHistoryEvent::Outgoing);
     QCOMPARE(rows(),
              (QList<QStringList> {{"2024-03-09 14:05:06", "111", "2", "00:00:05"},
@@ -135,7 +130,7 @@ void TestCallHistory::eventsAreCachedUntilAChange()
                                       "'00:00:01')")));
     QCOMPARE(m_history->events(nullptr).size(), 1);
 
-    m_history->now = m_history->now.addSecs(1);
+    m_clock->now = m_clock->now.addSecs(1);
     m_history->addEvent(QStringLiteral("333"), QTime(0, 0, 5), CallHistoryEvent::Incoming);
     QCOMPARE(m_history->events(nullptr).size(), 3);
 
@@ -150,7 +145,7 @@ void TestCallHistory::failedWriteKeepsTheCacheHonest()
 
     m_history->addEvent(QStringLiteral("111"), QTime(0, 0, 5), CallHistoryEvent::Missed);
     // No number: the table refuses the row.
-    m_history->now = m_history->now.addSecs(1);
+    m_clock->now = m_clock->now.addSecs(1);
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("Could not add the event")));
     m_history->addEvent(QString(), QTime(0, 0, 5), CallHistoryEvent::Missed);
     QCOMPARE(changed.count(), 1);
@@ -175,7 +170,7 @@ void TestCallHistory::eventsAreNamedAfterTheContactWithTheSameDigits()
     contacts.addOldContact(ann);
 
     m_history->addEvent(QStringLiteral("004930 12345"), QTime(0, 0, 5), CallHistoryEvent::Incoming);
-    m_history->now = m_history->now.addSecs(1);
+    m_clock->now = m_clock->now.addSecs(1);
     m_history->addEvent(QStringLiteral("4930"), QTime(0, 0, 5), CallHistoryEvent::Missed);
 
     const QList<CallHistoryEvent> events = m_history->events(&contacts);
@@ -185,7 +180,7 @@ void TestCallHistory::eventsAreNamedAfterTheContactWithTheSameDigits()
         QVERIFY2(event.name().isEmpty(), qPrintable(event.number()));
     }
 
-    m_history->now = m_history->now.addSecs(1);
+    m_clock->now = m_clock->now.addSecs(1);
     m_history->addEvent(QStringLiteral("+4930 12345"), QTime(0, 0, 5), CallHistoryEvent::Outgoing);
     QStringList names;
     for (const CallHistoryEvent &event : m_history->events(&contacts))

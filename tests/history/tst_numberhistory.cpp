@@ -2,6 +2,7 @@
 #include "history/numberhistory.h"
 #include "settings/dbstore.h"
 #include "support/casestore.h"
+#include "support/testclock.h"
 #include "support/testenvironment.h"
 
 #include <QApplication>
@@ -12,22 +13,6 @@
 #include <memory>
 
 namespace {
-
-// A number history on a clock the test sets.
-class ClockedNumberHistory : public NumberHistory
-{
-public:
-    QDateTime now = QDateTime(QDate(2024, 12, 31), QTime(23, 59, 50));
-
-    void addAfter(int seconds, const QString &number, const QString &nick = QString())
-    {
-        now = now.addSecs(seconds);
-        addNumber(number, nick);
-    }
-
-protected:
-    QDateTime currentDateTime() const override { return now; }
-};
 
 int numberRows()
 {
@@ -56,8 +41,16 @@ private slots:
     void loginNamesAreExactTexts();
 
 private:
+    // Adds the number that many seconds after the one before.
+    void addAfter(int seconds, const QString &number, const QString &nick = QString())
+    {
+        m_clock->now = m_clock->now.addSecs(seconds);
+        m_history->addNumber(number, nick);
+    }
+
     std::unique_ptr<CaseStore> m_store;
-    std::unique_ptr<ClockedNumberHistory> m_history;
+    std::unique_ptr<TestClock> m_clock;
+    std::unique_ptr<NumberHistory> m_history;
     int m_case = 0;
 };
 
@@ -65,12 +58,14 @@ void TestNumberHistory::init()
 {
     m_store = std::make_unique<CaseStore>(QStringLiteral("numbers%1.px").arg(++m_case));
     m_store->loadDatabases();
-    m_history = std::make_unique<ClockedNumberHistory>();
+    m_clock = std::make_unique<TestClock>(QDateTime(QDate(2024, 12, 31), QTime(23, 59, 50)));
+    m_history = std::make_unique<NumberHistory>();
 }
 
 void TestNumberHistory::cleanup()
 {
     m_history.reset();
+    m_clock.reset();
     m_store->closeDatabases();
     m_store.reset();
 }
@@ -79,7 +74,7 @@ void TestNumberHistory::recentListHoldsTheSixteenNewest()
 {
     // Across a year boundary, so that text order has to be time order.
     for (int i = 1; i <= 20; ++i)
-        m_history->addAfter(1, QString::number(i));
+        addAfter(1, QString::number(i));
     QCOMPARE(numberRows(), 20);
 
     QStringList expected;
@@ -89,30 +84,30 @@ void TestNumberHistory::recentListHoldsTheSixteenNewest()
 
     const QList<NumberHistoryEntry> entries = m_history->lastFewNumbersOrderedDescendingByTimestamp();
     QCOMPARE(entries.size(), 16);
-    QCOMPARE(entries.first().timestamp, m_history->now);
+    QCOMPARE(entries.first().timestamp, m_clock->now);
     QCOMPARE(entries.first().timestamp.date(), QDate(2025, 1, 1));
 }
 
 void TestNumberHistory::numberCalledAgainMovesToTheTop()
 {
     // Numbers are kept as given: another spelling is another row.
-    m_history->addAfter(1, QStringLiteral("+111"));
-    m_history->addAfter(1, QStringLiteral("111"), QStringLiteral("Ann"));
-    m_history->addAfter(1, QStringLiteral("222"), QStringLiteral("Bob"));
-    m_history->addAfter(1, QStringLiteral("111"), QStringLiteral("Annie"));
+    addAfter(1, QStringLiteral("+111"));
+    addAfter(1, QStringLiteral("111"), QStringLiteral("Ann"));
+    addAfter(1, QStringLiteral("222"), QStringLiteral("Bob"));
+    addAfter(1, QStringLiteral("111"), QStringLiteral("Annie"));
 
     QCOMPARE(numberRows(), 3);
     QCOMPARE(m_history->recentNumbers(), (QStringList {"111", "222", "+111"}));
     const NumberHistoryEntry top = m_history->lastFewNumbersOrderedDescendingByTimestamp().first();
     QCOMPARE(top.nick, QStringLiteral("Annie"));
-    QCOMPARE(top.timestamp, m_history->now);
+    QCOMPARE(top.timestamp, m_clock->now);
 }
 
 void TestNumberHistory::numbersOfOneSecondComeNewestFirst()
 {
     for (const char *number : {"1", "2", "3", "4"})
-        m_history->addAfter(0, QLatin1String(number));
-    m_history->addAfter(0, QStringLiteral("2"));
+        addAfter(0, QLatin1String(number));
+    addAfter(0, QStringLiteral("2"));
     QCOMPARE(m_history->recentNumbers(), (QStringList {"2", "4", "3", "1"}));
 }
 
@@ -126,12 +121,12 @@ void TestNumberHistory::numberWithoutNickAndTheSignal()
     const QList<NumberHistoryEntry> entries = m_history->lastFewNumbersOrderedDescendingByTimestamp();
     QCOMPARE(entries.size(), 1);
     QVERIFY(entries.first().nick.isEmpty());
-    QCOMPARE(entries.first().timestamp, m_history->now);
+    QCOMPARE(entries.first().timestamp, m_clock->now);
 }
 
 void TestNumberHistory::readsAreCachedUntilANumberIsAdded()
 {
-    m_history->addAfter(1, QStringLiteral("111"));
+    addAfter(1, QStringLiteral("111"));
     QCOMPARE(m_history->recentNumbers(), QStringList {"111"});
 
     QSqlQuery query;
@@ -139,14 +134,14 @@ void TestNumberHistory::readsAreCachedUntilANumberIsAdded()
         query.exec(QStringLiteral("insert into number_history values ('999', '', '2030-01-01 00:00:00')")));
     QCOMPARE(m_history->recentNumbers(), QStringList {"111"});
 
-    m_history->addAfter(1, QStringLiteral("222"));
+    addAfter(1, QStringLiteral("222"));
     QCOMPARE(m_history->recentNumbers(), (QStringList {"999", "222", "111"}));
 }
 
 void TestNumberHistory::fullListDoesNotSpoilTheRecentList()
 {
     for (int i = 1; i <= 20; ++i)
-        m_history->addAfter(1, QString::number(i));
+        addAfter(1, QString::number(i));
     QCOMPARE(m_history->numbers().size(), 20);
     const QStringList recent = m_history->recentNumbers();
     QCOMPARE(recent.size(), 16);
@@ -156,14 +151,14 @@ void TestNumberHistory::fullListDoesNotSpoilTheRecentList()
 
 void TestNumberHistory::failedWriteKeepsTheCacheHonest()
 {
-    m_history->addAfter(1, QStringLiteral("111"));
+    addAfter(1, QStringLiteral("111"));
     QCOMPARE(m_history->recentNumbers(), QStringList {"111"});
 
     QSignalSpy added(m_history.get(), &NumberHistory::numberAdded);
-    m_history->addAfter(1, QStringLiteral("222"));
+    addAfter(1, QStringLiteral("222"));
     // No number: the table refuses the row.
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("Could not add the number")));
-    m_history->addAfter(1, QString());
+    addAfter(1, QString());
     QCOMPARE(added.count(), 2);
     QCOMPARE(numberRows(), 2);
 

@@ -3,6 +3,7 @@
 #include "settings/emailvalidator.h"
 #include "support/casestore.h"
 #include "support/testenvironment.h"
+#include "util/diskspace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,14 +81,16 @@ const QList<QStringList> kSeeds = {
 
 const QString kSettings = QStringLiteral("settings");
 
-// A store on a disk with nothing left, as the file system reports it.
-class FullDiskStore : public CaseStore
+// The file system reports no free space while it lives.
+class NoSpaceLeft
 {
 public:
-    using CaseStore::CaseStore;
-
-protected:
-    qint64 freeSpace() const override { return 0; }
+    NoSpaceLeft()
+    {
+        DiskSpace::setSource([](const QString &) { return qint64(0); });
+    }
+    ~NoSpaceLeft() { DiskSpace::setSource({}); }
+    Q_DISABLE_COPY(NoSpaceLeft)
 };
 
 // Files may not grow while it lives: every write fails as it does on a
@@ -517,16 +520,15 @@ void TestDbStore::startWithAFileThatCannotBeUsedAsItIs()
         }
     }
 
-    std::unique_ptr<DbStore> store;
-    if (state == QLatin1String("full"))
-        store = std::make_unique<FullDiskStore>(QStringLiteral("start-full/data.px"));
-    else
-        store = std::make_unique<CaseStore>(QStringLiteral("start-%1/data.px").arg(state));
+    auto store = std::make_unique<CaseStore>(QStringLiteral("start-%1/data.px").arg(state));
     QSignalSpy problems(store.get(), &DbStore::problemOccurred);
     {
         std::unique_ptr<NoGrowth> full;
-        if (state == QLatin1String("full"))
+        std::unique_ptr<NoSpaceLeft> noSpace;
+        if (state == QLatin1String("full")) {
             full = std::make_unique<NoGrowth>();
+            noSpace = std::make_unique<NoSpaceLeft>();
+        }
         store->loadDatabases();
     }
     QCOMPARE(problems.count(), 1);

@@ -11,12 +11,8 @@ class CaseStore : public DbStore
 {
 public:
     explicit CaseStore(const QString &fileName)
-        : m_fileName(fileName)
+        : DbStore(fileName)
     { }
-    QString databaseFileName() const override { return m_fileName; }
-
-private:
-    QString m_fileName;
 };
 
 #endif // CASESTORE_H

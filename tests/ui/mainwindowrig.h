@@ -8,6 +8,7 @@
 #include "support/casestore.h"
 #include "ui/contentwidget.h"
 #include "ui/mainwindow.h"
+#include "uitesthelpers.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,30 +18,6 @@
 #include <QTest>
 
 #include <memory>
-
-// The window with the two seams a test needs: quitting ends no event loop,
-// and the test says whether the desktop has a tray (by default it has none).
-class TestMainWindow : public MainWindow
-{
-public:
-    int quits = 0;
-    bool connectedAtQuit = false;
-    bool trayAvailable = false;
-    mutable int trayQuestions = 0;
-    Phone *phone = nullptr;
-
-protected:
-    void quitApplication() override
-    {
-        ++quits;
-        connectedAtQuit = phone && phone->isConnected();
-    }
-    bool isSystemTrayAvailable() const override
-    {
-        ++trayQuestions;
-        return trayAvailable;
-    }
-};
 
 // One run of the program: its services against the stand-ins, its database
 // file, and the window wired the way the application object wires it.
@@ -54,8 +31,7 @@ struct MainWindowRig
         rig.phone->setSettings(settings.get());
         // The first-run dialog is modal; the cases about it turn it back on.
         settings->setShowWelcome(false);
-        window = std::make_unique<TestMainWindow>();
-        window->phone = rig.phone.get();
+        window = std::make_unique<MainWindow>();
         window->setSettings(settings.get());
         window->setPhone(rig.phone.get());
         window->setUrls(&urls);
@@ -86,18 +62,8 @@ struct MainWindowRig
     // false when the menu does not open or the entry cannot be clicked.
     bool chooseFromMenu(const char *menuName, const char *actionName) const
     {
-        auto *bar = child<QMenuBar>("menuBar");
-        auto *menu = child<QMenu>(menuName);
-        QAction *entry = action(actionName);
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-        if (!QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000))
-            return false;
-        const QRect place = menu->actionGeometry(entry);
-        if (!place.isValid() || !entry->isEnabled())
-            return false;
-        QTest::mouseMove(menu, place.center());
-        QTest::mouseClick(menu, Qt::LeftButton, {}, place.center());
-        return QTest::qWaitFor([menu] { return !menu->isVisible(); }, 2000);
+        return UiTesting::chooseFromMenuBar(child<QMenuBar>("menuBar"), child<QMenu>(menuName),
+                                            action(actionName));
     }
     ContentWidget *content() const { return window->contentWidget(); }
     QString loginPage() const
@@ -110,7 +76,7 @@ struct MainWindowRig
     std::unique_ptr<Settings> settings;
     std::unique_ptr<History> history = std::make_unique<History>();
     HomeUrls urls;
-    std::unique_ptr<TestMainWindow> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 #endif // MAINWINDOWRIG_H

@@ -256,7 +256,7 @@ bool TestMainWindowCase::logIn(Client &client)
 void TestMainWindowCase::startsLoggedOut()
 {
     Client &client = *m_client;
-    TestMainWindow &window = *client.window;
+    MainWindow &window = *client.window;
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("Halvetta - Linkora"));
     QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -570,7 +570,7 @@ void TestMainWindowCase::connectionLossReturnsToTheLoginView()
 void TestMainWindowCase::quitIsAskedInThePage()
 {
     Client &client = *m_client;
-    TestMainWindow &window = *client.window;
+    MainWindow &window = *client.window;
     window.hide();
 
     // Asked again while open: the open question ends unanswered and a new
@@ -588,33 +588,37 @@ void TestMainWindowCase::quitIsAskedInThePage()
     });
     window.requestQuit();
     QVERIFY(window.isVisible());
-    QTRY_COMPARE(window.quits, 1);
+    QCOMPARE(runProgramLoop(5000), 0);
     QCOMPARE(asked, (QStringList {"Quit?", "Quit?"}));
-    QTest::qWait(200);
-    QCOMPARE(window.quits, 1);
+    // One quit, not one per question.
+    QCOMPARE(runProgramLoop(300), kStillRunning);
 
     // Cancel goes back to where the user was.
     whenAsked(client, [&] { clickButton(client, "queryUserCancelButton"); });
     window.requestQuit();
-    QTest::qWait(300);
+    QCOMPARE(runProgramLoop(600), kStillRunning);
     QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
-    QCOMPARE(window.quits, 1);
+    QVERIFY(window.isVisible());
 }
 
 void TestMainWindowCase::quitWhileConnectedWaitsForTheLogout()
 {
     Client &client = *m_client;
+    Phone *phone = client.rig.phone.get();
     QVERIFY(logIn(client));
-    QSignalSpy loggedOut(client.rig.phone.get(), &Phone::logoutSuccessful);
+    QStringList order;
+    const QObject listening;
+    connect(phone, &Phone::logoutSuccessful, &listening, [&] { order << "signed out"; });
+    connect(qApp, &QCoreApplication::aboutToQuit, &listening, [&] { order << "quit"; });
     whenAsked(client, [&] { clickButton(client, "queryUserOkButton"); });
-    client.action("actionQuit")->trigger();
-    QTRY_COMPARE(client.window->quits, 1);
-    QCOMPARE(loggedOut.size(), 1);
-    QVERIFY(!client.window->connectedAtQuit);
+    QVERIFY(client.chooseFromMenu("menuPhone", "actionClose"));
+    QCOMPARE(runProgramLoop(5000), 0);
+    QCOMPARE(order, (QStringList {"signed out", "quit"}));
+    QVERIFY(!phone->isConnected());
 
     // Logging out again later quits nothing more.
-    client.rig.phone->logout();
-    QCOMPARE(client.window->quits, 1);
+    QTimer::singleShot(0, phone, &Phone::logout);
+    QCOMPARE(runProgramLoop(300), kStillRunning);
 }
 
 void TestMainWindowCase::connectionLossDuringTheQuitQuestionKeepsTheLoginView()
@@ -624,14 +628,12 @@ void TestMainWindowCase::connectionLossDuringTheQuitQuestionKeepsTheLoginView()
     whenAsked(client, [] { QVERIFY(control()->drop_connection(plix::PLIX_DISCONNECT_CONNECTION_LOST)); });
     client.window->requestQuit();
 
-    QTRY_COMPARE_WITH_TIMEOUT(m_prompts->requests.size(), 1, 3000);
-    // The question ended unanswered; the logged-out view stays.
-    QTRY_COMPARE(client.content()->currentView(), ContentWidget::LoginView);
-    QTest::qWait(200);
+    // The question ended unanswered, nothing quits, the logged-out view stays.
+    QCOMPARE(runProgramLoop(1500), kStillRunning);
+    QCOMPARE(m_prompts->requests.size(), 1);
     QCOMPARE(client.content()->currentView(), ContentWidget::LoginView);
     QCOMPARE(client.child<QStackedWidget>("mainStackedWidget")->currentWidget()->objectName(),
              QStringLiteral("loginPage"));
-    QCOMPARE(client.window->quits, 0);
     QVERIFY(!client.window->isLoggedIn());
 }
 
@@ -643,16 +645,18 @@ void TestMainWindowCase::logoutButtonKeepsOneHandler()
         typeLogin(client, PhoneRig::kUser, QStringLiteral("wrong"), false, false);
         QVERIFY(failed.wait(5000));
     }
-    client.window->trayAvailable = true;
-    client.settings->setMinimizeToTrayHint(false);
-    client.window->trayQuestions = 0;
+    // Each close to the tray tells where the window went.
+    const TrayPresence tray(true);
+    client.settings->setMinimizeToTrayHint(true);
+    ModalWatcher notices(
+        [](QDialog *dialog) { dialog->findChild<QPushButton *>(QStringLiteral("closeButton"))->click(); });
     clickButton(client, "logoutButton");
-    QCOMPARE(client.window->trayQuestions, 1);
+    QCOMPARE(notices.dialogs, QStringList {"MinimizeToTrayDialog"});
+    QVERIFY(!client.window->isVisible());
 
-    // Logged in, the same button asks before logging out.
+    // Logged in, the same button asks before logging out, and closes nothing.
     client.window->showNormal();
     QVERIFY(logIn(client));
-    client.window->trayQuestions = 0;
     QString asked;
     whenAsked(client, [&] {
         asked = question(client);
@@ -661,7 +665,8 @@ void TestMainWindowCase::logoutButtonKeepsOneHandler()
     clickButton(client, "logoutButton");
     QTRY_COMPARE(asked, QStringLiteral("Logout?"));
     QTRY_COMPARE(client.content()->currentView(), ContentWidget::LoginView);
-    QCOMPARE(client.window->trayQuestions, 0);
+    QCOMPARE(notices.dialogs.size(), 1);
+    QVERIFY(client.window->isVisible());
     QVERIFY(!client.window->isLoggedIn());
     QVERIFY(!client.rig.phone->isConnected());
 }
@@ -692,8 +697,8 @@ void TestMainWindowCase::closeHidesToTheTray()
     QFETCH(bool, byWindowManager);
 
     Client &client = *m_client;
-    TestMainWindow &window = *client.window;
-    window.trayAvailable = tray;
+    MainWindow &window = *client.window;
+    const TrayPresence trayPresence(tray);
     client.settings->setMinimizeToTrayOnClose(minimizeToTray);
     client.settings->setMinimizeToTrayHint(hint);
 
@@ -743,7 +748,7 @@ void TestMainWindowCase::suspendAndResume()
 {
     QFETCH(bool, signingIn);
     Client &client = *m_client;
-    TestMainWindow &window = *client.window;
+    MainWindow &window = *client.window;
     if (signingIn) {
         // The account's answer comes once the system sleeps: it is not used.
         client.rig.server.delayNext(300, {QStringLiteral("account"), "GET"});
@@ -1017,7 +1022,7 @@ void TestMainWindowCase::screenshots()
 {
     applyApplicationLook();
     Client &client = *m_client;
-    TestMainWindow &window = *client.window;
+    MainWindow &window = *client.window;
     client.content()->setLoginName(QStringLiteral("ann@example.com"));
     client.child<QLineEdit>("passwordLineEdit")->setText(QStringLiteral("secret"));
     client.child<QCheckBox>("rememberMeCheckBox")->setChecked(true);

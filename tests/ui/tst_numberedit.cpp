@@ -5,6 +5,7 @@
 #include "settings/dbstore.h"
 #include "support/casestore.h"
 #include "support/talktesting.h"
+#include "support/testclock.h"
 #include "support/testenvironment.h"
 #include "talk/call.h"
 #include "ui/contactmanager.h"
@@ -40,20 +41,19 @@ QByteArray readResource(const QString &path)
 }
 
 // A number history whose clock moves one second per number.
-class ClockedNumberHistory : public NumberHistory
+class ClockedNumberHistory
 {
 public:
     void add(const QString &number)
     {
-        now = now.addSecs(1);
-        addNumber(number, QString());
+        m_clock.now = m_clock.now.addSecs(1);
+        history.addNumber(number, QString());
     }
 
-protected:
-    QDateTime currentDateTime() const override { return now; }
+    NumberHistory history;
 
 private:
-    QDateTime now = QDateTime(QDate(2025, 3, 1), QTime(12, 0));
+    TestClock m_clock {QDateTime(QDate(2025, 3, 1), QTime(12, 0))};
 };
 
 QLineEdit *lineEditOf(const NumberEdit &edit)
@@ -195,7 +195,7 @@ void TestNumberEdit::init()
     m_store->loadDatabases();
     m_history = std::make_unique<ClockedNumberHistory>();
     m_edit = std::make_unique<NumberEdit>();
-    m_edit->setNumberHistory(m_history.get());
+    m_edit->setNumberHistory(&m_history->history);
     m_edit->resize(260, 31);
 }
 
@@ -656,7 +656,7 @@ void TestNumberEdit::screenshot()
     window.setStyleSheet(QStringLiteral("#numberEditShot { background: #f4f6f9; }"));
     auto *layout = new QVBoxLayout(&window);
     auto *edit = new NumberEdit(&window);
-    edit->setNumberHistory(m_history.get());
+    edit->setNumberHistory(&m_history->history);
     layout->addWidget(edit);
     window.resize(300, 60);
     window.show();

@@ -5,6 +5,7 @@
 #include "support/casestore.h"
 #include "ui/messageprompt.h"
 #include "util/connectivitycheck.h"
+#include "util/systemtray.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,11 +13,14 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QList>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QObject>
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -167,6 +171,101 @@ private:
     static inline std::atomic<int> s_calls {0};
     static inline std::atomic<int> s_delayMs {0};
 };
+
+// Gives the desktop a tray, or takes it away, while it lives: the offscreen
+// platform has none of its own.
+class TrayPresence
+{
+public:
+    explicit TrayPresence(bool available) { SystemTray::setAvailable(available); }
+    ~TrayPresence() { SystemTray::setAvailable(std::nullopt); }
+    Q_DISABLE_COPY(TrayPresence)
+};
+
+// Clicks the entry of a menu that is up, as a person does; false when the
+// entry cannot be clicked or the menu stays open.
+inline bool clickMenuEntry(QMenu *menu, QAction *entry)
+{
+    const QRect place = menu->actionGeometry(entry);
+    if (!place.isValid() || !entry->isEnabled())
+        return false;
+    QTest::mouseMove(menu, place.center());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, place.center());
+    return QTest::qWaitFor([menu] { return !menu->isVisible(); }, 2000);
+}
+
+// Opens the menu bar's menu with a click and clicks the entry.
+inline bool chooseFromMenuBar(QMenuBar *bar, QMenu *menu, QAction *entry)
+{
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    if (!QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000))
+        return false;
+    return clickMenuEntry(menu, entry);
+}
+
+// A person in front of the screen while it lives: takes each step, in order,
+// once its condition holds, looking every few milliseconds. Steps run in
+// whatever event loop turns, the nested ones of modal dialogs and of the
+// in-page question included.
+class ScriptedUser : public QObject
+{
+public:
+    ScriptedUser()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (m_steps.isEmpty() || !m_steps.first().ready())
+                return;
+            const Step step = m_steps.takeFirst();
+            taken << step.name;
+            // Posted: a step that opens a modal dialog must not hold up the
+            // look for the next one, which may answer it.
+            QMetaObject::invokeMethod(this, step.act, Qt::QueuedConnection);
+        });
+        m_timer.start(10);
+    }
+    Q_DISABLE_COPY(ScriptedUser)
+
+    ScriptedUser &then(const QString &name, std::function<bool()> ready, std::function<void()> act)
+    {
+        m_steps.append({name, std::move(ready), std::move(act)});
+        return *this;
+    }
+    // The steps not taken, for a failure's message.
+    QString waitingFor() const
+    {
+        QStringList names;
+        for (const Step &step : m_steps)
+            names << step.name;
+        return names.join(QStringLiteral(", "));
+    }
+
+    QStringList taken;
+
+private:
+    struct Step
+    {
+        QString name;
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    QList<Step> m_steps;
+    QTimer m_timer;
+};
+
+// What runProgramLoop() answers when nothing ended the loop in time.
+constexpr int kStillRunning = 99;
+
+// Runs the application's own event loop, as the program's main() does, for
+// at most timeoutMs: the exit code it ended with, or kStillRunning. Whatever
+// the test has queued (timers, a posted click) happens inside it.
+inline int runProgramLoop(int timeoutMs)
+{
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(kStillRunning); });
+    deadline.start(timeoutMs);
+    return QCoreApplication::exec();
+}
 
 } // namespace UiTesting
 
