@@ -625,8 +625,8 @@ void TestSettingsDialog::customProxyThroughItsDialog_data()
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("custom");
 
-    const QString invalid
-        = QStringLiteral("The proxy settings you entered are not valid.\nPlease check them and try again");
+    const QString invalid = QStringLiteral(
+        "The proxy settings you entered are not valid.\nChoose HTTPS or SOCKS in \"Proxy Type\".");
     QTest::newRow("entered") << false << "proxy.lan"
                              << "3128" << 1 << QStringList {"okButton"} << QStringList() << true;
     QTest::newRow("cancelled") << false << "proxy.lan"
