@@ -169,6 +169,9 @@ Settings *ObjFactory::settings()
     if (!m_settings) {
         m_settings = new Settings(dbStore(), this);
         m_settings->setTalk(plixTalk());
+        // Pointed at a stand-in of the web service (the demo), the program
+        // works only when started with it, never with the session.
+        m_settings->setAutostartAvailable(webserviceBaseUrl().isEmpty());
         loadDb();
     }
     return m_settings;

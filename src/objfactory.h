@@ -37,7 +37,8 @@ public:
 
     // Reach every web-service resource directly below this address (a local
     // stand-in, say) instead of the brand's addresses. Applies to locators
-    // that make their URL set afterwards; an empty URL restores the brand's.
+    // that make their URL set and settings afterwards; such a program does
+    // not start with the session. An empty URL restores the brand's.
     static void setWebserviceBaseUrl(const QUrl &baseUrl);
     static QUrl webserviceBaseUrl();
 

@@ -37,6 +37,7 @@ private slots:
     void phoneFirstCreatesItsServicesInOrder();
     void contactManagerMadeEarlierGoesToPhone();
     void restManagerReachesTheConfiguredService();
+    void programOfAStandInServiceDoesNotStartWithTheSession();
     void databaseLoadedOnceAndClosedAtTheEnd();
 
 private:
@@ -161,6 +162,17 @@ void TestObjFactory::restManagerReachesTheConfiguredService()
     QCOMPARE(m_server->requests().size(), 1);
     QCOMPARE(QString::fromLatin1(m_server->requests().first().header("osid")),
              factory.installationIdStore()->id());
+}
+
+void TestObjFactory::programOfAStandInServiceDoesNotStartWithTheSession()
+{
+    {
+        ObjFactory demo;
+        QVERIFY(!demo.settings()->isAutostartAvailable());
+    }
+    ObjFactory::setWebserviceBaseUrl(QUrl());
+    ObjFactory installed;
+    QVERIFY(installed.settings()->isAutostartAvailable());
 }
 
 void TestObjFactory::databaseLoadedOnceAndClosedAtTheEnd()

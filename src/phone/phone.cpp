@@ -68,8 +68,7 @@ void Phone::setRestManager(RestManager *restManager)
             &Phone::onGroupListRequestFinished);
     connect(restManager, qOverload<const QList<OnlineNumber> &>(&RestManager::requestFinished), this,
             &Phone::onOnlineNumbersRequestFinished);
-    connect(restManager, qOverload<const SMS &>(&RestManager::requestFinished), this,
-            &Phone::onSMSRequestFinished);
+    connect(restManager, &RestManager::smsRequestFinished, this, &Phone::onSMSRequestFinished);
     connect(restManager, qOverload<const Invite &>(&RestManager::requestFinished), this,
             &Phone::onInviteRequestFinished);
     connect(restManager, &RestManager::smsRequestFailed, this, &Phone::onSMSRequestFailed);
@@ -742,33 +741,35 @@ void Phone::onSpeakerMuted(bool muted)
     }
 }
 
-void Phone::sendSMS(const SMS &sms)
+quint64 Phone::sendSMS(const SMS &sms)
 {
-    m_smsNumbers = sms.destinationNumbers();
-    if (m_restManager)
-        m_restManager->sendSMS(sms);
+    const quint64 id = m_restManager ? m_restManager->sendSMS(sms) : 0;
+    if (id != 0)
+        m_smsNumbers.insert(id, sms.destinationNumbers());
+    return id;
 }
 
-void Phone::onSMSRequestFinished(const SMS &sms)
+void Phone::onSMSRequestFinished(quint64 id, const SMS &sms)
 {
+    const QStringList sentTo = m_smsNumbers.take(id);
     if (!sms.errorMessage().isEmpty()) {
-        emit errorSendingSMS(sms.errorMessage());
+        emit errorSendingSMS(id, sms.errorMessage());
         return;
     }
-    emit successSendingSMS(sms);
+    emit successSendingSMS(id, sms);
     if (m_callHistory) {
         // A terse answer may not repeat the numbers it was sent to.
-        const QStringList numbers
-            = sms.destinationNumbers().isEmpty() ? m_smsNumbers : sms.destinationNumbers();
+        const QStringList numbers = sms.destinationNumbers().isEmpty() ? sentTo : sms.destinationNumbers();
         for (const QString &number : numbers)
             m_callHistory->addEvent(number, QTime(0, 0), CallHistoryEvent::Sms);
     }
     QTimer::singleShot(m_delays.liveBalanceDelay, this, &Phone::requestLiveBalanceUpdate);
 }
 
-void Phone::onSMSRequestFailed()
+void Phone::onSMSRequestFailed(quint64 id)
 {
-    emit errorSendingSMS(QString());
+    m_smsNumbers.remove(id);
+    emit errorSendingSMS(id, QString());
 }
 
 void Phone::recordFinishedCall(const talk::Call *call)

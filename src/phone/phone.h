@@ -134,7 +134,9 @@ public:
     // "+" in front, without "-", "(" and ")".
     static QString normalizeNumber(const QString &number);
 
-    void sendSMS(const SMS &sms);
+    // Returns the identity of the send, which its answer carries on
+    // successSendingSMS() or errorSendingSMS(); 0 when nothing went out.
+    quint64 sendSMS(const SMS &sms);
     VoicemailModel *voicemailModel() const { return m_voicemailModel; }
     void clearVoicemails();
 
@@ -160,8 +162,8 @@ signals:
     void callHangupTimeout(const talk::Call *call);
     void callInstanceDestroyed(const talk::Call *call);
     void incomingCallHangupDecline(const talk::Call *call);
-    void successSendingSMS(const SMS &sms);
-    void errorSendingSMS(const QString &message);
+    void successSendingSMS(quint64 id, const SMS &sms);
+    void errorSendingSMS(quint64 id, const QString &message);
     // The error message of a contact, group, invite or balance answer.
     void restfulError(const QString &message);
     void balanceUpdate(const Balance &balance);
@@ -202,9 +204,9 @@ public slots:
     void onContactListRequestFinished(const QList<Contact> &contacts);
     void onGroupListRequestFinished(const QList<Group> &groups);
     void onOnlineNumbersRequestFinished(const QList<OnlineNumber> &onlineNumbers);
-    void onSMSRequestFinished(const SMS &sms);
+    void onSMSRequestFinished(quint64 id, const SMS &sms);
     // The SMS request ended without an answer: the page must not wait for one.
-    void onSMSRequestFailed();
+    void onSMSRequestFailed(quint64 id);
     void onInviteRequestFinished(const Invite &invite);
     void retrieveContactsFromWebservices();
     void retrieveContactsFromWebservicesDelayed();
@@ -242,8 +244,8 @@ private:
     };
     QHash<const talk::Call *, CallRecord> m_callRecords;
     QPointer<CallHistory> m_callHistory;
-    // The numbers of the latest SMS sent.
-    QStringList m_smsNumbers;
+    // The numbers of each SMS on its way, by the identity of its send.
+    QHash<quint64, QStringList> m_smsNumbers;
 
     QList<const talk::Call *> m_calls;
     const talk::Call *m_focusedCall = nullptr;

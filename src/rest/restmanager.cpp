@@ -75,11 +75,10 @@ RestManager::RestManager(QObject *parent)
     connect(callForwardListRequest, &RestRequest::proxyConnectionError, this,
             &RestManager::slotProxyErrorReceived);
 
-    connect(smsRequest, &SMSRequest::finished, this, qOverload<const SMS &>(&RestManager::requestFinished));
+    connect(smsRequest, &SMSRequest::finished, this, &RestManager::smsRequestFinished);
     connect(smsRequest, &RestRequest::requestError, this, &RestManager::slotErrorReceived);
     connect(smsRequest, &RestRequest::proxyConnectionError, this, &RestManager::slotProxyErrorReceived);
-    connect(smsRequest, &RestRequest::requestError, this, &RestManager::smsRequestFailed);
-    connect(smsRequest, &RestRequest::proxyConnectionError, this, &RestManager::smsRequestFailed);
+    connect(smsRequest, &SMSRequest::failed, this, &RestManager::smsRequestFailed);
 }
 
 RestManager::~RestManager() = default;
@@ -217,9 +216,9 @@ void RestManager::sendInvitations(const Invite &invite)
     inviteRequest->sendInvite(invite);
 }
 
-void RestManager::sendSMS(const SMS &sms)
+quint64 RestManager::sendSMS(const SMS &sms)
 {
-    smsRequest->sendSMS(sms);
+    return smsRequest->sendSMS(sms);
 }
 
 void RestManager::deleteGroup(const Group &group)

@@ -80,7 +80,9 @@ public slots:
     virtual void addGroup(const Group &group);
     virtual void createAccount(const Account &account);
     virtual void sendInvitations(const Invite &invite);
-    virtual void sendSMS(const SMS &sms);
+    // Returns the identity of the send, which its answer or failure carries;
+    // 0 when nothing went out.
+    virtual quint64 sendSMS(const SMS &sms);
     virtual void deleteGroup(const Group &group);
     virtual void deleteContact(const Contact &contact);
 
@@ -102,10 +104,11 @@ signals:
     // The web service's answer to createAccount().
     void accountCreated(const Account &account);
     void requestFinished(const QList<OnlineNumber> &onlineNumbers);
-    void requestFinished(const SMS &sms);
-    // An SMS request that ended without an answer to read (network failure,
+    // The service's answer to the send of sendSMS() with that identity.
+    void smsRequestFinished(quint64 id, const SMS &sms);
+    // An SMS send that ended without an answer to read (network failure,
     // proxy failure, an unreadable reply): the message may not have gone.
-    void smsRequestFailed();
+    void smsRequestFailed(quint64 id);
     // The account's call-forwarding rules.
     void callForwardsReceived(const QList<CallForward> &callForwards);
     // Every change of a contact or a group sent ends in this once, after the

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -101,11 +102,11 @@ QUrl RestRequest::userKeyUrl(const QString &base, const QString &key) const
         base + QStringLiteral("/%1/%2?username=%1&password=%3").arg(user, encoded(key), encoded(m_password)));
 }
 
-void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mode)
+quint64 RestRequest::send(const QUrl &url, int method, const RestObj *body, int mode)
 {
     if (method < Get || method > Delete) {
         TRACE_WARNING << "Unknown method code" << method << "- nothing sent";
-        return;
+        return 0;
     }
 
     QNetworkRequest request(url);
@@ -121,9 +122,13 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
         data = Json::serialize(body->toVariantMap(), ok);
         if (!ok) {
             TRACE_ERROR << "Cannot write the body of" << body->className() << "as JSON; request not sent";
+            // Told as a request that never went out, whichever reply is
+            // being handled around this call.
+            const Sent previous = std::exchange(m_current, Sent {method, mode});
             emit requestError();
             emit writeFinished(false, QString());
-            return;
+            m_current = previous;
+            return 0;
         }
     }
 
@@ -142,7 +147,8 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
         reply = m_manager->deleteResource(request);
         break;
     }
-    m_sent.insert(reply, Sent {method, mode, false, QString(), QString()});
+    const quint64 id = ++m_lastId;
+    m_sent.insert(reply, Sent {method, mode, id});
 
     // The inactivity time-out alone lets a trickling or endless answer run
     // for ever, and Qt keeps all of it in memory.
@@ -160,6 +166,7 @@ void RestRequest::send(const QUrl &url, int method, const RestObj *body, int mod
         giveUp(reply, QStringLiteral("no whole answer within %1 ms").arg(deadline));
     });
     timer->start(deadline);
+    return id;
 }
 
 void RestRequest::giveUp(QNetworkReply *reply, const QString &reason)
@@ -198,17 +205,26 @@ void RestRequest::abortAll()
 void RestRequest::onFinishRequest(QNetworkReply *reply)
 {
     const Sent sent = m_sent.take(reply);
+    reply->deleteLater();
+    if (sent.abandoned)
+        return;
+    // A handler may spin an event loop that ends another reply meanwhile,
+    // or delete this object.
+    const Sent previous = std::exchange(m_current, sent);
+    const QPointer<RestRequest> self(this);
+    endReply(reply);
+    if (self)
+        m_current = previous;
+}
+
+void RestRequest::endReply(QNetworkReply *reply)
+{
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     bool ok = false;
     bool parsed = false;
-    QString refusal;
 
-    if (sent.abandoned) {
-        reply->deleteLater();
-        return;
-    }
-    if (!sent.givenUp.isEmpty()) {
-        TRACE << "Answer given up:" << sent.givenUp;
+    if (!m_current.givenUp.isEmpty()) {
+        TRACE << "Answer given up:" << m_current.givenUp;
         emit requestError();
     } else if (reply->error() != QNetworkReply::NoError) {
         const QString errorText = traceableErrorText(reply);
@@ -221,30 +237,23 @@ void RestRequest::onFinishRequest(QNetworkReply *reply)
         TRACE << "Redirect not followed, status" << status;
         emit requestError();
     } else {
-        // A parser may spin an event loop that finishes another reply.
         bool tooLarge = false;
         const QByteArray body = CappedReply::readBody(reply, &tooLarge);
         if (tooLarge) {
             TRACE << "Answer given up: the body is larger than" << CappedReply::limit(reply) << "bytes";
             emit requestError();
-            if (isWrite(sent.method))
+            if (isWrite(m_current.method))
                 emit writeFinished(false, QString());
-            reply->deleteLater();
             return;
         }
-        const Sent previous = m_current;
-        m_current = sent;
         emit finishedRequest(body, status);
         parsed = true;
-        refusal = m_current.refusal;
-        ok = isSuccess(status) && refusal.isEmpty();
-        m_current = previous;
+        ok = isSuccess(status) && m_current.refusal.isEmpty();
     }
-    if (isWrite(sent.method))
-        emit writeFinished(ok, refusal);
+    if (isWrite(m_current.method))
+        emit writeFinished(ok, m_current.refusal);
     else if (!parsed)
-        emit readFailed(sent.mode);
-    reply->deleteLater();
+        emit readFailed(m_current.mode);
 }
 
 void RestRequest::onFinish(const QByteArray &, int) { }

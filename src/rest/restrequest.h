@@ -69,10 +69,11 @@ public:
     // "<base>/<user>/<key>?username=<user>&password=<password>"
     QUrl userKeyUrl(const QString &base, const QString &key) const;
 
-    // Starts one request. The body is sent with POST and PUT only; mode is
+    // Starts one request and returns its identity, which replyId() gives
+    // while its reply ends. The body is sent with POST and PUT only; mode is
     // handed back to the parser with the reply. An unknown method code, or a
-    // body that cannot be written as JSON, sends nothing.
-    virtual void send(const QUrl &url, int method, const RestObj *body, int mode = 0);
+    // body that cannot be written as JSON, sends nothing and returns 0.
+    virtual quint64 send(const QUrl &url, int method, const RestObj *body, int mode = 0);
     // Aborts every request in flight; each then fails as usual.
     void abortAll();
     // Aborts the POST, PUT and DELETE requests in flight; their replies,
@@ -107,10 +108,12 @@ protected:
     const QString &username() const { return m_username; }
     const QString &password() const { return m_password; }
 
-    // Method and mode of the request whose reply is being parsed; valid
-    // inside onFinish() only.
+    // Method, mode and identity of the request whose reply is being handled;
+    // valid inside onFinish() and while the signals of its end are emitted
+    // (the identity is 0 for a request that never went out).
     int replyMethod() const { return m_current.method; }
     int replyMode() const { return m_current.mode; }
+    quint64 replyId() const { return m_current.id; }
     // Inside onFinish(): the answer carries the service's refusal.
     void setReplyRefused(const QString &errorMessage) { m_current.refusal = errorMessage; }
 
@@ -171,6 +174,7 @@ private:
     {
         int method = -1;
         int mode = 0;
+        quint64 id = 0;
         bool abandoned = false;
         QString refusal;
         // Why the answer was given up; empty while it is awaited.
@@ -178,6 +182,7 @@ private:
     };
 
     static bool isWrite(int method) { return method == Post || method == Put || method == Delete; }
+    void endReply(QNetworkReply *reply);
     // Ends a reply that went beyond its limits; it then fails as an error.
     void giveUp(QNetworkReply *reply, const QString &reason);
     static void traceListCut(qsizetype kept);
@@ -190,6 +195,7 @@ private:
     QNetworkAccessManager *m_manager = nullptr;
     QHash<QNetworkReply *, Sent> m_sent;
     Sent m_current;
+    quint64 m_lastId = 0;
     QString m_username;
     QString m_password;
     const WebserviceUrls *m_urls = nullptr;

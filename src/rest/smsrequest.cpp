@@ -5,11 +5,14 @@
 
 SMSRequest::SMSRequest(QObject *parent)
     : RestRequest(parent)
-{ }
-
-void SMSRequest::sendSMS(const SMS &sms)
 {
-    send(userUrl(urls() ? urls()->accountSMSServiceBaseURL() : QString()), Put, &sms);
+    connect(this, &RestRequest::requestError, this, &SMSRequest::onFailed);
+    connect(this, &RestRequest::proxyConnectionError, this, &SMSRequest::onFailed);
+}
+
+quint64 SMSRequest::sendSMS(const SMS &sms)
+{
+    return send(userUrl(urls() ? urls()->accountSMSServiceBaseURL() : QString()), Put, &sms);
 }
 
 void SMSRequest::onFinish(const QByteArray &body, int)
@@ -21,5 +24,10 @@ void SMSRequest::onFinish(const QByteArray &body, int)
         emit requestError();
         return;
     }
-    emit finished(SMS(value));
+    emit finished(replyId(), SMS(value));
+}
+
+void SMSRequest::onFailed()
+{
+    emit failed(replyId());
 }

@@ -4,7 +4,8 @@
 #include "rest/restrequest.h"
 #include "rest/sms.h"
 
-// Outgoing SMS, sent by the service.
+// Outgoing SMS, sent by the service. Several may be on their way at once:
+// each send has an identity that its answer or its failure carries.
 class SMSRequest : public RestRequest
 {
     Q_OBJECT
@@ -13,14 +14,21 @@ class SMSRequest : public RestRequest
 public:
     explicit SMSRequest(QObject *parent = nullptr);
 
-    virtual void sendSMS(const SMS &sms);
+    // The identity of this send; 0 when nothing went out.
+    virtual quint64 sendSMS(const SMS &sms);
 
 signals:
-    // The service's answer; its errorMessage tells a refused message.
-    void finished(const SMS &sms);
+    // The service's answer to one send; its errorMessage tells a refused message.
+    void finished(quint64 id, const SMS &sms);
+    // A send that ended without an answer to read (network or proxy failure,
+    // an error status, an unreadable reply): the message may not have gone.
+    void failed(quint64 id);
 
 public slots:
     void onFinish(const QByteArray &body, int status) override;
+
+private slots:
+    void onFailed();
 };
 
 #endif // REST_SMSREQUEST_H

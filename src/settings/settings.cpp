@@ -148,11 +148,9 @@ bool Settings::changeUInt(const QString &key, uint value, uint defaultValue)
 
 // Login and window
 
-bool Settings::autostart(bool defaultValue)
+bool Settings::autostart(bool defaultValue) const
 {
-    const bool on = boolValue(Key::autostart, defaultValue);
-    updateAutostartEntry(on);
-    return on;
+    return boolValue(Key::autostart, defaultValue);
 }
 
 void Settings::setAutostart(bool on)
@@ -167,6 +165,8 @@ void Settings::setAutostart(bool on)
 
 void Settings::updateAutostartEntry(bool on)
 {
+    if (!m_autostartAvailable)
+        return;
     const QString name = QCoreApplication::applicationName();
     if (on)
         m_autostartEntry->write(name, QDir::toNativeSeparators(QCoreApplication::applicationFilePath()));

@@ -44,10 +44,15 @@ public:
     uint uintValue(const QString &key, uint defaultValue) const;
     int intValue(const QString &key, int defaultValue) const;
 
-    // Login and window. Reading or writing autostart also brings the
-    // session's autostart entry into line with the stored value.
-    bool autostart(bool defaultValue = true);
+    // Login and window. Writing autostart also brings the session's
+    // autostart entry into line with the value; reading changes nothing.
+    bool autostart(bool defaultValue = true) const;
     void setAutostart(bool on);
+    // Off for a program that could not work when started with the session:
+    // it then never writes nor removes the entry, which belongs to the
+    // installed program of the same name.
+    void setAutostartAvailable(bool available) { m_autostartAvailable = available; }
+    bool isAutostartAvailable() const { return m_autostartAvailable; }
     bool autoLogin(bool defaultValue = false) const;
     void setAutoLogin(bool on);
     bool rememberLogin(bool defaultValue = false) const;
@@ -166,6 +171,7 @@ private:
     QPointer<DbStore> m_dbStore;
     QPointer<talk::PlixTalk> m_talk;
     std::unique_ptr<AutostartEntry> m_autostartEntry;
+    bool m_autostartAvailable = true;
 };
 
 #endif // SETTINGS_H

@@ -77,8 +77,11 @@ void ProxySettingsDialog::onOkClicked()
     // kept, it would reach the connection cut to 16 bits, another port.
     portRead = portRead && port >= 0 && port <= 65535;
     m_settings.setPort(portRead ? port : 0);
-    if (!portRead)
-        warn(tr("The port number is invalid."));
+    if (!portRead) {
+        refuse(tr("The port number is invalid.\nEnter a number from 1 to 65535 in \"%1\".")
+                   .arg(m_ui->portLabel->text()),
+               m_ui->portLineEdit);
+    }
 
     // By row rather than by the shown text, which a translation may change.
     switch (m_ui->proxyTypeComboBox->currentIndex()) {
@@ -101,15 +104,40 @@ void ProxySettingsDialog::onOkClicked()
     }
 
     if (!m_settings.isValid()) {
-        warn(tr("The proxy settings you entered are not valid.\nPlease check them and try again"));
+        refuseInvalid();
         return;
     }
     if (portRead)
         accept();
 }
 
-void ProxySettingsDialog::warn(const QString &text)
+void ProxySettingsDialog::refuseInvalid()
+{
+    // The first field, in the order of the form, that the validity rule
+    // finds wanting.
+    QString hint;
+    QWidget *field = nullptr;
+    if (m_settings.host().isEmpty() && m_settings.port() == 0) {
+        hint = tr("Enter the proxy's address in \"%1\".").arg(m_ui->hostnameLabel->text());
+        field = m_ui->hostnameLineEdit;
+    } else if (m_settings.mode() == talk::ProxySettings::NoProxy) {
+        hint = tr("Choose %1 or %2 in \"%3\".")
+                   .arg(m_ui->proxyTypeComboBox->itemText(HttpsItem),
+                        m_ui->proxyTypeComboBox->itemText(SocksItem), m_ui->proxyTypeLabel->text());
+        field = m_ui->proxyTypeComboBox;
+    } else if (m_settings.username().isEmpty()) {
+        hint = tr("Enter your user name for the proxy in \"%1\".").arg(m_ui->usernameLabel->text());
+        field = m_ui->usernameLineEdit;
+    } else {
+        hint = tr("Enter your password for the proxy in \"%1\".").arg(m_ui->passwordLabel->text());
+        field = m_ui->passwordLineEdit;
+    }
+    refuse(tr("The proxy settings you entered are not valid.\n%1").arg(hint), field);
+}
+
+void ProxySettingsDialog::refuse(const QString &text, QWidget *field)
 {
     MessagePrompt::show({this, QMessageBox::Warning, tr("Proxy Settings Invalid"), text, QMessageBox::Ok,
                          QMessageBox::NoButton});
+    field->setFocus(Qt::OtherFocusReason);
 }

@@ -37,8 +37,11 @@ private slots:
     void onOkClicked();
 
 private:
-    // A box over the dialog with one OK button.
-    void warn(const QString &text);
+    // Says which field the held value fails on.
+    void refuseInvalid();
+    // A box over the dialog with one OK button; the field to mend then has
+    // the focus.
+    void refuse(const QString &text, QWidget *field);
 
     const QScopedPointer<Ui::ProxySettingsDialog> m_ui;
     talk::ProxySettings m_settings;

@@ -126,6 +126,7 @@ SettingsDialog::SettingsDialog(talk::PlixTalk *talk, Settings *settings, QWidget
     connect(m_devices, &AudioDeviceChooser::devicesRefreshed, this, &SettingsDialog::onDevicesRefreshed);
     setTitle(tr("Preferences"));
     m_ui->trayNoticeLabel->hide();
+    m_ui->autostartNoticeLabel->hide();
 
     connect(m_ui->saveButton, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(m_ui->resetButton, &QPushButton::clicked, this, &SettingsDialog::onResetToDefaultsClicked);
@@ -144,6 +145,13 @@ SettingsDialog::SettingsDialog(talk::PlixTalk *talk, Settings *settings, QWidget
     }
 
     loadSettings();
+    if (m_settings && !m_settings->isAutostartAvailable()) {
+        QCheckBox *box = m_ui->autoStartCheckBox;
+        box->setChecked(false);
+        box->setEnabled(false);
+        box->setToolTip(m_ui->autostartNoticeLabel->text());
+        m_ui->autostartNoticeLabel->show();
+    }
 
     // Connected only now: what the settings hold is not checked for clashes.
     for (const HotKeyRow &row : hotKeyRows()) {
@@ -207,9 +215,11 @@ void SettingsDialog::saveSettings()
     const auto audioOptions = std::find_if(options.cbegin(), options.cend(), [](const BoolOption &option) {
         return option.box == &Form::muteAllCheckBox;
     });
+    // A box switched off here (no tray, no autostart) keeps what is stored.
     auto save = [this](const BoolOption &option) {
-        if (option.save)
-            option.save(*m_settings, (m_ui.data()->*option.box)->isChecked());
+        const QCheckBox *box = m_ui.data()->*option.box;
+        if (option.save && box->isEnabled())
+            option.save(*m_settings, box->isChecked());
     };
     std::for_each(options.cbegin(), audioOptions, save);
     m_devices->save(*m_settings);
@@ -292,9 +302,13 @@ void SettingsDialog::onHotKeyRefused(const QKeySequence &sequence)
 
 void SettingsDialog::onResetToDefaultsClicked()
 {
-    // setChecked, not a click: the stored custom-proxy choice stays.
-    for (const BoolOption &option : boolOptions())
-        (m_ui.data()->*option.box)->setChecked(option.resetValue);
+    // setChecked, not a click: the stored custom-proxy choice stays. A box
+    // switched off here shows what Save keeps.
+    for (const BoolOption &option : boolOptions()) {
+        QCheckBox *box = m_ui.data()->*option.box;
+        if (box->isEnabled())
+            box->setChecked(option.resetValue);
+    }
     for (const HotKeyRow &row : hotKeyRows())
         (m_ui.data()->*row.box)->setChecked(true);
     // One after the other, each through the clash check.

@@ -5,7 +5,6 @@
 #include "ui/messageprompt.h"
 #include "ui_smspage.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 
@@ -126,7 +125,7 @@ void SMSPage::updateSMSCounter()
 void SMSPage::doSendSms()
 {
     // One message at a time: a second click would send and charge it twice.
-    if (m_sending)
+    if (isSending())
         return;
 
     QString number = m_ui->numberEdit->text();
@@ -157,11 +156,13 @@ void SMSPage::doSendSms()
     sms.setDestinationNumbers(QStringList {number});
     sms.setText(text);
 
-    m_sending = true;
-    m_sentText = text;
     m_resultTimer->stop();
-    if (m_phone)
-        m_phone->sendSMS(sms);
+    m_sendId = m_phone ? m_phone->sendSMS(sms) : 0;
+    if (!isSending()) {
+        endSending(tr("Error: SMS not sent."));
+        return;
+    }
+    m_sentText = text;
 
     m_ui->smsStateLabel->setText(tr(kSending));
     m_animationTimer->start(m_delays.animation);
@@ -179,12 +180,13 @@ void SMSPage::updateSmsStateLabel()
         m_ui->smsStateLabel->setText(tr(kSendingThree));
 }
 
-void SMSPage::stopSending()
+void SMSPage::endSending(const QString &result)
 {
     m_animationTimer->stop();
     m_timeoutTimer->stop();
-    m_sending = false;
-    QCoreApplication::processEvents();
+    m_sendId = 0;
+    m_sentText.clear();
+    m_ui->smsStateLabel->setText(result);
     m_resultTimer->start(m_delays.resultShown);
 }
 
@@ -192,27 +194,26 @@ void SMSPage::smsMessageReset()
 {
     // No answer in time: the message may or may not have gone, but the user
     // must not read this as sent.
-    stopSending();
-    m_ui->smsStateLabel->setText(tr("Error: SMS not sent."));
+    endSending(tr("Error: SMS not sent."));
 }
 
-void SMSPage::onSuccessSentSms(const SMS &sms)
+void SMSPage::onSuccessSentSms(quint64 id)
 {
-    stopSending();
-    m_ui->smsStateLabel->setText(tr("SMS Sent"));
-    // A late answer must not take a new message the user is typing.
-    const QString sentText = m_sentText.isEmpty() ? sms.text() : m_sentText;
-    if (m_ui->smsTextEdit->toPlainText() == sentText)
+    if (!isAwaited(id))
+        return;
+    // What the user changed while it was on its way stays.
+    const bool unchanged = m_ui->smsTextEdit->toPlainText() == m_sentText;
+    endSending(tr("SMS Sent"));
+    if (unchanged)
         m_ui->smsTextEdit->clear();
-    m_sentText.clear();
     updateHintLabel(true);
 }
 
-void SMSPage::onErrorSendingSms(const QString &error)
+void SMSPage::onErrorSendingSms(quint64 id, const QString &error)
 {
-    stopSending();
-    m_sentText.clear();
-    m_ui->smsStateLabel->setText(tr("Error: SMS not sent."));
+    if (!isAwaited(id))
+        return;
+    endSending(tr("Error: SMS not sent."));
     MessagePrompt::Request request;
     request.parent = this;
     request.icon = QMessageBox::Warning;

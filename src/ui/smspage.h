@@ -1,8 +1,6 @@
 #ifndef LINKORA_UI_SMSPAGE_H
 #define LINKORA_UI_SMSPAGE_H
 
-#include "rest/sms.h"
-
 #include <QPointer>
 #include <QScopedPointer>
 #include <QString>
@@ -48,7 +46,7 @@ public:
 
     void setDelays(const Delays &delays) { m_delays = delays; }
     // A message is on its way and its answer not in yet.
-    bool isSending() const { return m_sending; }
+    bool isSending() const { return m_sendId != 0; }
 
     // "SMS Counter <left>(<parts>)" for a text of the given length in UTF-16
     // units, 160 to a part. It only informs: the service decides what it
@@ -64,8 +62,10 @@ public slots:
     void doSendSms();
     void updateSmsStateLabel();
     void smsMessageReset();
-    void onSuccessSentSms(const SMS &sms);
-    void onErrorSendingSms(const QString &error);
+    // The answers to the sends of Phone, by their identity: only the one
+    // the page waits for is its own.
+    void onSuccessSentSms(quint64 id);
+    void onErrorSendingSms(quint64 id, const QString &error);
     void onAfterSuccesErrorSmsSent();
 
 signals:
@@ -77,7 +77,10 @@ protected:
 
 private:
     void updateHintLabel(bool show);
-    void stopSending();
+    bool isAwaited(quint64 id) const { return id != 0 && id == m_sendId; }
+    // Ends the send under way, or one that never went out, with the result
+    // on the state line for a while.
+    void endSending(const QString &result);
 
     const QScopedPointer<Ui::SMSPage> m_ui;
     QTimer *m_animationTimer;
@@ -86,10 +89,11 @@ private:
     QPointer<Phone> m_phone;
     History *m_history = nullptr;
     Delays m_delays;
-    // The text of the message under way: a late answer clears the field only
-    // while it still holds that text.
+    // The send under way, 0 when none: a send given up is no longer awaited,
+    // and its answer, should it still come, is not taken for the next one.
+    quint64 m_sendId = 0;
+    // Its text: its answer clears the field only while the field holds it.
     QString m_sentText;
-    bool m_sending = false;
 };
 
 #endif // LINKORA_UI_SMSPAGE_H

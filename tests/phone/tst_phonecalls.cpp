@@ -402,16 +402,20 @@ void TestPhoneCalls::sms()
     SMS sms;
     sms.setDestinationNumbers({QStringLiteral("+4912345")});
     sms.setText(QStringLiteral("Hello"));
-    phone.sendSMS(sms);
+    const quint64 first = phone.sendSMS(sms);
+    QVERIFY(first != 0);
     QVERIFY(sent.wait());
-    QCOMPARE(sent.first().first().value<SMS>().text(), QStringLiteral("Hello"));
+    QCOMPARE(sent.first().at(0).toULongLong(), first);
+    QCOMPARE(sent.first().at(1).value<SMS>().text(), QStringLiteral("Hello"));
     QCOMPARE(rig.server.sentSms(PhoneRig::kUser).size(), 1);
     QVERIFY(rig.waitForRequests(QStringLiteral("realTimeBalance"), "GET", liveBalances + 1));
 
     // The service refuses a message without text; no balance follows.
-    phone.sendSMS(SMS());
+    const quint64 second = phone.sendSMS(SMS());
     QVERIFY(failed.wait());
-    QCOMPARE(failed.first().first().toString(), QStringLiteral("Invalid parameters."));
+    QCOMPARE(failed.first().at(0).toULongLong(), second);
+    QVERIFY(second != first);
+    QCOMPARE(failed.first().at(1).toString(), QStringLiteral("Invalid parameters."));
     QTest::qWait(PhoneRig::shortDelays().liveBalanceDelay * 2);
     QCOMPARE(rig.requests(QStringLiteral("realTimeBalance"), "GET").size(), liveBalances + 1);
     QCOMPARE(sent.size(), 1);

@@ -168,7 +168,11 @@ public:
         connect(manager, &RestManager::accountRequestFailed, this, named("accountRequestFailed"));
         connect(manager, qOverload<const QList<OnlineNumber> &>(&RestManager::requestFinished), this,
                 typed("OnlineNumberList"));
-        connect(manager, qOverload<const SMS &>(&RestManager::requestFinished), this, typed("SMS"));
+        connect(manager, &RestManager::smsRequestFinished, this, [this](quint64 id, const SMS &sms) {
+            smsIds << id;
+            record(QStringLiteral("SMS"), QVariant::fromValue(sms));
+        });
+        connect(manager, &RestManager::smsRequestFailed, this, [this](quint64 id) { smsIds << id; });
 
         const QList<RestRequest *> requests = manager->findChildren<RestRequest *>();
         for (RestRequest *request : requests) {
@@ -189,6 +193,8 @@ public:
 
     QStringList events;
     QVariantList values;
+    // The sends the SMS answers and failures belong to, in order.
+    QList<quint64> smsIds;
     int replies = 0;
 
 private:
@@ -233,6 +239,7 @@ private slots:
     void proxyFailureOfEveryRequest_data();
     void proxyFailureOfEveryRequest();
     void balancesArriveInReplyOrder();
+    void smsAnswersCarryTheirOwnSend();
     void listsAreCutAtTheirLimit();
     void repliesAreTracedWithoutPasswordsOrNames();
 
@@ -725,6 +732,28 @@ void TestRestManager::balancesArriveInReplyOrder()
     QCOMPARE(m_recorder->events, (QStringList {"Balance", "Balance"}));
     QCOMPARE(m_recorder->values.at(0).value<Balance>().credit(), 2.0);
     QCOMPARE(m_recorder->values.at(1).value<Balance>().credit(), 4.25);
+}
+
+void TestRestManager::smsAnswersCarryTheirOwnSend()
+{
+    // The same text three times: the first answered last, the second failing.
+    SMS sms;
+    sms.setDestinationNumbers({QStringLiteral("+4912345")});
+    sms.setText(QStringLiteral("Same"));
+    const WebserviceStandIn::Match match {QStringLiteral("sms")};
+    m_server->delayNext(400, match);
+    const quint64 first = m_manager->sendSMS(sms);
+    QVERIFY(QTest::qWaitFor([this] { return m_server->requests().size() == 1; }, 5000));
+    m_server->answerNextWithStatus(500, match);
+    const quint64 second = m_manager->sendSMS(sms);
+    QTRY_COMPARE(m_recorder->smsIds, QList<quint64> {second});
+    const quint64 third = m_manager->sendSMS(sms);
+    waitForReplies(3);
+
+    QCOMPARE(QSet<quint64>({first, second, third}).size(), 3);
+    QVERIFY(!QList<quint64>({first, second, third}).contains(0));
+    QCOMPARE(m_recorder->smsIds, (QList<quint64> {second, third, first}));
+    QCOMPARE(m_recorder->events.count(QLatin1String("SMS")), 2);
 }
 
 void TestRestManager::repliesAreTracedWithoutPasswordsOrNames()

@@ -410,8 +410,10 @@ void TestSettings::autostartFollowsTheStoredValue()
     QVERIFY(entry.endsWith(QStringLiteral("/Halvetta Linkora Test.desktop")));
     QFile::remove(entry);
 
-    // Reading the seeded value writes the entry.
+    // Reading writes nothing; writing, even the seeded value, writes the entry.
     QCOMPARE(m_settings->autostart(false), true);
+    QVERIFY(!QFile::exists(entry));
+    m_settings->setAutostart(true);
     QFile file(entry);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
@@ -424,19 +426,27 @@ void TestSettings::autostartFollowsTheStoredValue()
     m_settings->setAutostart(false);
     QCOMPARE(row(QStringLiteral("login.autostart")), QStringLiteral("false"));
     QVERIFY(!QFile::exists(entry));
-    QCOMPARE(m_settings->autostart(true), false);
-    QVERIFY(!QFile::exists(entry));
 
-    // A stale entry is brought into line by the next read.
+    // A stale entry stays through reads and goes with the next write.
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    m_settings->autostart(true);
+    QCOMPARE(m_settings->autostart(true), false);
+    QVERIFY(QFile::exists(entry));
+    m_settings->setAutostart(false);
     QVERIFY(!QFile::exists(entry));
 
     m_settings->setAutostart(true);
     QCOMPARE(row(QStringLiteral("login.autostart")), QStringLiteral("true"));
     QVERIFY(QFileInfo(entry).size() > 0);
+
+    // Where it is not available the value is kept, the entry never touched.
+    m_settings->setAutostartAvailable(false);
+    m_settings->setAutostart(false);
+    QCOMPARE(row(QStringLiteral("login.autostart")), QStringLiteral("false"));
+    QVERIFY(QFileInfo(entry).size() > 0);
     QFile::remove(entry);
+    m_settings->setAutostart(true);
+    QVERIFY(!QFile::exists(entry));
 }
 
 void TestSettings::autostartFolderFallsBackToHomeConfig()

@@ -1,11 +1,14 @@
 #include "centralrig.h"
+#include "prefixprovider.h"
 #include "settings/homeurls.h"
 #include "support/testenvironment.h"
 #include "support/uilook.h"
 #include "support/urlcatcher.h"
 #include "ui/callforwardpage.h"
+#include "ui/countrytable.h"
 #include "ui/historyroles.h"
 #include "ui/menubutton.h"
+#include "ui/smspage.h"
 #include "ui/virtualnumberspage.h"
 #include "ui/voicemailitemdelegate.h"
 #include "ui/voicemailmodel.h"
@@ -14,6 +17,7 @@
 #include <QDesktopServices>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
@@ -80,6 +84,8 @@ private slots:
     void callForwardingFromTheService();
     void forwardingConditions_data();
     void forwardingConditions();
+
+    void smsButtonAndBackCarryTheNumber();
 
     void screenshots();
 
@@ -599,6 +605,64 @@ void TestAccountPages::forwardingConditions()
     QFETCH(QJsonObject, rule);
     QFETCH(QString, text);
     QCOMPARE(CallForwardPage::conditionsText(CallForward(rule.toVariantMap())), text);
+}
+
+void TestAccountPages::smsButtonAndBackCarryTheNumber()
+{
+    CentralRig &rig = *m_rig;
+    rig.widget->setView(ContentWidget::DialPadView, false);
+    rig.widget->show();
+    QVERIFY(QTest::qWaitForWindowExposed(rig.widget.get()));
+    auto *dialPad = rig.child<DialPadPage>("dialPadPage");
+    auto *sms = rig.child<SMSPage>("smsPage");
+    auto numberField = [](QWidget *page) {
+        return page->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+    };
+    auto click = [&rig](const char *name) {
+        auto *button = rig.child<QPushButton>(name);
+        QVERIFY2(button->isVisible() && button->isEnabled(), name);
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+
+    // A country picked, then the number typed without its prefix.
+    const int france = countryTable()->indexOfPrefix(QStringLiteral("33"));
+    dialPad->setCurrentCountryIndex(france);
+    QTest::mouseClick(numberField(dialPad), Qt::LeftButton);
+    QTest::keyClick(numberField(dialPad), Qt::Key_End);
+    QTest::keyClicks(numberField(dialPad), QStringLiteral("142685300"));
+    QCOMPARE(dialPad->number(), QStringLiteral("33-142685300"));
+    click("smsButton");
+    QTRY_COMPARE(rig.widget->currentView(), ContentWidget::SmsView);
+    QTRY_COMPARE(rig.currentPage(), QStringLiteral("smsPage"));
+    QCOMPARE(sms->countryIndex(), france);
+    QCOMPARE(sms->number(), QStringLiteral("33-142685300"));
+
+    // Another number on the SMS page goes back with its country.
+    QLineEdit *smsNumber = numberField(sms);
+    QTest::mouseClick(smsNumber, Qt::LeftButton);
+    smsNumber->selectAll();
+    QTest::keyClick(smsNumber, Qt::Key_Backspace);
+    QTest::keyClicks(smsNumber, QStringLiteral("+4930123456"));
+    const int germany = countryTable()->indexOfPrefix(QStringLiteral("49"));
+    QCOMPARE(sms->countryIndex(), germany);
+    const QString typed = sms->number();
+    click("smsTopMenuBackButton");
+    QTRY_COMPARE(rig.widget->currentView(), ContentWidget::DialPadView);
+    QTRY_COMPARE(rig.currentPage(), QStringLiteral("dialPadPage"));
+    QCOMPARE(dialPad->currentCountryIndex(), germany);
+    QCOMPARE(dialPad->number(), typed);
+
+    // A country alone, before any digit, goes over and back too.
+    const int japan = countryTable()->indexOfPrefix(QStringLiteral("81"));
+    dialPad->clearNumber();
+    dialPad->setCurrentCountryIndex(japan);
+    click("smsButton");
+    QTRY_COMPARE(rig.widget->currentView(), ContentWidget::SmsView);
+    QCOMPARE(sms->countryIndex(), japan);
+    QCOMPARE(sms->number(), dialPad->number());
+    click("smsTopMenuBackButton");
+    QTRY_COMPARE(rig.widget->currentView(), ContentWidget::DialPadView);
+    QCOMPARE(dialPad->currentCountryIndex(), japan);
 }
 
 void TestAccountPages::screenshots()

@@ -5,6 +5,7 @@
 #include "ui/proxysettingsdialog.h"
 #include "uitesthelpers.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -18,7 +19,13 @@ using talk::ProxySettings;
 
 namespace {
 
-const QString kPortMessage = QStringLiteral("The port number is invalid.");
+const QString kPortMessage
+    = QStringLiteral("The port number is invalid.\nEnter a number from 1 to 65535 in \"Port\".");
+const QString kInvalidLead = QStringLiteral("The proxy settings you entered are not valid.\n");
+const QString kHostHint = QStringLiteral("Enter the proxy's address in \"Hostname\".");
+const QString kTypeHint = QStringLiteral("Choose HTTPS or SOCKS in \"Proxy Type\".");
+const QString kUserHint = QStringLiteral("Enter your user name for the proxy in \"Username\".");
+const QString kPasswordHint = QStringLiteral("Enter your password for the proxy in \"Password\".");
 
 // What the form shows: "host|port|type|auth box|user|password|fields on".
 QString formOf(const ProxySettingsDialog &dialog)
@@ -130,23 +137,46 @@ void TestProxySettingsDialog::typedEntries_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<int>("type");
     QTest::addColumn<bool>("auth");
+    QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QStringList>("messages");
+    // The field that has the focus after a refusal.
+    QTest::addColumn<QString>("focus");
     QTest::addColumn<int>("acceptedPort");
 
     // The base test (tst_uibase) sets the fields directly; here they are
-    // typed by hand over credentials on record, replaced in the first row,
+    // typed by hand over credentials on record, replaced in the first rows,
     // switched off by unticking the box in the others.
     QTest::newRow("SOCKS with credentials") << "socks.lan"
-                                            << "1080" << 1 << true << "pw" << QStringList() << 1080;
+                                            << "1080" << 1 << true << "ann"
+                                            << "pw" << QStringList() << QString() << 1080;
     // Past the last port: the field lets it stand, the dialog does not.
     QTest::newRow("port past the range") << "proxy.lan"
-                                         << "70000" << 0 << false << "" << QStringList {kPortMessage} << -1;
+                                         << "65536" << 0 << false << ""
+                                         << "" << QStringList {kPortMessage} << "portLineEdit" << -1;
     QTest::newRow("the last port") << "proxy.lan"
-                                   << "65535" << 0 << false << "" << QStringList() << 65535;
+                                   << "65535" << 0 << false << ""
+                                   << "" << QStringList() << QString() << 65535;
     // Keys that are no digits do not reach the field.
     QTest::newRow("letters in the port") << "proxy.lan"
-                                         << "8o8o" << 0 << false << "" << QStringList() << 88;
+                                         << "8o8o" << 0 << false << ""
+                                         << "" << QStringList() << QString() << 88;
+    // Each refusal names the field to mend.
+    QTest::newRow("neither host nor port")
+        << ""
+        << "0" << 0 << false << ""
+        << "" << QStringList {kInvalidLead + kHostHint} << "hostnameLineEdit" << -1;
+    QTest::newRow("no type") << "proxy.lan"
+                             << "3128" << -1 << false << ""
+                             << "" << QStringList {kInvalidLead + kTypeHint} << "proxyTypeComboBox" << -1;
+    QTest::newRow("no user name") << "proxy.lan"
+                                  << "3128" << 0 << true << ""
+                                  << "pw" << QStringList {kInvalidLead + kUserHint} << "usernameLineEdit"
+                                  << -1;
+    QTest::newRow("no password") << "proxy.lan"
+                                 << "3128" << 1 << true << "ann"
+                                 << "" << QStringList {kInvalidLead + kPasswordHint} << "passwordLineEdit"
+                                 << -1;
 }
 
 void TestProxySettingsDialog::typedEntries()
@@ -155,8 +185,10 @@ void TestProxySettingsDialog::typedEntries()
     QFETCH(QString, port);
     QFETCH(int, type);
     QFETCH(bool, auth);
+    QFETCH(QString, user);
     QFETCH(QString, password);
     QFETCH(QStringList, messages);
+    QFETCH(QString, focus);
     QFETCH(int, acceptedPort);
 
     // Credentials on record from before; the user then decides anew.
@@ -169,7 +201,7 @@ void TestProxySettingsDialog::typedEntries()
     if (box->isChecked() != auth)
         SettingsTesting::clickCheckBox(box);
     if (auth) {
-        typeInto("usernameLineEdit", QStringLiteral("ann"));
+        typeInto("usernameLineEdit", user);
         typeInto("passwordLineEdit", password);
     }
 
@@ -181,12 +213,15 @@ void TestProxySettingsDialog::typedEntries()
     }
     const bool accepted = acceptedPort >= 0;
     QCOMPARE(m_dialog->isVisible(), !accepted);
-    if (!accepted)
+    if (!accepted) {
+        QVERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
         return;
+    }
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
     // Unticking the box switches authentication off; what was typed before
     // stays in the value, unused.
-    const ProxySettings expected(type + 1, host, acceptedPort, auth, auth ? QStringLiteral("ann") : "old",
+    const ProxySettings expected(type + 1, host, acceptedPort, auth, auth ? user : "old",
                                  auth ? password : QStringLiteral("old pw"));
     QCOMPARE(m_dialog->proxySettings(), expected);
 }

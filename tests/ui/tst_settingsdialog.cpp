@@ -1,5 +1,6 @@
 #include "keyboardhelpers.h"
 #include "settings/settings.h"
+#include "settings/xdgautostartentry.h"
 #include "settingsdialoghelpers.h"
 #include "support/casestore.h"
 #include "support/talktesting.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -146,6 +148,7 @@ private slots:
     void customProxyThroughItsDialog_data();
     void customProxyThroughItsDialog();
     void closeToTrayWithoutATray();
+    void noAutostartWhereItCannotWork();
     void screenshots();
 
 private:
@@ -337,7 +340,8 @@ void TestSettingsDialog::opensWithTheStoredValues()
 
 void TestSettingsDialog::saveWritesEverythingToTheFile()
 {
-    QVERIFY(autostartEntryExists() || m_settings->autostart(true));
+    m_settings->setAutostart(true);
+    QVERIFY(autostartEntryExists());
     QVERIFY(openDialog());
     // Every option but the custom proxy, which has its own dialog.
     for (const QString &name : kOptionBoxes) {
@@ -659,8 +663,8 @@ void TestSettingsDialog::customProxyThroughItsDialog_data()
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("custom");
 
-    const QString invalid
-        = QStringLiteral("The proxy settings you entered are not valid.\nPlease check them and try again");
+    const QString invalid = QStringLiteral(
+        "The proxy settings you entered are not valid.\nChoose HTTPS or SOCKS in \"Proxy Type\".");
     QTest::newRow("entered") << false << "proxy.lan"
                              << "3128" << 1 << QStringList {"okButton"} << QStringList() << true;
     QTest::newRow("cancelled") << false << "proxy.lan"
@@ -744,6 +748,36 @@ void TestSettingsDialog::closeToTrayWithoutATray()
     QVERIFY(box->isChecked());
     QTest::mouseClick(child<QPushButton>("saveButton"), Qt::LeftButton);
     QVERIFY(reopenSettings().minimizeToTrayOnClose(false));
+}
+
+void TestSettingsDialog::noAutostartWhereItCannotWork()
+{
+    // None left by the cases before.
+    m_settings->setAutostart(false);
+    QVERIFY(!autostartEntryExists());
+    m_settings->setAutostart(true);
+    m_settings->setAutostartAvailable(false);
+    QFile::remove(XdgAutostartEntry::filePath(QCoreApplication::applicationName()));
+    QVERIFY(openDialog());
+    auto *box = child<QCheckBox>("autoStartCheckBox");
+    auto *notice = child<QLabel>("autostartNoticeLabel");
+    QCOMPARE(box->text(), QStringLiteral("Automatically start when you log in"));
+    QVERIFY(!box->isEnabled());
+    QVERIFY(!box->isChecked());
+    QVERIFY(notice->isVisible());
+    QCOMPARE(box->toolTip(), notice->text());
+    QVERIFY(child<QLabel>("trayNoticeLabel")->isHidden());
+    QVERIFY(
+        m_dialog->grab().save(UiLook::screenshotPath(QStringLiteral("settings-general-noautostart.png"))));
+
+    // Neither a click nor Reset ticks it, and Save writes no entry.
+    clickCheckBox(box);
+    QTest::mouseClick(child<QPushButton>("resetButton"), Qt::LeftButton);
+    QVERIFY(!box->isChecked());
+    QTest::mouseClick(child<QPushButton>("saveButton"), Qt::LeftButton);
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QVERIFY(!autostartEntryExists());
+    QVERIFY(reopenSettings().autostart(false));
 }
 
 void TestSettingsDialog::screenshots()

@@ -5,6 +5,7 @@
 #include "settings/homeurls.h"
 #include "settings/settings.h"
 #include "settings/webserviceurls.h"
+#include "settings/xdgautostartentry.h"
 #include "settingsdialoghelpers.h"
 #include "support/proxystandin.h"
 #include "support/testenvironment.h"
@@ -19,6 +20,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -86,6 +90,8 @@ private slots:
     void hangUpKeyTheNumberFieldKnowsEndsTheCall_data();
     void hangUpKeyTheNumberFieldKnowsEndsTheCall();
     void customProxyCarriesTheNextRequest();
+    void onlySaveTouchesTheAutostartEntry_data();
+    void onlySaveTouchesTheAutostartEntry();
 
 private:
     bool logIn();
@@ -281,6 +287,71 @@ void TestSettingsFlow::customProxyCarriesTheNextRequest()
     QVERIFY(m_client->chooseFromMenu("menuPhone", "actionSettings"));
     QVERIFY(!client.settings->customProxy(true));
     QCOMPARE(control()->proxy_mode(), int(talk::ProxySettings::SystemDefault));
+}
+
+void TestSettingsFlow::onlySaveTouchesTheAutostartEntry_data()
+{
+    QTest::addColumn<bool>("storedOn");
+    QTest::addColumn<QString>("closedBy");
+    // What is in the tests' own autostart folder afterwards: "none", the
+    // entry "kept" as it was, or the program's entry "written".
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("on, closed with x") << true << "closeButton"
+                                       << "none";
+    QTest::newRow("on, Escape") << true << "Escape"
+                                << "none";
+    QTest::newRow("off, closed with x") << false << "closeButton"
+                                        << "kept";
+    QTest::newRow("on, saved") << true << "saveButton"
+                               << "written";
+    QTest::newRow("off, saved") << false << "saveButton"
+                                << "none";
+}
+
+void TestSettingsFlow::onlySaveTouchesTheAutostartEntry()
+{
+    QFETCH(bool, storedOn);
+    QFETCH(QString, closedBy);
+    QFETCH(QString, entry);
+    Client &client = *m_client;
+    QVERIFY(logIn());
+    const QString path = XdgAutostartEntry::filePath(QCoreApplication::applicationName());
+    client.settings->setAutostart(storedOn);
+    QFile::remove(path);
+    // One the user made by hand while the option was off.
+    const QByteArray own("[Desktop Entry]\nExec=own\n");
+    auto contents = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("none");
+    };
+    if (!storedOn) {
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(own) == own.size());
+    }
+    const QByteArray before = contents();
+
+    QByteArray whileOpen;
+    bool shownOn = !storedOn;
+    whenModal<SettingsDialog>([&](SettingsDialog *dialog) {
+        whileOpen = contents();
+        shownOn = childOf<QCheckBox>(dialog, "autoStartCheckBox")->isChecked();
+        if (closedBy == QLatin1String("Escape"))
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        else
+            clickChild(dialog, qPrintable(closedBy));
+    });
+    QVERIFY(m_client->chooseFromMenu("menuPhone", "actionSettings"));
+    QCOMPARE(whileOpen, before);
+    QCOMPARE(shownOn, storedOn);
+    const QByteArray after = contents();
+    if (entry == QLatin1String("kept"))
+        QCOMPARE(after, own);
+    else if (entry == QLatin1String("none"))
+        QCOMPARE(after, QByteArray("none"));
+    else
+        QVERIFY2(after.contains("Exec="), after.constData());
+    QCOMPARE(client.settings->autostart(!storedOn), storedOn);
 }
 
 LINKORA_TEST_MAIN(TestSettingsFlow)

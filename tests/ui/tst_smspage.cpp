@@ -37,7 +37,8 @@ private slots:
     void secondClickWhileSendingSendsNothing();
     void refusalsAndFailures_data();
     void refusalsAndFailures();
-    void lateAnswerKeepsTheNextMessage();
+    void lateAnswerIsNotTakenForTheNextMessage_data();
+    void lateAnswerIsNotTakenForTheNextMessage();
     void animationAndPlaceholder();
     void screenshots();
 
@@ -236,7 +237,8 @@ void TestSmsPage::refusalsAndFailures()
     QFETCH(QString, boxTitle);
     QVERIFY(logInWithCredit(3.0));
     SMSPage::Delays delays;
-    delays.timeout = 400;
+    // Long enough for a loaded machine: an answer after it is dropped.
+    delays.timeout = 2000;
     delays.resultShown = 300;
     m_page->setDelays(delays);
     const WebserviceStandIn::Match sms {QStringLiteral("sms")};
@@ -245,7 +247,7 @@ void TestSmsPage::refusalsAndFailures()
     else if (steer == QLatin1String("500"))
         m_rig->server.answerNextWithStatus(500, sms);
     else if (steer == QLatin1String("slow"))
-        m_rig->server.delayNext(1500, sms);
+        m_rig->server.delayNext(3000, sms);
     else
         m_rig->server.answerNextWithApplicationError(steer, {}, sms);
 
@@ -263,22 +265,83 @@ void TestSmsPage::refusalsAndFailures()
     QVERIFY(!m_page->isSending());
 }
 
-void TestSmsPage::lateAnswerKeepsTheNextMessage()
+void TestSmsPage::lateAnswerIsNotTakenForTheNextMessage_data()
 {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    // What becomes of the second message: "fails", "unanswered" or "sent".
+    QTest::addColumn<QString>("fate");
+    QTest::newRow("same text, the second fails") << "Hello"
+                                                 << "Hello"
+                                                 << "fails";
+    QTest::newRow("other text, the second unanswered") << "First"
+                                                       << "Second"
+                                                       << "unanswered";
+    QTest::newRow("same text, the second sent") << "Hello"
+                                                << "Hello"
+                                                << "sent";
+}
+
+void TestSmsPage::lateAnswerIsNotTakenForTheNextMessage()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, fate);
     QVERIFY(logInWithCredit(3.0));
     SMSPage::Delays delays;
-    delays.timeout = 200;
-    delays.resultShown = 100;
+    delays.timeout = 2500;
+    delays.resultShown = 10000;
     m_page->setDelays(delays);
-    m_rig->server.delayNext(900, {QStringLiteral("sms")});
+    const WebserviceStandIn::Match sms {QStringLiteral("sms")};
+    auto received = [this] {
+        int count = 0;
+        for (const WebserviceStandIn::Request &request : m_rig->server.requests())
+            count += request.resource == QLatin1String("sms") ? 1 : 0;
+        return count;
+    };
+
+    // The first is answered a second after the page gave it up.
+    m_rig->server.delayNext(3500, sms);
     m_page->setNumber(QStringLiteral("4930123456"));
-    textEdit()->setPlainText(QStringLiteral("First"));
+    textEdit()->setPlainText(first);
     clickSend();
-    QTRY_COMPARE(state(), QStringLiteral("Error: SMS not sent."));
-    // The user starts the next message while the first is still on its way.
-    textEdit()->setPlainText(QStringLiteral("Second, being typed"));
-    QTRY_COMPARE_WITH_TIMEOUT(state(), QStringLiteral("SMS Sent"), 3000);
-    QCOMPARE(textEdit()->toPlainText(), QStringLiteral("Second, being typed"));
+    QTRY_COMPARE_WITH_TIMEOUT(state(), QStringLiteral("Error: SMS not sent."), 5000);
+    QVERIFY(!m_page->isSending());
+
+    // The second goes while the first one's answer is on its way.
+    m_rig->server.delayNext(fate == QLatin1String("unanswered") ? 3300 : 1800, sms);
+    if (fate == QLatin1String("fails"))
+        m_rig->server.answerNextWithStatus(500, sms);
+    textEdit()->setPlainText(second);
+    clickSend();
+    QVERIFY(m_page->isSending());
+    QTRY_COMPARE(received(), 2);
+
+    // A sent answer asks for the balance: the first one's answer is in.
+    const int balances = m_rig->requests(QStringLiteral("realTimeBalance"), "GET").size();
+    QVERIFY(m_rig->waitForRequests(QStringLiteral("realTimeBalance"), "GET", balances + 1));
+    QVERIFY2(state().startsWith(QLatin1String("Sending SMS")), qPrintable(state()));
+    QCOMPARE(textEdit()->toPlainText(), second);
+    QVERIFY(m_page->isSending());
+    // Still one message at a time.
+    clickSend();
+
+    if (fate == QLatin1String("sent")) {
+        QTRY_COMPARE_WITH_TIMEOUT(state(), QStringLiteral("SMS Sent"), 5000);
+        QVERIFY(textEdit()->toPlainText().isEmpty());
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(state(), QStringLiteral("Error: SMS not sent."), 5000);
+        QCOMPARE(textEdit()->toPlainText(), second);
+    }
+    if (fate == QLatin1String("unanswered")) {
+        // Its own late answer is dropped too.
+        QVERIFY(m_rig->waitForRequests(QStringLiteral("sms"), "PUT", 2, 8000));
+        QVERIFY(m_rig->waitForRequests(QStringLiteral("realTimeBalance"), "GET", balances + 2));
+        QCOMPARE(state(), QStringLiteral("Error: SMS not sent."));
+        QCOMPARE(textEdit()->toPlainText(), second);
+    }
+    QVERIFY(!m_page->isSending());
+    QCOMPARE(received(), 2);
 }
 
 void TestSmsPage::animationAndPlaceholder()

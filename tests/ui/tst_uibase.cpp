@@ -939,20 +939,24 @@ void TestUiBase::proxyDialogConfirmation_data()
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("accepted");
 
-    const QString portMessage = QStringLiteral("The port number is invalid.");
-    const QString invalid
-        = QStringLiteral("The proxy settings you entered are not valid.\nPlease check them and try again");
+    const QString portMessage
+        = QStringLiteral("The port number is invalid.\nEnter a number from 1 to 65535 in \"Port\".");
+    const QString lead = QStringLiteral("The proxy settings you entered are not valid.\n");
     QTest::newRow("valid") << "proxy.lan"
                            << "3128" << 0 << false << "" << QStringList() << true;
     QTest::newRow("no type") << "proxy.lan"
-                             << "3128" << -1 << false << "" << QStringList {invalid} << false;
-    QTest::newRow("auth without password") << "proxy.lan"
-                                           << "3128" << 1 << true << "" << QStringList {invalid} << false;
+                             << "3128" << -1 << false << ""
+                             << QStringList {lead + "Choose HTTPS or SOCKS in \"Proxy Type\"."} << false;
+    QTest::newRow("auth without password")
+        << "proxy.lan"
+        << "3128" << 1 << true << ""
+        << QStringList {lead + "Enter your password for the proxy in \"Password\"."} << false;
     QTest::newRow("empty port") << "proxy.lan"
                                 << "" << 0 << false << "" << QStringList {portMessage} << false;
     QTest::newRow("empty port and host")
         << ""
-        << "" << 0 << false << "" << QStringList {portMessage, invalid} << false;
+        << "" << 0 << false << ""
+        << QStringList {portMessage, lead + "Enter the proxy's address in \"Hostname\"."} << false;
     QTest::newRow("port 0 with a host") << "proxy.lan"
                                         << "0" << 0 << false << "" << QStringList() << true;
     QTest::newRow("no host, a port") << ""
