@@ -211,6 +211,7 @@ void ImportContactsDialog::setProvider(int provider)
         value = QStringLiteral("google");
         word = QStringLiteral("Google");
     }
+    providerName = word;
     for (QWidget *logo : {ui->providerIconP2, ui->providerIconP3, ui->providerIconP4, ui->providerIconP5}) {
         logo->setProperty("_provider", value);
         logo->setStyleSheet(logo->styleSheet());
@@ -382,8 +383,39 @@ void ImportContactsDialog::onImporterErrorLoggingIn()
 void ImportContactsDialog::onImporterNetworkError()
 {
     endSignIn();
-    warn(QStringLiteral("Network error"), QStringLiteral("An error occured while importing contacts"));
+    warn(QStringLiteral("Network error"),
+         QStringLiteral("An error occurred while importing contacts: %1").arg(failureText()));
     goToPage(ProviderPage);
+}
+
+QString ImportContactsDialog::failureText() const
+{
+    const QString provider = providerName.isEmpty() ? tr("The provider") : providerName;
+    switch (importer ? importer->failure() : ContactImporter::Failure::None) {
+    case ContactImporter::Failure::NoConnection:
+        return tr("%1 could not be reached. Check your connection to the Internet and try again.")
+            .arg(provider);
+    case ContactImporter::Failure::TimedOut:
+        return tr("%1 did not answer in time. Try again later.").arg(provider);
+    case ContactImporter::Failure::SignInRefused:
+        return tr("%1 did not accept the sign-in. Sign in on its web site once to see why, then try "
+                  "again.")
+            .arg(provider);
+    case ContactImporter::Failure::ProviderError:
+        return tr("%1 answered with an error (HTTP status %2). Try again later.")
+            .arg(provider)
+            .arg(importer->failureStatus());
+    case ContactImporter::Failure::Unsafe:
+        return tr("%1 sent us to an address that is not its own or not secure; nothing was sent there.")
+            .arg(provider);
+    case ContactImporter::Failure::NotRegistered:
+        return tr("%1 has not registered this version of %2.")
+            .arg(provider, QCoreApplication::applicationName());
+    case ContactImporter::Failure::Unreadable:
+    case ContactImporter::Failure::None:
+        break;
+    }
+    return tr("%1 gave an answer that could not be read. Try again later.").arg(provider);
 }
 
 void ImportContactsDialog::onImporterFinished()

@@ -96,8 +96,11 @@ private:
     void signIn();
     void checkAndImport();
     void sendInvitations();
-    // The address book's contact for an imported one, in the chosen group.
+    // The address book's contact for an imported one, in the chosen group,
+    // with the nick the provider gave it or one made from its name.
     Contact contactOf(const ImportContact &imported) const;
+    // Why the importer ended in a network error, for the user.
+    QString failureText() const;
     void finishImport();
     void stopImport();
     void endSignIn();
@@ -113,6 +116,8 @@ private:
     // Handed to the address book by the last import.
     int importedCount = 0;
     QString groupName;
+    // "Google", "Yahoo".
+    QString providerName;
     QPointer<RestManager> restManager;
     QPointer<ContactManager> contactManager;
     QTimer *const importTimer;
