@@ -12,6 +12,7 @@
 #include "rest/restmanager.h"
 #include "settings/emailvalidator.h"
 #include "ui/contactmanager.h"
+#include "ui/groupnamerules.h"
 #include "ui/messageprompt.h"
 #include "util/trace.h"
 
@@ -101,6 +102,8 @@ ImportContactsDialog::ImportContactsDialog(QWidget *parent)
 
     ui->importLiveButton->hide();
     ui->winLiveIcon->hide();
+    // A new group's name follows the rules of the group dialog.
+    ui->groupLineEdit->setValidator(GroupNameRules::validator(this));
     // The default importers need the brand's registration with each provider.
     setProviderUnavailable(Yahoo, YahooEndpoints::configured().unavailableReason());
 
@@ -512,16 +515,13 @@ void ImportContactsDialog::checkAndImport()
     QMap<QString, QString> errors;
     groupName = ui->groupsComboBox->currentText();
     if (ui->groupStackedWidget->currentWidget() == ui->pageAddGroup) {
-        const QString newName = ui->groupLineEdit->text();
-        if (newName.isEmpty()) {
-            errors.insert(QStringLiteral("Group"), QStringLiteral("Group name cannot be empty"));
+        const QString newName = ui->groupLineEdit->text().trimmed();
+        const QString problem = GroupNameRules::problem(newName, contactManager);
+        if (!problem.isEmpty()) {
+            errors.insert(QStringLiteral("Group"), problem);
         } else {
             groupName = newName;
-            if (contactManager->groupPresent(groupName))
-                errors.insert(QStringLiteral("Group"),
-                              QStringLiteral("Group %1 already exists").arg(groupName));
-            else
-                contactManager->addGroup(groupName, true);
+            contactManager->addGroup(groupName, true);
         }
     }
 

@@ -80,6 +80,8 @@ private slots:
     void importChecksAndProviderSwitch();
     void buttonsAndCheckBoxesKeepTheirLook();
     void conclusionWaitsForTheAddressBook();
+    void newGroupFollowsTheGroupRules_data();
+    void newGroupFollowsTheGroupRules();
     void yahooWithoutARegistrationIsUnavailable();
 
 private:
@@ -595,6 +597,45 @@ void TestImportContactsDialog::conclusionWaitsForTheAddressBook()
     QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("concludeLabel")->text(),
                               "You have successfully added 2 contacts.", 5000);
     QCOMPARE(m_dialog->acceptedCount(), 2);
+}
+
+void TestImportContactsDialog::newGroupFollowsTheGroupRules_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("created");
+    const QString invalid = QStringLiteral("The following field is invalid or contains spaces: Group");
+    const QString taken = QStringLiteral("The following group already exists: %1");
+    QTest::newRow("blank") << "" << invalid << "";
+    QTest::newRow("blanks only") << "   " << invalid << "";
+    QTest::newRow("over 20 characters") << "Abcdefghijklmnopqrstuvwxy" << QString() << "Abcdefghijklmnopqrst";
+    QTest::newRow("taken, other case") << "friends" << taken.arg("friends") << "";
+    QTest::newRow("taken") << "Friends" << taken.arg("Friends") << "";
+    QTest::newRow("any script") << "Семья_2" << QString() << "Семья_2";
+}
+
+void TestImportContactsDialog::newGroupFollowsTheGroupRules()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, created);
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    click("addGroupButton");
+    // Key by key, as a keyboard of any layout delivers text.
+    for (const QChar ch : typed)
+        QTest::sendKeyEvent(QTest::Click, child<QLineEdit>("groupLineEdit"), Qt::Key_unknown, QString(ch),
+                            Qt::NoModifier);
+    click("importButton");
+    QCOMPARE(m_prompts->texts(), message.isEmpty() ? QStringList() : QStringList {message});
+    QStringList names;
+    for (const ContactGroupPtr &group : m_rig->book.groups())
+        names << group->name();
+    QStringList expected {"Friends"};
+    if (!created.isEmpty())
+        expected << created;
+    expected.sort();
+    QCOMPARE(names, expected);
 }
 
 void TestImportContactsDialog::yahooWithoutARegistrationIsUnavailable()
