@@ -127,9 +127,11 @@ void ImportContactsDialog::setContactManager(ContactManager *manager)
     if (!manager)
         return;
     connect(manager, &ContactManager::contactAdded, this,
-            [this](const Contact &, bool accepted) { onContactAnswered(accepted); });
+            [this](const Contact &contact, bool accepted) { onContactAnswered(contact.nick(), accepted); });
     // A refusal comes at once, from within the hand-over.
-    connect(manager, &ContactManager::contactAlreadyPresent, this, [this] { onContactAnswered(false); });
+    connect(manager, &ContactManager::contactAlreadyPresent, this,
+            [this](const Contact &contact) { onContactAnswered(contact.nick(), false); });
+    connect(manager, &ContactManager::cleared, this, &ImportContactsDialog::onBookCleared);
 }
 
 void ImportContactsDialog::setGroups(const QStringList &names)
@@ -246,6 +248,7 @@ void ImportContactsDialog::goToPage(int page)
         ui->importButton->setEnabled(!importer || !importer->isRunning());
         importedCount = 0;
         m_acceptedCount = 0;
+        m_awaitedNicks.clear();
         ui->serviceLoginLineEdit->setFocus();
         ui->contentStackedWidget->setCurrentWidget(ui->pageLogin);
         break;
@@ -285,10 +288,10 @@ void ImportContactsDialog::updateConclusion()
 {
     // The address book sends the contacts one by one: the count is known
     // once the last answer is in.
-    if (m_awaitedAnswers > 0) {
-        ui->concludeLabel->setText(tr("Adding %1 of %2 contacts...")
-                                       .arg(qMin(importedCount - m_awaitedAnswers + 1, importedCount))
-                                       .arg(importedCount));
+    if (!m_awaitedNicks.isEmpty()) {
+        const int answered = importedCount - int(m_awaitedNicks.size());
+        ui->concludeLabel->setText(
+            tr("Adding %1 of %2 contacts...").arg(qMin(answered + 1, importedCount)).arg(importedCount));
         return;
     }
     ui->concludeLabel->setText(conclusionText(m_acceptedCount));
@@ -528,8 +531,9 @@ void ImportContactsDialog::checkAndImport()
     const QList<ImportContact> checked = checkedContacts(ui->importListWidget);
     QStringList present;
     for (const ImportContact &imported : checked) {
+        // Without the nick: the import gives each contact one of its own, so
+        // only shared numbers and addresses make a contact one of the book's.
         Contact contact;
-        contact.setNick(imported.nickName);
         contact.setFirstName(imported.firstName);
         contact.setLastName(imported.lastName);
         contact.setEmails(imported.emails);
@@ -566,6 +570,10 @@ void ImportContactsDialog::importContacts()
         return;
     importedCount = 0;
     m_acceptedCount = 0;
+    // Answers still to come for an earlier import are not this one's.
+    m_awaitedNicks.clear();
+    m_importNicks.clear();
+    contactManager->setAddContactCalls(0);
     m_toImport = checkedContacts(ui->importListWidget);
     m_importing = true;
     handNextContacts();
@@ -581,10 +589,16 @@ void ImportContactsDialog::handNextContacts()
     while (!m_toImport.isEmpty() && contactManager) {
         // A few at a time: the book refreshes its views once per call.
         QList<Contact> batch;
-        while (!m_toImport.isEmpty() && batch.size() < ImportBatch)
-            batch << contactOf(m_toImport.takeFirst());
+        while (!m_toImport.isEmpty() && batch.size() < ImportBatch) {
+            Contact contact = contactOf(m_toImport.takeFirst());
+            // Unique in the book and in this import: two contacts of one
+            // name and number, or of one provider nickname, stay two.
+            contact.setNick(contactManager->freeNick(contact.nick(), m_importNicks));
+            m_importNicks.insert(contact.nick());
+            m_awaitedNicks.insert(contact.nick());
+            batch << contact;
+        }
         importedCount += int(batch.size());
-        m_awaitedAnswers += int(batch.size());
         contactManager->addNewContacts(batch);
         if (slice.elapsed() >= ImportSlice)
             break;
@@ -622,9 +636,11 @@ Contact ImportContactsDialog::contactOf(const ImportContact &imported) const
     contact.setPhones(phones);
     contact.setAddressLine1(imported.address);
     contact.setGroupName(groupName);
-    if (contact.nick().isEmpty())
-        contact.setNick(contact.generateNick());
+    // A nick of other characters only (Cyrillic, Chinese) cleans away to
+    // nothing; the generated one always keeps its digits.
     contact.setNick(cleanNick(contact.nick()));
+    if (contact.nick().isEmpty())
+        contact.setNick(cleanNick(contact.generateNick()));
     return contact;
 }
 
@@ -640,6 +656,8 @@ void ImportContactsDialog::finishImport()
 {
     m_importing = false;
     TRACE << "Final imported count:" << importedCount;
+    if (contactManager)
+        TRACE << "addNewContact called:" << contactManager->addContactCalls();
     if (importedCount > 0)
         goToPage(InvitePage);
     else
@@ -648,13 +666,21 @@ void ImportContactsDialog::finishImport()
     ui->importProgressBar->hide();
 }
 
-void ImportContactsDialog::onContactAnswered(bool accepted)
+void ImportContactsDialog::onContactAnswered(const QString &nick, bool accepted)
 {
-    if (m_awaitedAnswers <= 0)
+    if (!m_awaitedNicks.remove(nick))
         return;
-    --m_awaitedAnswers;
     if (accepted)
         ++m_acceptedCount;
+    if (ui->contentStackedWidget->currentIndex() == ConcludePage)
+        updateConclusion();
+}
+
+void ImportContactsDialog::onBookCleared()
+{
+    // Signed out: what was not answered will not be, and nothing more goes in.
+    stopImport();
+    m_awaitedNicks.clear();
     if (ui->contentStackedWidget->currentIndex() == ConcludePage)
         updateConclusion();
 }

@@ -80,6 +80,9 @@ private slots:
     void importChecksAndProviderSwitch();
     void buttonsAndCheckBoxesKeepTheirLook();
     void conclusionWaitsForTheAddressBook();
+    void everyContactGetsANickOfItsOwn();
+    void eachImportCountsItsOwnAnswers();
+    void signingOutEndsTheWait();
     void newGroupFollowsTheGroupRules_data();
     void newGroupFollowsTheGroupRules();
     void yahooWithoutARegistrationIsUnavailable();
@@ -94,6 +97,9 @@ private:
     void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     void signIn(int provider, const QString &user, const QString &password);
     QStringList rows(const char *list) const;
+    // Checks every row and imports them; true on the invite page.
+    bool importAll();
+    QString conclusion() const { return child<QLabel>("concludeLabel")->text(); }
     // Of the Yahoo import only: its names show what plain text looks like.
     void screenshot(const QString &name)
     {
@@ -208,6 +214,14 @@ QStringList TestImportContactsDialog::rows(const char *list) const
     for (int row = 0; row < widget->count(); ++row)
         texts << widget->item(row)->text();
     return texts;
+}
+
+bool TestImportContactsDialog::importAll()
+{
+    child<QCheckBox>("selectAllImportCheckBox")->click();
+    click("importButton");
+    return QTest::qWaitFor([this] { return page() == int(ImportContactsDialog::InvitePage); },
+                           ImportContactsDialog::ImportDelay + 10000);
 }
 
 void TestImportContactsDialog::importsThroughEveryPage_data()
@@ -597,6 +611,90 @@ void TestImportContactsDialog::conclusionWaitsForTheAddressBook()
     QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("concludeLabel")->text(),
                               "You have successfully added 2 contacts.", 5000);
     QCOMPARE(m_dialog->acceptedCount(), 2);
+}
+
+void TestImportContactsDialog::everyContactGetsANickOfItsOwn()
+{
+    // Shops the provider knows by one nickname, and people whose names and
+    // nicknames the nick's letters cannot hold; the book has an Info already.
+    QJsonArray contacts;
+    for (int i = 0; i < 300; ++i) {
+        contacts.append(
+            YahooStandIn::contact({{"name", QJsonObject {{"givenName", "Info"}}},
+                                   {"nickname", "Info"},
+                                   {"email", QStringLiteral("info@shop%1.test").arg(i)},
+                                   {"phone", QStringLiteral("555 1%1").arg(i, 3, 10, QChar('0'))}}));
+    }
+    for (int i = 0; i < 100; ++i) {
+        contacts.append(YahooStandIn::contact(
+            {{"name", QJsonObject {{"givenName", i % 2 ? "Иван" : "王"}, {"familyName", "Петров"}}},
+             {"nickname", i % 2 ? "Ваня" : ""},
+             {"email", QStringLiteral("ivan%1@example.test").arg(i)},
+             {"phone", QStringLiteral("555 2%1").arg(i, 3, 10, QChar('0'))}}));
+    }
+    m_yahoo->setContacts(contacts);
+    m_rig->book.addOldContact(Contact(QVariantMap {{"nick", "Info"},
+                                                   {"firstName", "Info"},
+                                                   {"groupName", "Work"},
+                                                   {"emails", QStringList {"info@example.test"}}}));
+
+    signIn(ImportContactsDialog::Yahoo, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    QCOMPARE(child<QListWidget>("importListWidget")->count(), 400);
+    QVERIFY(importAll());
+    QVERIFY(m_prompts->requests.isEmpty());
+    click("skipButton");
+    QTRY_COMPARE_WITH_TIMEOUT(conclusion(), "You have successfully added 400 contacts.", 60000);
+    QCOMPARE(m_dialog->acceptedCount(), 400);
+    const QStringList nicks = m_rig->service.contactNicks(AddressBookRig::User);
+    QCOMPARE(nicks.size(), 400);
+    QVERIFY(nicks.contains("Info-2") && nicks.contains("Info-301"));
+    static const QRegularExpression clean(QStringLiteral("^[A-Za-z0-9._~-]+$"));
+    QCOMPARE(nicks.filter(clean).size(), 400);
+}
+
+void TestImportContactsDialog::eachImportCountsItsOwnAnswers()
+{
+    // The web service holds its answer to the first import's first contact
+    // while a second import, from another address book, goes in.
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    m_rig->service.delayNext(8000, {QStringLiteral("contact"), "PUT"});
+    QVERIFY(importAll());
+    click("skipButton");
+    QCOMPARE(conclusion(), "Adding 1 of 2 contacts...");
+
+    m_google->setEntries({GoogleStandIn::entry("Eve", "", {}, {"555 0301"}),
+                          GoogleStandIn::entry("Fay", "", {}, {"555 0302"}),
+                          GoogleStandIn::entry("Gus", "", {}, {"555 0303"})});
+    click("anotherServiceButton");
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    std::unique_ptr<TraceCapture> traces = std::make_unique<TraceCapture>();
+    QVERIFY(importAll());
+    const QStringList lines = TraceCapture::lines();
+    traces.reset();
+    click("skipButton");
+    QCOMPARE(conclusion(), "Adding 1 of 3 contacts...");
+    QCOMPARE(lines.filter("addNewContact called: 3").size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(conclusion(), "You have successfully added 3 contacts.", 20000);
+    QCOMPARE(m_dialog->acceptedCount(), 3);
+    QTRY_COMPARE(m_rig->service.contactNicks(AddressBookRig::User).size(), 5);
+    QCOMPARE(conclusion(), "You have successfully added 3 contacts.");
+}
+
+void TestImportContactsDialog::signingOutEndsTheWait()
+{
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    m_rig->service.delayNext(3000, {QStringLiteral("contact"), "PUT"});
+    QVERIFY(importAll());
+    click("skipButton");
+    QCOMPARE(conclusion(), "Adding 1 of 2 contacts...");
+    // What signing out does to the book.
+    m_rig->book.clear();
+    QCOMPARE(conclusion(), "You haven't imported any contacts.");
+    QCOMPARE(m_dialog->acceptedCount(), 0);
 }
 
 void TestImportContactsDialog::newGroupFollowsTheGroupRules_data()
