@@ -19,6 +19,7 @@ ContactImporter::ContactImporter(QObject *parent)
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         if (m_reply) {
             TRACE << "No answer within" << m_deadline.interval() << "ms";
+            m_deadlinePassed = true;
             m_reply->abort();
         }
     });
@@ -64,6 +65,8 @@ void ContactImporter::beginChain()
     releaseReply();
     clearContacts();
     m_running = true;
+    m_failure = Failure::None;
+    m_failureStatus = 0;
 }
 
 bool ContactImporter::mayPostTo(const QUrl &url) const
@@ -83,7 +86,7 @@ QNetworkReply *ContactImporter::post(QNetworkRequest request, const QByteArray &
         TRACE_WARNING << "Not posting to" << request.url().host() << "over" << request.url().scheme()
                       << ": not one of the provider's hosts";
         releaseReply();
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unsafe);
         return nullptr;
     }
     return send(std::move(request), QByteArrayLiteral("POST"), body, PageLimit);
@@ -95,7 +98,7 @@ QNetworkReply *ContactImporter::send(QNetworkRequest request, const QByteArray &
     releaseReply();
     if (request.url().scheme() != QLatin1String("https")) {
         TRACE_WARNING << "Not sending a request over" << request.url().scheme();
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unsafe);
         return nullptr;
     }
     // The chains read redirects themselves.
@@ -104,6 +107,7 @@ QNetworkReply *ContactImporter::send(QNetworkRequest request, const QByteArray &
     QNetworkReply *const reply = verb == "POST" ? m_manager->post(request, body) : m_manager->get(request);
     m_reply = reply;
     CappedReply::cap(reply, bodyLimit);
+    m_deadlinePassed = false;
     m_deadline.start();
     return reply;
 }
@@ -118,7 +122,7 @@ QNetworkReply *ContactImporter::finishedReply()
     // All of a body over the limit may be in before the abort.
     if (CappedReply::exceeded(reply)) {
         TRACE_WARNING << "Reply larger than" << CappedReply::limit(reply) << "bytes";
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unreadable);
         return nullptr;
     }
     return reply;
@@ -142,12 +146,35 @@ void ContactImporter::end()
     m_running = false;
 }
 
-void ContactImporter::endWithNetworkError()
+void ContactImporter::endWithNetworkError(Failure failure)
 {
     if (!m_running)
         return;
     end();
+    m_failure = failure;
+    TRACE << "Import failed:" << failure;
     emit networkError();
+}
+
+void ContactImporter::endWithReplyError(QNetworkReply *reply)
+{
+    const int status = reply ? reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : 0;
+    if (status == 401 || status == 403) {
+        endWithNetworkError(Failure::SignInRefused);
+        return;
+    }
+    if (status >= 400) {
+        m_failureStatus = status;
+        endWithNetworkError(Failure::ProviderError);
+        return;
+    }
+    // No answer, or one cut short. Nothing else aborts a reply of the chain
+    // that is still handled: the transfer's inactivity time-out, or the
+    // deadline.
+    const QNetworkReply::NetworkError error = reply ? reply->error() : QNetworkReply::NoError;
+    const bool late = m_deadlinePassed || error == QNetworkReply::OperationCanceledError
+        || error == QNetworkReply::TimeoutError;
+    endWithNetworkError(late ? Failure::TimedOut : Failure::NoConnection);
 }
 
 void ContactImporter::endWithLoginError()

@@ -34,6 +34,26 @@ public:
     static constexpr qint64 PageLimit = 2 * 1024 * 1024;
     static constexpr qint64 FeedLimit = 32 * 1024 * 1024;
 
+    // Why the last import ended in networkError().
+    enum class Failure {
+        None,
+        // The provider could not be reached, or the connection broke.
+        NoConnection,
+        TimedOut,
+        // Refused for another reason than the user name or password (those
+        // end in errorLoggingIn()).
+        SignInRefused,
+        // An HTTP error status; failureStatus() gives it.
+        ProviderError,
+        // An answer that could not be read or was not what the chain needs.
+        Unreadable,
+        // A request to a host not the provider's, or not over https: not sent.
+        Unsafe,
+        // The application has no registration with the provider.
+        NotRegistered
+    };
+    Q_ENUM(Failure)
+
     explicit ContactImporter(QObject *parent = nullptr);
     ~ContactImporter() override;
 
@@ -47,6 +67,9 @@ public:
     void debugSortedContactList() const;
 
     bool isRunning() const { return m_running; }
+    Failure failure() const { return m_failure; }
+    // The HTTP status of a ProviderError.
+    int failureStatus() const { return m_failureStatus; }
     void setTimeouts(int inactivityMs, int deadlineMs);
 
 signals:
@@ -72,7 +95,10 @@ protected:
     // for one whose body is over its limit, which ends the chain.
     QNetworkReply *finishedReply();
 
-    void endWithNetworkError();
+    void endWithNetworkError(Failure failure);
+    // For a reply that failed: no connection, no answer in time or an error
+    // status.
+    void endWithReplyError(QNetworkReply *reply);
     void endWithLoginError();
     void endFinished();
     void clearContacts();
@@ -94,6 +120,9 @@ private:
     QTimer m_deadline;
     int m_inactivityTimeout = DefaultInactivityTimeout;
     bool m_running = false;
+    bool m_deadlinePassed = false;
+    Failure m_failure = Failure::None;
+    int m_failureStatus = 0;
 };
 
 #endif // IMPORTCONTACTS_CONTACTIMPORTER_H

@@ -99,7 +99,7 @@ void GoogleImporter::finishedAccessTokensRequest()
     // 403); without an HTTP answer there is nothing to read.
     if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
         NetUtil::checkReplyIsOk(reply);
-        endWithNetworkError();
+        endWithReplyError(reply);
         return;
     }
     bool refused = false;
@@ -122,12 +122,15 @@ void GoogleImporter::finishedAccessTokensRequest()
         if (error == QLatin1String("BadAuthentication"))
             endWithLoginError();
         else
-            endWithNetworkError();
+            endWithNetworkError(Failure::SignInRefused);
         return;
     }
     if (!NetUtil::isTokenText(token)) {
         TRACE << "No usable token in the sign-in answer";
-        endWithNetworkError();
+        if (reply->error() == QNetworkReply::NoError)
+            endWithNetworkError(Failure::Unreadable);
+        else
+            endWithReplyError(reply);
         return;
     }
     emit progressUpdate(20);
@@ -157,7 +160,7 @@ void GoogleImporter::finishedContactsRequest()
     if (!reply)
         return;
     if (!NetUtil::checkReplyIsOk(reply)) {
-        endWithNetworkError();
+        endWithReplyError(reply);
         return;
     }
     const QByteArray body = CappedReply::readBody(reply);
@@ -171,7 +174,7 @@ void GoogleImporter::parseContactList(const QString &json)
     clearContacts();
     if (!parseFeed(json, m_contactList)) {
         TRACE << "Error parsing stuff";
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unreadable);
         return;
     }
     TRACE << "Contacts read:" << m_contactList.size();

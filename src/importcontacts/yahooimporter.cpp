@@ -131,7 +131,7 @@ void YahooImporter::startImportingContacts(const QString &user, const QString &p
     m_redirects = 0;
     if (m_consumerKey.isEmpty() || m_consumerSecret.isEmpty()) {
         TRACE_WARNING << "No consumer key is configured for Yahoo";
-        endWithNetworkError();
+        endWithNetworkError(Failure::NotRegistered);
         return;
     }
     const QByteArray timestamp = QByteArray::number(m_nowMs() / 1000);
@@ -160,7 +160,7 @@ void YahooImporter::finishedRequestTokenRequest()
     if (!reply)
         return;
     if (!NetUtil::checkReplyIsOk(reply)) {
-        endWithNetworkError();
+        endWithReplyError(reply);
         return;
     }
     const QString text = pageOf(reply).trimmed();
@@ -171,7 +171,7 @@ void YahooImporter::finishedRequestTokenRequest()
     // Both go back to the provider as they are.
     if (!NetUtil::isTokenText(m_token) || !NetUtil::isTokenText(m_tokenSecret) || !signInUrl.isValid()) {
         TRACE << "Request token answer without a usable token";
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unreadable);
         return;
     }
     emit progressUpdate(20);
@@ -198,7 +198,7 @@ bool YahooImporter::countRedirect()
     if (++m_redirects <= MaxRedirects)
         return true;
     TRACE << "More than" << MaxRedirects << "redirects";
-    endWithNetworkError();
+    endWithNetworkError(Failure::Unreadable);
     return false;
 }
 
@@ -208,7 +208,7 @@ void YahooImporter::onUserLoginFormRetrieved()
     if (!reply)
         return;
     if (!NetUtil::checkReplyIsOk(reply)) {
-        endWithNetworkError();
+        endWithReplyError(reply);
         return;
     }
     // A page that names itself as its new location is read, not fetched again.
@@ -231,14 +231,16 @@ void YahooImporter::onUserLoginFormRetrieved()
     const QString page = pageOf(reply);
     const QString marker = NetUtil::getLoginErrorMarker(page);
     if (!marker.isEmpty()) {
+        // The sign-in page itself reports a problem: the provider wants
+        // more than a user name and password.
         TRACE << marker;
-        endWithNetworkError();
+        endWithNetworkError(Failure::SignInRefused);
         return;
     }
     const QString form = NetUtil::getLoginForm(page);
     if (form.isEmpty()) {
         TRACE << "No sign-in form on the page";
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unreadable);
         return;
     }
     const QUrl action = reply->url().resolved(QUrl(NetUtil::getFormAction(form)));
@@ -257,7 +259,7 @@ void YahooImporter::finishedYahooAutoUserLogin()
     if (!reply)
         return;
     if (!NetUtil::checkReplyIsOk(reply)) {
-        endWithNetworkError();
+        endWithReplyError(reply);
         emit progressUpdate(0);
         return;
     }
@@ -275,7 +277,7 @@ void YahooImporter::finishedYahooAutoUserLogin()
         return;
     }
     TRACE << "Sign-in answered with neither a redirect nor an error";
-    endWithNetworkError();
+    endWithNetworkError(Failure::Unreadable);
 }
 
 void YahooImporter::getAllowPage(const QUrl &url)
@@ -291,7 +293,7 @@ void YahooImporter::onAllowFormRetrieved()
     if (!reply)
         return;
     if (!NetUtil::checkReplyIsOk(reply)) {
-        endWithNetworkError();
+        endWithReplyError(reply);
         return;
     }
     const QString page = pageOf(reply);
@@ -305,7 +307,7 @@ void YahooImporter::onAllowFormRetrieved()
     const QString form = NetUtil::getForm(page);
     if (form.isEmpty()) {
         TRACE << "No consent form on the page";
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unreadable);
         return;
     }
     // Posted as the provider filled it: that grants the access asked for.
@@ -321,7 +323,7 @@ void YahooImporter::onVerifierCodePageReceived()
     if (!reply)
         return;
     if (!NetUtil::checkReplyIsOk(reply)) {
-        endWithNetworkError();
+        endWithReplyError(reply);
         return;
     }
     const QString page = pageOf(reply);
@@ -330,7 +332,7 @@ void YahooImporter::onVerifierCodePageReceived()
     m_verifier = NetUtil::getShortCode(page);
     if (!isAlphanumeric(m_verifier)) {
         TRACE << "No verifier code on the page";
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unreadable);
         return;
     }
     requestAccessToken();
@@ -362,7 +364,7 @@ void YahooImporter::onAccessTokenReceived()
     if (!reply)
         return;
     if (!NetUtil::checkReplyIsOk(reply)) {
-        endWithNetworkError();
+        endWithReplyError(reply);
         return;
     }
     const QString text = pageOf(reply).trimmed();
@@ -375,7 +377,7 @@ void YahooImporter::onAccessTokenReceived()
     if (!NetUtil::isTokenText(m_token) || !NetUtil::isTokenText(m_tokenSecret)
         || !isAlphanumeric(m_userGuid)) {
         TRACE << "Access token answer without a usable token or user";
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unreadable);
         return;
     }
     TRACE << "12. Got access token";
@@ -431,7 +433,7 @@ void YahooImporter::onContactListRequestFinished()
     if (!reply)
         return;
     if (!NetUtil::checkReplyIsOk(reply)) {
-        endWithNetworkError();
+        endWithReplyError(reply);
         return;
     }
     TRACE << "14. Got contact list";
@@ -446,7 +448,7 @@ void YahooImporter::parseJsonToContactList(const QString &json)
     TRACE << "15. parsing Json";
     if (!parseContacts(json, m_endpoints.mailDomain, m_contactList)) {
         TRACE << "The contact list is not JSON";
-        endWithNetworkError();
+        endWithNetworkError(Failure::Unreadable);
         return;
     }
     TRACE << "contactList size: " << m_contactList.size();

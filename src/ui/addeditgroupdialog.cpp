@@ -3,19 +3,15 @@
 
 #include "ui/contactmanager.h"
 #include "ui/contactwidget.h"
+#include "ui/groupnamerules.h"
 #include "ui/repolishwidget.h"
 #include "util/trace.h"
 
 #include <QListWidget>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QShowEvent>
 
 namespace {
-
-// Letters of any script, digits and underscores.
-const QRegularExpression::PatternOptions NameOptions = QRegularExpression::UseUnicodePropertiesOption;
 
 // Rows beyond those in sight that keep their widgets, so that scrolling a
 // little does not rebuild them.
@@ -36,8 +32,7 @@ AddEditGroupDialog::AddEditGroupDialog(QWidget *parent)
     connect(m_ui->expandCollapseButton, &QPushButton::clicked, this, &AddEditGroupDialog::showExpanded);
     connect(m_ui->saveCreateGroupButton, &QPushButton::clicked, this,
             &AddEditGroupDialog::onSaveCreateGroupClicked);
-    m_ui->groupNameLineEdit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[\\w_]{0,20}"), NameOptions), this));
+    m_ui->groupNameLineEdit->setValidator(GroupNameRules::validator(this));
 
     connect(m_ui->listWidget->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &AddEditGroupDialog::updateRowWidgets);
@@ -220,34 +215,20 @@ void AddEditGroupDialog::refuse(const QString &message)
     repolishWidget(m_ui->groupLabel);
 }
 
-bool AddEditGroupDialog::nameTaken(const QString &name) const
-{
-    // In any letter case; a group may keep its own name or change its case.
-    if (!m_contactManager)
-        return false;
-    for (const ContactGroupPtr &group : m_contactManager->groups()) {
-        if (group->name() != m_editedGroupName && group->name().compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
 void AddEditGroupDialog::onSaveCreateGroupClicked()
 {
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral("[\\w_]+")),
-                                            NameOptions);
     const QString name = groupName();
-    const bool valid = pattern.match(name).hasMatch();
+    const bool valid = GroupNameRules::isWellFormed(name);
     m_ui->groupLabel->setProperty("_invalid", !valid);
     repolishWidget(m_ui->groupLabel);
     if (!valid) {
-        setErrorText(tr("The following field is invalid or contains spaces: %1").arg(tr("Group")));
+        setErrorText(GroupNameRules::malformedText());
         return;
     }
     if (!m_contactManager)
         return;
-    if (nameTaken(name)) {
-        refuse(tr("The following group already exists: %1").arg(name));
+    if (GroupNameRules::isTaken(name, m_contactManager, m_editedGroupName)) {
+        refuse(GroupNameRules::takenText(name));
         return;
     }
     const bool editing = !m_editedGroupName.isEmpty();

@@ -62,7 +62,6 @@ private:
     // Puts row widgets on the rows in sight and takes them off the others.
     void updateRowWidgets();
     void refuse(const QString &message);
-    bool nameTaken(const QString &name) const;
 
     const QScopedPointer<Ui::AddEditGroupDialog> m_ui;
     QString m_editedGroupName; // empty in add mode

@@ -188,11 +188,15 @@ ContactPtr ContactManager::storeContact(const Contact &contact, bool verbose)
 QString ContactManager::newNick(const Contact &contact) const
 {
     // Contacts made in the same millisecond may share the generated one.
-    const QString generated = contact.generateNick();
-    QString nick = generated;
-    for (int n = 2; m_contacts.contains(nick); ++n)
-        nick = generated + QLatin1Char('-') + QString::number(n);
-    return nick;
+    return freeNick(contact.generateNick());
+}
+
+QString ContactManager::freeNick(const QString &nick, const QSet<QString> &alsoTaken) const
+{
+    QString free = nick;
+    for (int n = 2; m_contacts.contains(free) || alsoTaken.contains(free); ++n)
+        free = nick + QLatin1Char('-') + QString::number(n);
+    return free;
 }
 
 void ContactManager::addGroup(const QString &name, bool isNew)
@@ -248,6 +252,7 @@ void ContactManager::removeGroup(const QString &name)
 void ContactManager::addContact(const Contact &contact, bool isNew)
 {
     TRACE << "Adding contact " << Trace::tag(contact.nick()) << ", new? " << isNew;
+    ++m_addContactCalls;
     if (isNew && !m_contacts.isEmpty() && contactPresent(contact)) {
         emit contactAlreadyPresent(contact);
         TRACE << "Contact " << Trace::tag(contact.nick()) << " already present";
@@ -315,6 +320,7 @@ void ContactManager::addNewContacts(const QList<Contact> &contacts)
     };
 
     int added = 0;
+    m_addContactCalls += int(contacts.size());
     for (const Contact &contact : contacts) {
         if (!m_contacts.isEmpty()
             && (m_contacts.contains(contact.nick()) || knownFor(contact.groupName()).shares(contact))) {
@@ -703,6 +709,7 @@ void ContactManager::clear()
     m_task->cancel();
     m_contacts.clear();
     m_groups.clear();
+    emit cleared();
     emit refreshContactListUI();
 }
 

@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -63,6 +64,15 @@ public:
     QStringList sameFieldsText(const Contact &contact) const;
     void refreshContactList();
 
+    // The nick as it is when neither the book nor the given set holds it,
+    // else with "-2", "-3", ... appended: the first of those that is free.
+    QString freeNick(const QString &nick, const QSet<QString> &alsoTaken = {}) const;
+
+    // Contacts handed to the book for adding since the count was last set;
+    // an import sets it to 0 and traces it afterwards.
+    int addContactCalls() const { return m_addContactCalls; }
+    void setAddContactCalls(int calls) { m_addContactCalls = calls; }
+
 signals:
     void contactAlreadyPresent(const Contact &contact);
     // The web service's answer to a new contact: accepted, or refused or
@@ -80,6 +90,9 @@ signals:
     // The account's contact list could not be loaded; the message is for
     // the user, as plain text.
     void readFailed(const QString &message);
+    // The book was emptied (sign-out): the changes still waiting for the
+    // web service will not be answered.
+    void cleared();
 
 public slots:
     // What the stored contacts share with the given texts (names exactly, a
@@ -149,6 +162,7 @@ private:
     QMap<QString, ContactPtr> m_contacts;
     GroupAddEditDeleteTask *m_task;
     QPointer<RestManager> m_restManager;
+    int m_addContactCalls = 0;
 };
 
 #endif // UI_CONTACTMANAGER_H

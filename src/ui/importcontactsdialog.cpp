@@ -12,6 +12,7 @@
 #include "rest/restmanager.h"
 #include "settings/emailvalidator.h"
 #include "ui/contactmanager.h"
+#include "ui/groupnamerules.h"
 #include "ui/messageprompt.h"
 #include "util/trace.h"
 
@@ -101,6 +102,8 @@ ImportContactsDialog::ImportContactsDialog(QWidget *parent)
 
     ui->importLiveButton->hide();
     ui->winLiveIcon->hide();
+    // A new group's name follows the rules of the group dialog.
+    ui->groupLineEdit->setValidator(GroupNameRules::validator(this));
     // The default importers need the brand's registration with each provider.
     setProviderUnavailable(Yahoo, YahooEndpoints::configured().unavailableReason());
 
@@ -124,9 +127,11 @@ void ImportContactsDialog::setContactManager(ContactManager *manager)
     if (!manager)
         return;
     connect(manager, &ContactManager::contactAdded, this,
-            [this](const Contact &, bool accepted) { onContactAnswered(accepted); });
+            [this](const Contact &contact, bool accepted) { onContactAnswered(contact.nick(), accepted); });
     // A refusal comes at once, from within the hand-over.
-    connect(manager, &ContactManager::contactAlreadyPresent, this, [this] { onContactAnswered(false); });
+    connect(manager, &ContactManager::contactAlreadyPresent, this,
+            [this](const Contact &contact) { onContactAnswered(contact.nick(), false); });
+    connect(manager, &ContactManager::cleared, this, &ImportContactsDialog::onBookCleared);
 }
 
 void ImportContactsDialog::setGroups(const QStringList &names)
@@ -211,6 +216,7 @@ void ImportContactsDialog::setProvider(int provider)
         value = QStringLiteral("google");
         word = QStringLiteral("Google");
     }
+    providerName = word;
     for (QWidget *logo : {ui->providerIconP2, ui->providerIconP3, ui->providerIconP4, ui->providerIconP5}) {
         logo->setProperty("_provider", value);
         logo->setStyleSheet(logo->styleSheet());
@@ -242,6 +248,7 @@ void ImportContactsDialog::goToPage(int page)
         ui->importButton->setEnabled(!importer || !importer->isRunning());
         importedCount = 0;
         m_acceptedCount = 0;
+        m_awaitedNicks.clear();
         ui->serviceLoginLineEdit->setFocus();
         ui->contentStackedWidget->setCurrentWidget(ui->pageLogin);
         break;
@@ -281,10 +288,10 @@ void ImportContactsDialog::updateConclusion()
 {
     // The address book sends the contacts one by one: the count is known
     // once the last answer is in.
-    if (m_awaitedAnswers > 0) {
-        ui->concludeLabel->setText(tr("Adding %1 of %2 contacts...")
-                                       .arg(qMin(importedCount - m_awaitedAnswers + 1, importedCount))
-                                       .arg(importedCount));
+    if (!m_awaitedNicks.isEmpty()) {
+        const int answered = importedCount - int(m_awaitedNicks.size());
+        ui->concludeLabel->setText(
+            tr("Adding %1 of %2 contacts...").arg(qMin(answered + 1, importedCount)).arg(importedCount));
         return;
     }
     ui->concludeLabel->setText(conclusionText(m_acceptedCount));
@@ -382,8 +389,39 @@ void ImportContactsDialog::onImporterErrorLoggingIn()
 void ImportContactsDialog::onImporterNetworkError()
 {
     endSignIn();
-    warn(QStringLiteral("Network error"), QStringLiteral("An error occured while importing contacts"));
+    warn(QStringLiteral("Network error"),
+         QStringLiteral("An error occurred while importing contacts: %1").arg(failureText()));
     goToPage(ProviderPage);
+}
+
+QString ImportContactsDialog::failureText() const
+{
+    const QString provider = providerName.isEmpty() ? tr("The provider") : providerName;
+    switch (importer ? importer->failure() : ContactImporter::Failure::None) {
+    case ContactImporter::Failure::NoConnection:
+        return tr("%1 could not be reached. Check your connection to the Internet and try again.")
+            .arg(provider);
+    case ContactImporter::Failure::TimedOut:
+        return tr("%1 did not answer in time. Try again later.").arg(provider);
+    case ContactImporter::Failure::SignInRefused:
+        return tr("%1 did not accept the sign-in. Sign in on its web site once to see why, then try "
+                  "again.")
+            .arg(provider);
+    case ContactImporter::Failure::ProviderError:
+        return tr("%1 answered with an error (HTTP status %2). Try again later.")
+            .arg(provider)
+            .arg(importer->failureStatus());
+    case ContactImporter::Failure::Unsafe:
+        return tr("%1 sent us to an address that is not its own or not secure; nothing was sent there.")
+            .arg(provider);
+    case ContactImporter::Failure::NotRegistered:
+        return tr("%1 has not registered this version of %2.")
+            .arg(provider, QCoreApplication::applicationName());
+    case ContactImporter::Failure::Unreadable:
+    case ContactImporter::Failure::None:
+        break;
+    }
+    return tr("%1 gave an answer that could not be read. Try again later.").arg(provider);
 }
 
 void ImportContactsDialog::onImporterFinished()
@@ -480,24 +518,22 @@ void ImportContactsDialog::checkAndImport()
     QMap<QString, QString> errors;
     groupName = ui->groupsComboBox->currentText();
     if (ui->groupStackedWidget->currentWidget() == ui->pageAddGroup) {
-        const QString newName = ui->groupLineEdit->text();
-        if (newName.isEmpty()) {
-            errors.insert(QStringLiteral("Group"), QStringLiteral("Group name cannot be empty"));
+        const QString newName = ui->groupLineEdit->text().trimmed();
+        const QString problem = GroupNameRules::problem(newName, contactManager);
+        if (!problem.isEmpty()) {
+            errors.insert(QStringLiteral("Group"), problem);
         } else {
             groupName = newName;
-            if (contactManager->groupPresent(groupName))
-                errors.insert(QStringLiteral("Group"),
-                              QStringLiteral("Group %1 already exists").arg(groupName));
-            else
-                contactManager->addGroup(groupName, true);
+            contactManager->addGroup(groupName, true);
         }
     }
 
     const QList<ImportContact> checked = checkedContacts(ui->importListWidget);
     QStringList present;
     for (const ImportContact &imported : checked) {
+        // Without the nick: the import gives each contact one of its own, so
+        // only shared numbers and addresses make a contact one of the book's.
         Contact contact;
-        contact.setNick(imported.nickName);
         contact.setFirstName(imported.firstName);
         contact.setLastName(imported.lastName);
         contact.setEmails(imported.emails);
@@ -534,6 +570,10 @@ void ImportContactsDialog::importContacts()
         return;
     importedCount = 0;
     m_acceptedCount = 0;
+    // Answers still to come for an earlier import are not this one's.
+    m_awaitedNicks.clear();
+    m_importNicks.clear();
+    contactManager->setAddContactCalls(0);
     m_toImport = checkedContacts(ui->importListWidget);
     m_importing = true;
     handNextContacts();
@@ -549,10 +589,16 @@ void ImportContactsDialog::handNextContacts()
     while (!m_toImport.isEmpty() && contactManager) {
         // A few at a time: the book refreshes its views once per call.
         QList<Contact> batch;
-        while (!m_toImport.isEmpty() && batch.size() < ImportBatch)
-            batch << contactOf(m_toImport.takeFirst());
+        while (!m_toImport.isEmpty() && batch.size() < ImportBatch) {
+            Contact contact = contactOf(m_toImport.takeFirst());
+            // Unique in the book and in this import: two contacts of one
+            // name and number, or of one provider nickname, stay two.
+            contact.setNick(contactManager->freeNick(contact.nick(), m_importNicks));
+            m_importNicks.insert(contact.nick());
+            m_awaitedNicks.insert(contact.nick());
+            batch << contact;
+        }
         importedCount += int(batch.size());
-        m_awaitedAnswers += int(batch.size());
         contactManager->addNewContacts(batch);
         if (slice.elapsed() >= ImportSlice)
             break;
@@ -590,9 +636,11 @@ Contact ImportContactsDialog::contactOf(const ImportContact &imported) const
     contact.setPhones(phones);
     contact.setAddressLine1(imported.address);
     contact.setGroupName(groupName);
-    if (contact.nick().isEmpty())
-        contact.setNick(contact.generateNick());
+    // A nick of other characters only (Cyrillic, Chinese) cleans away to
+    // nothing; the generated one always keeps its digits.
     contact.setNick(cleanNick(contact.nick()));
+    if (contact.nick().isEmpty())
+        contact.setNick(cleanNick(contact.generateNick()));
     return contact;
 }
 
@@ -608,6 +656,8 @@ void ImportContactsDialog::finishImport()
 {
     m_importing = false;
     TRACE << "Final imported count:" << importedCount;
+    if (contactManager)
+        TRACE << "addNewContact called:" << contactManager->addContactCalls();
     if (importedCount > 0)
         goToPage(InvitePage);
     else
@@ -616,13 +666,21 @@ void ImportContactsDialog::finishImport()
     ui->importProgressBar->hide();
 }
 
-void ImportContactsDialog::onContactAnswered(bool accepted)
+void ImportContactsDialog::onContactAnswered(const QString &nick, bool accepted)
 {
-    if (m_awaitedAnswers <= 0)
+    if (!m_awaitedNicks.remove(nick))
         return;
-    --m_awaitedAnswers;
     if (accepted)
         ++m_acceptedCount;
+    if (ui->contentStackedWidget->currentIndex() == ConcludePage)
+        updateConclusion();
+}
+
+void ImportContactsDialog::onBookCleared()
+{
+    // Signed out: what was not answered will not be, and nothing more goes in.
+    stopImport();
+    m_awaitedNicks.clear();
     if (ui->contentStackedWidget->currentIndex() == ConcludePage)
         updateConclusion();
 }

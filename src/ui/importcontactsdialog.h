@@ -8,6 +8,7 @@
 #include <QList>
 #include <QPointer>
 #include <QScopedPointer>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -28,7 +29,8 @@ class ImportContactsDialog;
 // sign-in, contacts with phones (and the group they go into), contacts with
 // e-mail addresses, conclusion. Rows carry the imported contacts themselves;
 // the conclusion counts the contacts the address book has accepted, as its
-// answers come in.
+// answers come in. Each imported contact gets a nick of its own, so that the
+// answers can be told apart and no contact is taken for another.
 class ImportContactsDialog : public DialogBase
 {
     Q_OBJECT
@@ -85,7 +87,8 @@ private slots:
     void onImporterFinished();
     void importContacts();
     void handNextContacts();
-    void onContactAnswered(bool accepted);
+    void onContactAnswered(const QString &nick, bool accepted);
+    void onBookCleared();
 
 private:
     void goToPage(int page);
@@ -96,8 +99,11 @@ private:
     void signIn();
     void checkAndImport();
     void sendInvitations();
-    // The address book's contact for an imported one, in the chosen group.
+    // The address book's contact for an imported one, in the chosen group,
+    // with the nick the provider gave it or one made from its name.
     Contact contactOf(const ImportContact &imported) const;
+    // Why the importer ended in a network error, for the user.
+    QString failureText() const;
     void finishImport();
     void stopImport();
     void endSignIn();
@@ -113,14 +119,18 @@ private:
     // Handed to the address book by the last import.
     int importedCount = 0;
     QString groupName;
+    // "Google", "Yahoo".
+    QString providerName;
     QPointer<RestManager> restManager;
     QPointer<ContactManager> contactManager;
     QTimer *const importTimer;
     // Checked contacts still to be handed over.
     QList<ImportContact> m_toImport;
     bool m_importing = false;
-    // Contacts handed over whose answer has not come yet.
-    int m_awaitedAnswers = 0;
+    // The nicks of the last import's contacts: all of them, and those whose
+    // answer has not come yet.
+    QSet<QString> m_importNicks;
+    QSet<QString> m_awaitedNicks;
     int m_acceptedCount = 0;
 };
 

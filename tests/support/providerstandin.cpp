@@ -123,6 +123,13 @@ ProviderStandIn::Answer ProviderStandIn::redirect(const QByteArray &location, co
     return answer;
 }
 
+ProviderStandIn::Answer ProviderStandIn::dropped()
+{
+    Answer answer;
+    answer.drop = true;
+    return answer;
+}
+
 ProviderStandIn::Answer ProviderStandIn::problem(const QString &what)
 {
     m_problems << what;
@@ -173,9 +180,18 @@ void ProviderStandIn::send(quint64 serial)
     if (!pending.socket || pending.socket->state() != QAbstractSocket::ConnectedState)
         return;
     QHttpServerResponder &responder = *pending.responder;
+    if (pending.answer.drop) {
+        // A connection closed before any answer would be sent again.
+        responder.writeStatusLine(QHttpServerResponder::StatusCode::Ok);
+        responder.writeHeader(QByteArrayLiteral("Content-Length"), QByteArrayLiteral("100"));
+        responder.writeBody(QByteArray());
+        pending.socket->disconnectFromHost();
+        return;
+    }
     responder.writeStatusLine(static_cast<QHttpServerResponder::StatusCode>(pending.answer.status));
     for (const auto &header : qAsConst(pending.answer.headers))
         responder.writeHeader(header.first, header.second);
-    responder.writeHeader(QByteArrayLiteral("Content-Length"), QByteArray::number(pending.answer.body.size()));
+    responder.writeHeader(QByteArrayLiteral("Content-Length"),
+                          QByteArray::number(pending.answer.body.size()));
     responder.writeBody(pending.answer.body);
 }

@@ -50,6 +50,8 @@ public:
         int status = 200;
         Headers headers;
         QByteArray body;
+        // Headers that promise a body, then the end of the connection.
+        bool drop = false;
     };
 
     explicit ProviderStandIn(QObject *parent = nullptr);
@@ -75,6 +77,7 @@ public:
                        const QByteArray &contentType = QByteArrayLiteral("text/plain; charset=utf-8"));
     static Answer html(const QByteArray &body);
     static Answer redirect(const QByteArray &location, const Headers &extra = {});
+    static Answer dropped();
 
 protected:
     virtual Answer answer(const Request &request) = 0;

@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStyleOptionViewItem>
+#include <QTcpServer>
 #include <QtTest>
 
 #include <memory>
@@ -42,8 +43,25 @@ enum Scenario {
     PlainHttpFeed,
     HugePage,
     PathInUserId,
-    EmptyBook
+    EmptyBook,
+    ConnectionRefused,
+    ConnectionDropped,
+    GarbageAnswer,
+    ServerError,
+    SignInRefused
 };
+
+// A port of the loopback interface that nothing listens on.
+quint16 closedPort()
+{
+    QTcpServer server;
+    return server.listen(QHostAddress::LocalHost, 0) ? server.serverPort() : 0;
+}
+
+QString networkError(const QString &cause)
+{
+    return QStringLiteral("An error occurred while importing contacts: ") + cause;
+}
 
 } // namespace
 
@@ -62,6 +80,11 @@ private slots:
     void importChecksAndProviderSwitch();
     void buttonsAndCheckBoxesKeepTheirLook();
     void conclusionWaitsForTheAddressBook();
+    void everyContactGetsANickOfItsOwn();
+    void eachImportCountsItsOwnAnswers();
+    void signingOutEndsTheWait();
+    void newGroupFollowsTheGroupRules_data();
+    void newGroupFollowsTheGroupRules();
     void yahooWithoutARegistrationIsUnavailable();
 
 private:
@@ -74,6 +97,9 @@ private:
     void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     void signIn(int provider, const QString &user, const QString &password);
     QStringList rows(const char *list) const;
+    // Checks every row and imports them; true on the invite page.
+    bool importAll();
+    QString conclusion() const { return child<QLabel>("concludeLabel")->text(); }
     // Of the Yahoo import only: its names show what plain text looks like.
     void screenshot(const QString &name)
     {
@@ -88,6 +114,7 @@ private:
     std::unique_ptr<UiTesting::PromptRecorder> m_prompts;
     int m_timeout = 10000;
     bool m_plainHttpFeed = false;
+    quint16 m_refusingPort = 0;
     QList<int> m_progress;
 };
 
@@ -140,13 +167,19 @@ void TestImportContactsDialog::init()
     m_dialog->setGroups({QStringLiteral("Friends"), QStringLiteral("Work")});
     m_timeout = 10000;
     m_plainHttpFeed = false;
+    m_refusingPort = 0;
     m_dialog->setImporterFactory([this](int provider, QObject *parent) {
         GoogleEndpoints google = m_google->endpoints();
+        YahooEndpoints yahoo = m_yahoo->endpoints();
         if (m_plainHttpFeed)
             google.contacts.setScheme(QStringLiteral("http"));
+        if (m_refusingPort != 0) {
+            google.signIn.setPort(m_refusingPort);
+            yahoo.requestToken.setPort(m_refusingPort);
+        }
         ContactImporter *importer = provider == ImportContactsDialog::Google
             ? static_cast<ContactImporter *>(new GoogleImporter(google, parent))
-            : new YahooImporter(m_yahoo->endpoints(), parent);
+            : new YahooImporter(yahoo, parent);
         importer->setTimeouts(m_timeout, 3 * m_timeout);
         return importer;
     });
@@ -181,6 +214,14 @@ QStringList TestImportContactsDialog::rows(const char *list) const
     for (int row = 0; row < widget->count(); ++row)
         texts << widget->item(row)->text();
     return texts;
+}
+
+bool TestImportContactsDialog::importAll()
+{
+    child<QCheckBox>("selectAllImportCheckBox")->click();
+    click("importButton");
+    return QTest::qWaitFor([this] { return page() == int(ImportContactsDialog::InvitePage); },
+                           ImportContactsDialog::ImportDelay + 10000);
 }
 
 void TestImportContactsDialog::importsThroughEveryPage_data()
@@ -290,26 +331,79 @@ void TestImportContactsDialog::everyChainEndsOnce_data()
     QTest::addColumn<int>("provider");
     QTest::addColumn<int>("scenario");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<int>("page");
     const int google = ImportContactsDialog::Google;
     const int yahoo = ImportContactsDialog::Yahoo;
     const int login = ImportContactsDialog::LoginPage;
     const int start = ImportContactsDialog::ProviderPage;
-    QTest::newRow("google, wrong password") << google << int(WrongPassword) << "Login error" << login;
-    QTest::newRow("google, captcha wanted") << google << int(Captcha) << "Network error" << start;
-    QTest::newRow("google, malformed feed") << google << int(MalformedFeed) << "Network error" << start;
-    QTest::newRow("google, feed over plain http") << google << int(PlainHttpFeed) << "Network error" << start;
-    QTest::newRow("google, slow") << google << int(SlowProvider) << "Network error" << start;
-    QTest::newRow("yahoo, wrong password") << yahoo << int(WrongPassword) << "Login error" << login;
-    QTest::newRow("yahoo, consent refused") << yahoo << int(ConsentRefused) << "Network error" << start;
-    QTest::newRow("yahoo, malformed feed") << yahoo << int(MalformedFeed) << "Network error" << start;
-    QTest::newRow("yahoo, redirect loop") << yahoo << int(RedirectLoop) << "Network error" << start;
-    QTest::newRow("yahoo, slow") << yahoo << int(SlowProvider) << "Network error" << start;
-    QTest::newRow("yahoo, form posts elsewhere") << yahoo << int(ForeignFormHost) << "Network error" << start;
-    QTest::newRow("yahoo, endless page") << yahoo << int(HugePage) << "Network error" << start;
-    QTest::newRow("yahoo, path in the user id") << yahoo << int(PathInUserId) << "Network error" << start;
-    QTest::newRow("yahoo, empty address book")
-        << yahoo << int(EmptyBook) << "" << int(ImportContactsDialog::ImportPage);
+    const QString loginError = QStringLiteral("Login error");
+    const QString wrongCredentials = QStringLiteral("Please check your credentials and try again!");
+    const QString failed = QStringLiteral("Network error");
+    const auto unreachable = [](const char *provider) {
+        return networkError(QStringLiteral("%1 could not be reached. Check your connection to the Internet "
+                                           "and try again.")
+                                .arg(provider));
+    };
+    const auto refused = [](const char *provider) {
+        return networkError(QStringLiteral("%1 did not accept the sign-in. Sign in on its web site once to "
+                                           "see why, then try again.")
+                                .arg(provider));
+    };
+    const auto unreadable = [](const char *provider) {
+        return networkError(
+            QStringLiteral("%1 gave an answer that could not be read. Try again later.").arg(provider));
+    };
+    const auto late = [](const char *provider) {
+        return networkError(QStringLiteral("%1 did not answer in time. Try again later.").arg(provider));
+    };
+    const auto unsafe = [](const char *provider) {
+        return networkError(QStringLiteral("%1 sent us to an address that is not its own or not secure; "
+                                           "nothing was sent there.")
+                                .arg(provider));
+    };
+    QTest::newRow("google, wrong password")
+        << google << int(WrongPassword) << loginError << wrongCredentials << login;
+    QTest::newRow("google, captcha wanted") << google << int(Captcha) << failed << refused("Google") << start;
+    QTest::newRow("google, malformed feed")
+        << google << int(MalformedFeed) << failed << unreadable("Google") << start;
+    QTest::newRow("google, feed over plain http")
+        << google << int(PlainHttpFeed) << failed << unsafe("Google") << start;
+    QTest::newRow("google, slow") << google << int(SlowProvider) << failed << late("Google") << start;
+    QTest::newRow("google, connection refused")
+        << google << int(ConnectionRefused) << failed << unreachable("Google") << start;
+    QTest::newRow("google, connection dropped")
+        << google << int(ConnectionDropped) << failed << unreachable("Google") << start;
+    QTest::newRow("google, garbage answer")
+        << google << int(GarbageAnswer) << failed << unreadable("Google") << start;
+    QTest::newRow("google, server error")
+        << google << int(ServerError) << failed
+        << networkError(QStringLiteral("Google answered with an error (HTTP status 503). Try again later."))
+        << start;
+    QTest::newRow("yahoo, wrong password")
+        << yahoo << int(WrongPassword) << loginError << wrongCredentials << login;
+    QTest::newRow("yahoo, sign-in refused")
+        << yahoo << int(SignInRefused) << failed << refused("Yahoo") << start;
+    QTest::newRow("yahoo, consent refused")
+        << yahoo << int(ConsentRefused) << failed << unreadable("Yahoo") << start;
+    QTest::newRow("yahoo, malformed feed")
+        << yahoo << int(MalformedFeed) << failed << unreadable("Yahoo") << start;
+    QTest::newRow("yahoo, redirect loop")
+        << yahoo << int(RedirectLoop) << failed << unreadable("Yahoo") << start;
+    QTest::newRow("yahoo, slow") << yahoo << int(SlowProvider) << failed << late("Yahoo") << start;
+    QTest::newRow("yahoo, form posts elsewhere")
+        << yahoo << int(ForeignFormHost) << failed << unsafe("Yahoo") << start;
+    QTest::newRow("yahoo, endless page") << yahoo << int(HugePage) << failed << unreadable("Yahoo") << start;
+    QTest::newRow("yahoo, path in the user id")
+        << yahoo << int(PathInUserId) << failed << unreadable("Yahoo") << start;
+    QTest::newRow("yahoo, connection refused")
+        << yahoo << int(ConnectionRefused) << failed << unreachable("Yahoo") << start;
+    QTest::newRow("yahoo, connection dropped")
+        << yahoo << int(ConnectionDropped) << failed << unreachable("Yahoo") << start;
+    QTest::newRow("yahoo, garbage answer")
+        << yahoo << int(GarbageAnswer) << failed << unreadable("Yahoo") << start;
+    QTest::newRow("yahoo, empty address book") << yahoo << int(EmptyBook) << ""
+                                               << "" << int(ImportContactsDialog::ImportPage);
 }
 
 void TestImportContactsDialog::everyChainEndsOnce()
@@ -317,9 +411,11 @@ void TestImportContactsDialog::everyChainEndsOnce()
     QFETCH(int, provider);
     QFETCH(int, scenario);
     QFETCH(QString, title);
+    QFETCH(QString, text);
     QFETCH(int, page);
     const bool yahoo = provider == ImportContactsDialog::Yahoo;
     ProviderStandIn *const standIn = yahoo ? static_cast<ProviderStandIn *>(m_yahoo.get()) : m_google.get();
+    const QString feed = yahoo ? "/v1/user/GUIDABC123/contacts;count=max" : "/m8/feeds/contacts/default/full";
     QString password = kMailPassword;
     switch (scenario) {
     case WrongPassword:
@@ -350,9 +446,27 @@ void TestImportContactsDialog::everyChainEndsOnce()
                             ProviderStandIn::html(QByteArray(ContactImporter::PageLimit + 1, ' ')));
         break;
     case MalformedFeed:
-        standIn->answerNext(yahoo ? "/v1/user/GUIDABC123/contacts;count=max"
-                                  : "/m8/feeds/contacts/default/full",
-                            ProviderStandIn::html("<html><body>Service Unavailable</body></html>"));
+        standIn->answerNext(feed, ProviderStandIn::html("<html><body>Service Unavailable</body></html>"));
+        break;
+    case ConnectionRefused:
+        m_refusingPort = closedPort();
+        QVERIFY(m_refusingPort != 0);
+        break;
+    case ConnectionDropped:
+        standIn->answerNext(feed, ProviderStandIn::dropped());
+        break;
+    case GarbageAnswer:
+        standIn->answerNext(yahoo ? "/oauth/v2/get_request_token" : "/accounts/ClientLogin",
+                            ProviderStandIn::text(200, QByteArray("\x89\xff\0\x1b[2J\r\n", 10)));
+        break;
+    case ServerError:
+        standIn->answerNext(feed, ProviderStandIn::text(503, "Service Unavailable"));
+        break;
+    case SignInRefused:
+        m_yahoo->answerNext(
+            "/login/form",
+            ProviderStandIn::html("<html><body><div class=\"yregertxt\">Please solve the puzzle "
+                                  "below.</div></body></html>"));
         break;
     case RedirectLoop:
         m_yahoo->setRedirectLoop(true);
@@ -373,6 +487,7 @@ void TestImportContactsDialog::everyChainEndsOnce()
         QTRY_COMPARE(this->page(), page);
     else
         QTRY_COMPARE(m_prompts->titles(), titles);
+    QCOMPARE(m_prompts->texts(), text.isEmpty() ? QStringList() : QStringList {text});
     QCOMPARE(this->page(), page);
     QVERIFY(standIn->problems().isEmpty());
     const QStringList lines = standIn->requestLines();
@@ -496,6 +611,129 @@ void TestImportContactsDialog::conclusionWaitsForTheAddressBook()
     QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("concludeLabel")->text(),
                               "You have successfully added 2 contacts.", 5000);
     QCOMPARE(m_dialog->acceptedCount(), 2);
+}
+
+void TestImportContactsDialog::everyContactGetsANickOfItsOwn()
+{
+    // Shops the provider knows by one nickname, and people whose names and
+    // nicknames the nick's letters cannot hold; the book has an Info already.
+    QJsonArray contacts;
+    for (int i = 0; i < 300; ++i) {
+        contacts.append(
+            YahooStandIn::contact({{"name", QJsonObject {{"givenName", "Info"}}},
+                                   {"nickname", "Info"},
+                                   {"email", QStringLiteral("info@shop%1.test").arg(i)},
+                                   {"phone", QStringLiteral("555 1%1").arg(i, 3, 10, QChar('0'))}}));
+    }
+    for (int i = 0; i < 100; ++i) {
+        contacts.append(YahooStandIn::contact(
+            {{"name", QJsonObject {{"givenName", i % 2 ? "Иван" : "王"}, {"familyName", "Петров"}}},
+             {"nickname", i % 2 ? "Ваня" : ""},
+             {"email", QStringLiteral("ivan%1@example.test").arg(i)},
+             {"phone", QStringLiteral("555 2%1").arg(i, 3, 10, QChar('0'))}}));
+    }
+    m_yahoo->setContacts(contacts);
+    m_rig->book.addOldContact(Contact(QVariantMap {{"nick", "Info"},
+                                                   {"firstName", "Info"},
+                                                   {"groupName", "Work"},
+                                                   {"emails", QStringList {"info@example.test"}}}));
+
+    signIn(ImportContactsDialog::Yahoo, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    QCOMPARE(child<QListWidget>("importListWidget")->count(), 400);
+    QVERIFY(importAll());
+    QVERIFY(m_prompts->requests.isEmpty());
+    click("skipButton");
+    QTRY_COMPARE_WITH_TIMEOUT(conclusion(), "You have successfully added 400 contacts.", 60000);
+    QCOMPARE(m_dialog->acceptedCount(), 400);
+    const QStringList nicks = m_rig->service.contactNicks(AddressBookRig::User);
+    QCOMPARE(nicks.size(), 400);
+    QVERIFY(nicks.contains("Info-2") && nicks.contains("Info-301"));
+    static const QRegularExpression clean(QStringLiteral("^[A-Za-z0-9._~-]+$"));
+    QCOMPARE(nicks.filter(clean).size(), 400);
+}
+
+void TestImportContactsDialog::eachImportCountsItsOwnAnswers()
+{
+    // The web service holds its answer to the first import's first contact
+    // while a second import, from another address book, goes in.
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    m_rig->service.delayNext(8000, {QStringLiteral("contact"), "PUT"});
+    QVERIFY(importAll());
+    click("skipButton");
+    QCOMPARE(conclusion(), "Adding 1 of 2 contacts...");
+
+    m_google->setEntries({GoogleStandIn::entry("Eve", "", {}, {"555 0301"}),
+                          GoogleStandIn::entry("Fay", "", {}, {"555 0302"}),
+                          GoogleStandIn::entry("Gus", "", {}, {"555 0303"})});
+    click("anotherServiceButton");
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    std::unique_ptr<TraceCapture> traces = std::make_unique<TraceCapture>();
+    QVERIFY(importAll());
+    const QStringList lines = TraceCapture::lines();
+    traces.reset();
+    click("skipButton");
+    QCOMPARE(conclusion(), "Adding 1 of 3 contacts...");
+    QCOMPARE(lines.filter("addNewContact called: 3").size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(conclusion(), "You have successfully added 3 contacts.", 20000);
+    QCOMPARE(m_dialog->acceptedCount(), 3);
+    QTRY_COMPARE(m_rig->service.contactNicks(AddressBookRig::User).size(), 5);
+    QCOMPARE(conclusion(), "You have successfully added 3 contacts.");
+}
+
+void TestImportContactsDialog::signingOutEndsTheWait()
+{
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    m_rig->service.delayNext(3000, {QStringLiteral("contact"), "PUT"});
+    QVERIFY(importAll());
+    click("skipButton");
+    QCOMPARE(conclusion(), "Adding 1 of 2 contacts...");
+    // What signing out does to the book.
+    m_rig->book.clear();
+    QCOMPARE(conclusion(), "You haven't imported any contacts.");
+    QCOMPARE(m_dialog->acceptedCount(), 0);
+}
+
+void TestImportContactsDialog::newGroupFollowsTheGroupRules_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("created");
+    const QString invalid = QStringLiteral("The following field is invalid or contains spaces: Group");
+    const QString taken = QStringLiteral("The following group already exists: %1");
+    QTest::newRow("blank") << "" << invalid << "";
+    QTest::newRow("blanks only") << "   " << invalid << "";
+    QTest::newRow("over 20 characters") << "Abcdefghijklmnopqrstuvwxy" << QString() << "Abcdefghijklmnopqrst";
+    QTest::newRow("taken, other case") << "friends" << taken.arg("friends") << "";
+    QTest::newRow("taken") << "Friends" << taken.arg("Friends") << "";
+    QTest::newRow("any script") << "Семья_2" << QString() << "Семья_2";
+}
+
+void TestImportContactsDialog::newGroupFollowsTheGroupRules()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, created);
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    click("addGroupButton");
+    // Key by key, as a keyboard of any layout delivers text.
+    for (const QChar ch : typed)
+        QTest::sendKeyEvent(QTest::Click, child<QLineEdit>("groupLineEdit"), Qt::Key_unknown, QString(ch),
+                            Qt::NoModifier);
+    click("importButton");
+    QCOMPARE(m_prompts->texts(), message.isEmpty() ? QStringList() : QStringList {message});
+    QStringList names;
+    for (const ContactGroupPtr &group : m_rig->book.groups())
+        names << group->name();
+    QStringList expected {"Friends"};
+    if (!created.isEmpty())
+        expected << created;
+    expected.sort();
+    QCOMPARE(names, expected);
 }
 
 void TestImportContactsDialog::yahooWithoutARegistrationIsUnavailable()

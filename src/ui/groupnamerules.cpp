@@ -1,0 +1,62 @@
+#include "ui/groupnamerules.h"
+
+#include "ui/contactmanager.h"
+
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+
+namespace {
+
+const QString NameCharacters = QStringLiteral("[\\w_]");
+
+QRegularExpression namePattern(int minimum)
+{
+    return QRegularExpression(
+        QRegularExpression::anchoredPattern(
+            QStringLiteral("%1{%2,%3}").arg(NameCharacters).arg(minimum).arg(GroupNameRules::MaxLength)),
+        QRegularExpression::UseUnicodePropertiesOption);
+}
+
+} // namespace
+
+QValidator *GroupNameRules::validator(QObject *parent)
+{
+    return new QRegularExpressionValidator(namePattern(0), parent);
+}
+
+bool GroupNameRules::isWellFormed(const QString &name)
+{
+    static const QRegularExpression pattern = namePattern(1);
+    return pattern.match(name).hasMatch();
+}
+
+bool GroupNameRules::isTaken(const QString &name, const ContactManager *book, const QString &ownName)
+{
+    if (!book)
+        return false;
+    const QList<ContactGroupPtr> groups = book->groups();
+    for (const ContactGroupPtr &group : groups) {
+        if (group->name() != ownName && group->name().compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString GroupNameRules::malformedText()
+{
+    return tr("The following field is invalid or contains spaces: %1").arg(tr("Group"));
+}
+
+QString GroupNameRules::takenText(const QString &name)
+{
+    return tr("The following group already exists: %1").arg(name);
+}
+
+QString GroupNameRules::problem(const QString &name, const ContactManager *book, const QString &ownName)
+{
+    if (!isWellFormed(name))
+        return malformedText();
+    if (isTaken(name, book, ownName))
+        return takenText(name);
+    return QString();
+}
