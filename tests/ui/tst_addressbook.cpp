@@ -1,6 +1,7 @@
 #include "centralrig.h"
 #include "contactsmodels.h"
 #include "support/testenvironment.h"
+#include "support/uilook.h"
 #include "ui/addeditcontactdialog.h"
 #include "ui/addeditgroupdialog.h"
 #include "ui/contactdetailspage.h"
@@ -123,6 +124,19 @@ QString shownText(const QString &text, Qt::TextFormat format)
     return document.toPlainText();
 }
 
+// A name wider than any row or page of the program, with markup in it.
+const QString LongFirstName = QStringLiteral("Maximiliana");
+const QString LongLastName = QStringLiteral("<b>Featherstonehaugh</b>-Wolstenholme-Montgomery-Abercrombie");
+
+// Whether the label shows the start of the name, cut with an ellipsis, and
+// holds the whole of it in its tooltip.
+bool showsTheStartOf(const QLabel *label, const QString &name)
+{
+    return label->text().startsWith(name.left(20)) && label->text().endsWith(QChar(0x2026))
+        && label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width()
+        && shownText(label->toolTip(), Qt::AutoText) == name;
+}
+
 template<typename T = QWidget>
 T *find(const QObject *parent, const char *name)
 {
@@ -171,6 +185,8 @@ private slots:
     void phoneRowPicksItsKind();
     void groupDialogAddsAndRefuses();
     void groupDialogRenamesAndMovesByNick();
+    void groupDialogCutsLongNamesAtTheEnd();
+    void deleteQuestionShowsTheStartOfALongName();
     void deleteContactAsksFirst_data();
     void deleteContactAsksFirst();
     void deleteGroupAsksAndPicksTheTarget_data();
@@ -192,6 +208,11 @@ private:
     ContactListPage *page() const { return m_rig->child<ContactListPage>("contactListPage"); }
     QTreeView *tree() const { return find<QTreeView>(page(), "contactsTreeView"); }
     ContactManager &contacts() const { return m_rig->phone.contacts; }
+    // Adds a contact whose name is too long for any row.
+    void addLongNamedContact();
+    // Right-clicks the row and clicks the entry of its menu; the modal parts
+    // that follow are answered by whoever waits for them.
+    void chooseFromMenu(const QString &row, const QString &entry);
     // What the stand-in was asked to change: method, key, group name.
     QStringList writes() const;
 
@@ -259,6 +280,27 @@ QMenu *TestAddressBook::openMenu(QAbstractItemView *view, const QString &nickOrG
             return menu;
     }
     return nullptr;
+}
+
+void TestAddressBook::addLongNamedContact()
+{
+    contacts().addOldContact(
+        Contact(record("max", "Friends", LongFirstName, LongLastName, {}, {}, {}).toVariantMap()));
+    contacts().refreshContactList();
+}
+
+void TestAddressBook::chooseFromMenu(const QString &row, const QString &entry)
+{
+    const QModelIndex index = indexOf(tree(), row);
+    QVERIFY(index.isValid());
+    rightClick(tree()->viewport(), tree()->visualRect(index).center());
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    for (QAction *action : menu->actions()) {
+        if (action->text() == entry)
+            return QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    }
+    QFAIL(qPrintable(entry));
 }
 
 void TestAddressBook::whenAsked(bool ok, std::function<void()> check)
@@ -953,6 +995,63 @@ void TestAddressBook::groupDialogRenamesAndMovesByNick()
         members << contact->nick();
     QCOMPARE(members, (QStringList {"eve", "jose", "mal"}));
     QCOMPARE(contacts().contact(QStringLiteral("abe"))->groupName(), QStringLiteral("Friends"));
+}
+
+void TestAddressBook::groupDialogCutsLongNamesAtTheEnd()
+{
+    addLongNamedContact();
+    AddEditGroupDialog dialog;
+    dialog.setContactManager(&contacts());
+    dialog.setAddGroup();
+    dialog.show();
+    find<QPushButton>(&dialog, "expandCollapseButton")->click();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *list = find<QListWidget>(&dialog, "listWidget");
+    QWidget *row = nullptr;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->text().startsWith(LongFirstName))
+            row = list->itemWidget(list->item(i));
+    }
+    QVERIFY(row);
+    QVERIFY(dialog.grab().save(screenshotPath(QStringLiteral("group-dialog-long-name.png"))));
+    const auto *name = find<QLabel>(row, "nameLabel");
+    QVERIFY(showsTheStartOf(name, LongFirstName + ' ' + LongLastName));
+    for (const char *part : {"nameLabel", "groupLabel"})
+        QVERIFY2(UiLook::liesInside(find(row, part), list), part);
+    // Only the names too long for their room are cut; the others have no
+    // tooltip to repeat them.
+    QStringList cut;
+    for (int i = 0; i < list->count(); ++i) {
+        const auto *label = find<QLabel>(list->itemWidget(list->item(i)), "nameLabel");
+        if (label->text().endsWith(QChar(0x2026)) || !label->toolTip().isEmpty())
+            cut << label->text().left(5);
+    }
+    QCOMPARE(cut, (QStringList {"Maxim", "Manny"}));
+}
+
+// The question names the contact by the start of its name, cut at the end,
+// in the window as it is.
+void TestAddressBook::deleteQuestionShowsTheStartOfALongName()
+{
+    addLongNamedContact();
+    page()->setGroupsShown(true);
+    tree()->expandAll();
+    const QSize size = m_rig->widget->size();
+    bool asked = false;
+    whenAsked(false, [&] {
+        asked = true;
+        QVERIFY(m_rig->child<QWidget>("queryUserPage")
+                    ->grab()
+                    .save(screenshotPath(QStringLiteral("delete-question-long-name.png"))));
+        auto *label = m_rig->child<QLabel>("queryUserExtraLabel");
+        QVERIFY(showsTheStartOf(label, LongFirstName + ' ' + LongLastName));
+        QVERIFY(UiLook::liesInside(label, m_rig->widget.get()));
+        QCOMPARE(m_rig->widget->size(), size);
+    });
+    chooseFromMenu(QStringLiteral("max"), QStringLiteral("Delete"));
+    QTRY_VERIFY(asked);
+    QTRY_VERIFY(m_rig->widget->currentView() != ContentWidget::QueryUserView);
+    QVERIFY(contacts().contact(QStringLiteral("max")));
 }
 
 void TestAddressBook::deleteContactAsksFirst_data()
