@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextDocument>
 #include <QToolButton>
@@ -186,6 +187,7 @@ private slots:
     void groupDialogAddsAndRefuses();
     void groupDialogRenamesAndMovesByNick();
     void groupDialogCutsLongNamesAtTheEnd();
+    void editKeepsTheOpenGroupsOpen();
     void deleteQuestionShowsTheStartOfALongName();
     void deleteContactAsksFirst_data();
     void deleteContactAsksFirst();
@@ -1027,6 +1029,55 @@ void TestAddressBook::groupDialogCutsLongNamesAtTheEnd()
             cut << label->text().left(5);
     }
     QCOMPARE(cut, (QStringList {"Maxim", "Manny"}));
+}
+
+// Saving an edit refreshes the whole list; the user finds the tree as it
+// was: the same groups open, the same row current, the same row on top.
+void TestAddressBook::editKeepsTheOpenGroupsOpen()
+{
+    // Enough contacts in Work for the tree to scroll.
+    for (int i = 0; i < 30; ++i) {
+        const QJsonObject contact = record(QStringLiteral("w%1").arg(i, 2, 10, QLatin1Char('0')), "Work",
+                                           "Worker", QString::number(i), {}, {}, {});
+        m_rig->phone.server.addContact(PhoneRig::kUser, contact);
+        contacts().addOldContact(Contact(contact.toVariantMap()));
+    }
+    contacts().refreshContactList();
+    page()->setGroupsShown(true);
+    const auto expanded = [this] {
+        QStringList names;
+        for (int row = 0; row < tree()->model()->rowCount(); ++row) {
+            const QModelIndex group = tree()->model()->index(row, 0);
+            if (tree()->isExpanded(group))
+                names << group.data().toString();
+        }
+        return names;
+    };
+    // Unfolded with a click on each one's arrow.
+    for (const char *group : {"Zeta", "Work"}) {
+        const QRect row = tree()->visualRect(indexOf(tree(), group));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
+                          QPoint(row.left() - tree()->indentation() / 2, row.center().y()));
+    }
+    QCOMPARE(expanded(), (QStringList {"Work", "Zeta"}));
+    tree()->scrollTo(indexOf(tree(), QStringLiteral("w05")), QAbstractItemView::PositionAtTop);
+    QVERIFY(tree()->verticalScrollBar()->value() > 0);
+    const QModelIndex top = tree()->indexAt(QPoint(1, 1));
+
+    whenModal([](QWidget *modal) {
+        auto *last = find<QLineEdit>(modal, "lastNameLineEdit");
+        last->selectAll();
+        QTest::keyClicks(last, QStringLiteral("Bloggs"));
+        QTest::mouseClick(find(modal, "addSaveContactButton"), Qt::LeftButton);
+    });
+    chooseFromMenu(QStringLiteral("w07"), QStringLiteral("Edit"));
+    QTRY_COMPARE(writes(), QStringList {"POST contact w07 Work"});
+    QCOMPARE(contacts().contact(QStringLiteral("w07"))->lastName(), QStringLiteral("Bloggs"));
+
+    QCOMPARE(expanded(), (QStringList {"Work", "Zeta"}));
+    QCOMPARE(tree()->currentIndex().data(M::NickRole), QVariant("w07"));
+    QCOMPARE(tree()->selectionModel()->selectedIndexes(), QModelIndexList {tree()->currentIndex()});
+    QCOMPARE(tree()->indexAt(QPoint(1, 1)).data(M::NickRole), top.data(M::NickRole));
 }
 
 // The question names the contact by the start of its name, cut at the end,
