@@ -13,6 +13,7 @@
 #include "ui/phonenumberwidget.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -187,6 +188,8 @@ private slots:
     void groupDialogAddsAndRefuses();
     void groupDialogRenamesAndMovesByNick();
     void groupDialogCutsLongNamesAtTheEnd();
+    void pastedNumberIsCleaned_data();
+    void pastedNumberIsCleaned();
     void editKeepsTheOpenGroupsOpen();
     void deleteQuestionShowsTheStartOfALongName();
     void deleteContactAsksFirst_data();
@@ -1029,6 +1032,50 @@ void TestAddressBook::groupDialogCutsLongNamesAtTheEnd()
             cut << label->text().left(5);
     }
     QCOMPARE(cut, (QStringList {"Maxim", "Manny"}));
+}
+
+void TestAddressBook::pastedNumberIsCleaned_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("stored"); // empty: the form refuses the number
+
+    // clang-format off
+    QTest::newRow("blanks") << "+44 20 7946 0001" << "+442079460001" << "442079460001";
+    QTest::newRow("dashes") << "020-7946-0001" << "020-7946-0001" << "02079460001";
+    QTest::newRow("brackets") << "+1 (555) 123-4567" << "+1555123-4567" << "15551234567";
+    QTest::newRow("leading plus") << "+4930123456" << "+4930123456" << "4930123456";
+    QTest::newRow("letters") << "Tel. 030 7654 321 (office)" << "0307654321" << "0307654321";
+    QTest::newRow("plus inside") << "12+3" << "" << "";
+    // clang-format on
+}
+
+// Pasted into a number field of the contact dialog as into the dial pad's:
+// what is not part of a number goes, the number stays.
+void TestAddressBook::pastedNumberIsCleaned()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    QFETCH(QString, stored);
+
+    AddEditContactDialog dialog;
+    dialog.setContactManager(&contacts());
+    dialog.setAddContact(contacts().groups());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClicks(find(&dialog, "firstNameLineEdit"), QStringLiteral("Zed"));
+    auto *number = find<QLineEdit>(find(&dialog, "phoneNumberWidget_1"), "phoneLineEdit");
+    QTest::mouseClick(number, Qt::LeftButton);
+    QApplication::clipboard()->setText(pasted);
+    QTest::keyClick(number, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(number->text(), shown);
+
+    QTest::mouseClick(find(&dialog, "addSaveContactButton"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), stored.isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    if (!stored.isEmpty()) {
+        QTRY_COMPARE(writes().size(), 1);
+        QCOMPARE(contacts().contactByPhoneNumber(stored)->firstName(), QStringLiteral("Zed"));
+    }
 }
 
 // Saving an edit refreshes the whole list; the user finds the tree as it
