@@ -72,19 +72,32 @@ void BenchContactList::initTestCase()
 void BenchContactList::setGroupsAndFirstLayout_data()
 {
     QTest::addColumn<bool>("tree");
-    QTest::newRow("flat list") << false;
-    QTest::newRow("tree") << true;
+    QTest::addColumn<bool>("open"); // every group open, a row far down current and on top
+    QTest::newRow("flat list") << false << false;
+    QTest::newRow("tree") << true << false;
+    QTest::newRow("tree, groups open") << true << true;
 }
 
 void BenchContactList::setGroupsAndFirstLayout()
 {
     QFETCH(bool, tree);
+    QFETCH(bool, open);
     ContactListPage page;
     page.setGroupsShown(tree);
     page.resize(313, 330);
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     const QList<ContactGroupPtr> groups = m_book.groups();
+    if (open) {
+        // The page brings back what was open, current and on top.
+        page.setContactGroups(groups);
+        auto *view = page.findChild<QTreeView *>(QStringLiteral("contactsTreeView"));
+        view->expandAll();
+        const QModelIndex lastGroup = view->model()->index(view->model()->rowCount() - 1, 0);
+        const QModelIndex row = view->model()->index(view->model()->rowCount(lastGroup) / 2, 0, lastGroup);
+        view->setCurrentIndex(row);
+        view->scrollTo(row, QAbstractItemView::PositionAtTop);
+    }
     QElapsedTimer timer;
     QList<qint64> samples;
     QBENCHMARK
@@ -95,8 +108,9 @@ void BenchContactList::setGroupsAndFirstLayout()
         page.grab();
         samples << timer.nsecsElapsed();
     }
-    Bench::reportMedian(tree ? "tree: setContactGroups and first layout"
-                             : "list: setContactGroups and first layout",
+    Bench::reportMedian(open       ? "tree, groups open: setContactGroups and first layout"
+                            : tree ? "tree: setContactGroups and first layout"
+                                   : "list: setContactGroups and first layout",
                         samples, 100);
 }
 

@@ -8,7 +8,71 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScrollBar>
+#include <QSet>
 #include <QShowEvent>
+
+namespace {
+
+// A row named so that it is found again after a reset: a group by its name,
+// a contact by its nick.
+struct RowKey
+{
+    bool group = false;
+    QString name;
+
+    static RowKey of(const QModelIndex &index)
+    {
+        if (!index.isValid())
+            return {};
+        const bool group = index.data(ContactsTreeModel::IsGroupRole).toInt() == 1;
+        return {
+            group,
+            index.data(group ? ContactsTreeModel::GroupNameRole : ContactsTreeModel::NickRole).toString()};
+    }
+
+    QModelIndex find(const QAbstractItemModel *model) const
+    {
+        if (name.isEmpty() || model->rowCount() == 0)
+            return QModelIndex();
+        const QModelIndexList found = group
+            ? model->match(model->index(0, 0), ContactsTreeModel::GroupNameRole, name, 1, Qt::MatchExactly)
+            : model->match(model->index(0, 0), ContactsTreeModel::NickRole, name, 1,
+                           Qt::MatchExactly | Qt::MatchRecursive);
+        return found.value(0);
+    }
+};
+
+// Where a view stood: its current row and the row at its top.
+struct ViewPlace
+{
+    RowKey current;
+    RowKey top;
+    int scroll = 0;
+};
+
+ViewPlace placeOf(const QAbstractItemView *view)
+{
+    return {RowKey::of(view->currentIndex()), RowKey::of(view->indexAt(QPoint(1, 1))),
+            view->verticalScrollBar()->value()};
+}
+
+void restorePlace(QAbstractItemView *view, const ViewPlace &place)
+{
+    const QModelIndex current = place.current.find(view->model());
+    if (current.isValid())
+        view->setCurrentIndex(current);
+    const QModelIndex top = place.top.find(view->model());
+    if (top.isValid()) {
+        view->scrollTo(top, QAbstractItemView::PositionAtTop);
+    } else {
+        // The row that was at the top has gone: stay near where the view was.
+        view->doItemsLayout();
+        view->verticalScrollBar()->setValue(place.scroll);
+    }
+}
+
+} // namespace
 
 ContactListPage::ContactListPage(QWidget *parent)
     : QWidget(parent)
@@ -52,10 +116,35 @@ void ContactListPage::setSettings(Settings *settings)
 
 void ContactListPage::setContactGroups(const QList<ContactGroupPtr> &groups)
 {
+    // A reset folds every group and forgets where the views stood: the
+    // groups the user had open, the current rows and the scroll positions
+    // come back by name.
+    QTreeView *tree = m_ui->contactsTreeView;
+    QListView *list = m_ui->contactsListView;
+    QSet<QString> expanded;
+    const QAbstractItemModel *model = tree->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex group = model->index(row, 0);
+        if (tree->isExpanded(group))
+            expanded.insert(group.data(ContactsTreeModel::GroupNameRole).toString());
+    }
+    const ViewPlace treePlace = placeOf(tree);
+    const ViewPlace listPlace = placeOf(list);
+
     m_treeModel->setGroups(groups);
-    // A reset folds every group; a search shows its matches unfolded.
-    if (!m_ui->searchLineEdit->text().isEmpty())
+
+    // A search shows its matches unfolded.
+    if (!m_ui->searchLineEdit->text().isEmpty()) {
         expandGroups();
+    } else {
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QModelIndex group = model->index(row, 0);
+            if (expanded.contains(group.data(ContactsTreeModel::GroupNameRole).toString()))
+                tree->expand(group);
+        }
+    }
+    restorePlace(tree, treePlace);
+    restorePlace(list, listPlace);
 }
 
 void ContactListPage::expandGroups()

@@ -35,7 +35,8 @@ public:
     ~ContactListPage() override;
 
     void setSettings(Settings *settings);
-    // Both views show the new list; a search in progress stays applied.
+    // Both views show the new list; a search in progress stays applied, and
+    // so do the open groups, the current rows and the rows on top.
     void setContactGroups(const QList<ContactGroupPtr> &groups);
     // True shows the groups tree, false the flat list.
     void setGroupsShown(bool shown);

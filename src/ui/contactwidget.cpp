@@ -17,7 +17,7 @@ ContactWidget::~ContactWidget() = default;
 
 void ContactWidget::setName(const QString &name)
 {
-    m_ui->nameLabel->setText(name);
+    m_ui->nameLabel->setFullText(name);
 }
 
 void ContactWidget::setGroupName(const QString &name)

@@ -499,7 +499,7 @@ bool ContentWidget::queryUser(const QString &question, const QString &extra)
     const View previousView = m_currentView;
     m_ui->queryUserQuestionLabel->setWordWrap(true);
     m_ui->queryUserQuestionLabel->setText(question);
-    m_ui->queryUserExtraLabel->setText(extra);
+    m_ui->queryUserExtraLabel->setFullText(extra);
     setView(QueryUserView, true);
 
     const int code = m_loop->exec();

@@ -7,6 +7,7 @@
 #include "talk/call.h"
 #include "ui/countrytable.h"
 #include "ui/flagpopup.h"
+#include "ui/phonenumbervalidator.h"
 #include "ui/recentnumberspopup.h"
 #include "ui/repolishwidget.h"
 #include "util/trace.h"
@@ -15,10 +16,8 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QShortcut>
 #include <QStyleOption>
-#include <QValidator>
 
 #include <algorithm>
 
@@ -47,48 +46,6 @@ void removeExitCode(QString &number)
     number.remove(0, zeros);
 }
 
-// Lets in digits, "-", "*", "#" and a "+" in front only. What is not a phone
-// character is dropped from the edit rather than refusing it whole.
-class PhoneNumberValidator : public QValidator
-{
-public:
-    explicit PhoneNumberValidator(QObject *parent)
-        : QValidator(parent)
-        , m_pattern(QRegularExpression::anchoredPattern(QStringLiteral("\\+?[0-9\\-\\*\\#]*")))
-    { }
-
-    State validate(QString &input, int &pos) const override
-    {
-        int removedBeforeCursor = 0;
-        for (int i = 0; i < qMin(pos, int(input.size())); ++i) {
-            if (!isPhoneCharacter(input.at(i)))
-                ++removedBeforeCursor;
-        }
-        fixup(input);
-        pos = qBound(0, pos - removedBeforeCursor, int(input.size()));
-        return m_pattern.match(input).hasMatch() ? Acceptable : Invalid;
-    }
-
-    void fixup(QString &input) const override
-    {
-        QString kept;
-        kept.reserve(input.size());
-        for (const QChar c : std::as_const(input)) {
-            if (isPhoneCharacter(c))
-                kept.append(c);
-        }
-        input = kept;
-    }
-
-private:
-    static bool isPhoneCharacter(QChar c)
-    {
-        return isPhoneKey(c) || c == QLatin1Char('+') || c == QLatin1Char('-');
-    }
-
-    const QRegularExpression m_pattern;
-};
-
 } // namespace
 
 NumberEdit::NumberEdit(QWidget *parent)
@@ -105,7 +62,7 @@ NumberEdit::NumberEdit(QWidget *parent)
     ui->flagButton->setGraphicsEffect(shadow);
 
     ui->saveNumberButton->hide();
-    ui->numberLineEdit->setValidator(new PhoneNumberValidator(this));
+    ui->numberLineEdit->setValidator(new PhoneNumberValidator(PhoneNumberValidator::WithKeyPadSigns, this));
     ui->recentClearButton->setToolTip(tr("Show recent numbers"));
     flagPopup->setObjectName(QStringLiteral("flagPopup"));
     recentNumbersPopup->setObjectName(QStringLiteral("recentNumberPopup"));

@@ -1,6 +1,7 @@
 #include "ui/phonenumberwidget.h"
 #include "ui_phonenumberwidget.h"
 
+#include "ui/phonenumbervalidator.h"
 #include "ui/repolishwidget.h"
 #include "util/trace.h"
 
@@ -8,8 +9,6 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 
 PhoneNumberWidget::PhoneNumberWidget(QWidget *parent)
     : QWidget(parent)
@@ -20,8 +19,8 @@ PhoneNumberWidget::PhoneNumberWidget(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     m_typeMenu->setObjectName(QStringLiteral("phoneTypePopup"));
 
-    m_ui->phoneLineEdit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\+?[0-9\\-]*")), this));
+    // Cleans a pasted number the way the dial pad's field does.
+    m_ui->phoneLineEdit->setValidator(new PhoneNumberValidator(PhoneNumberValidator::DigitsOnly, this));
     m_ui->phoneLineEdit->installEventFilter(this);
     setFocusProxy(m_ui->phoneLineEdit);
     m_ui->addButton->installEventFilter(this);

@@ -1,6 +1,7 @@
 #include "centralrig.h"
 #include "contactsmodels.h"
 #include "support/testenvironment.h"
+#include "support/uilook.h"
 #include "ui/addeditcontactdialog.h"
 #include "ui/addeditgroupdialog.h"
 #include "ui/contactdetailspage.h"
@@ -12,11 +13,13 @@
 #include "ui/phonenumberwidget.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextDocument>
 #include <QToolButton>
@@ -108,6 +111,19 @@ QString shownText(const QString &text, Qt::TextFormat format)
     return document.toPlainText();
 }
 
+// A name wider than any row or page of the program, with markup in it.
+const QString LongFirstName = QStringLiteral("Maximiliana");
+const QString LongLastName = QStringLiteral("<b>Featherstonehaugh</b>-Wolstenholme-Montgomery-Abercrombie");
+
+// Whether the label shows the start of the name, cut with an ellipsis, and
+// holds the whole of it in its tooltip.
+bool showsTheStartOf(const QLabel *label, const QString &name)
+{
+    return label->text().startsWith(name.left(20)) && label->text().endsWith(QChar(0x2026))
+        && label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width()
+        && shownText(label->toolTip(), Qt::AutoText) == name;
+}
+
 template<typename T = QWidget>
 T *find(const QObject *parent, const char *name)
 {
@@ -156,6 +172,11 @@ private slots:
     void phoneRowPicksItsKind();
     void groupDialogAddsAndRefuses();
     void groupDialogRenamesAndMovesByNick();
+    void groupDialogCutsLongNamesAtTheEnd();
+    void pastedNumberIsCleaned_data();
+    void pastedNumberIsCleaned();
+    void editKeepsTheOpenGroupsOpen();
+    void deleteQuestionShowsTheStartOfALongName();
     void deleteContactAsksFirst_data();
     void deleteContactAsksFirst();
     void deleteGroupAsksAndPicksTheTarget_data();
@@ -177,6 +198,11 @@ private:
     ContactListPage *page() const { return m_rig->child<ContactListPage>("contactListPage"); }
     QTreeView *tree() const { return find<QTreeView>(page(), "contactsTreeView"); }
     ContactManager &contacts() const { return m_rig->phone.contacts; }
+    // Adds a contact whose name is too long for any row.
+    void addLongNamedContact();
+    // Right-clicks the row and clicks the entry of its menu; the modal parts
+    // that follow are answered by whoever waits for them.
+    void chooseFromMenu(const QString &row, const QString &entry);
     // What the stand-in was asked to change: method, key, group name.
     QStringList writes() const;
 
@@ -244,6 +270,27 @@ QMenu *TestAddressBook::openMenu(QAbstractItemView *view, const QString &nickOrG
             return menu;
     }
     return nullptr;
+}
+
+void TestAddressBook::addLongNamedContact()
+{
+    contacts().addOldContact(
+        Contact(record("max", "Friends", LongFirstName, LongLastName, {}, {}, {}).toVariantMap()));
+    contacts().refreshContactList();
+}
+
+void TestAddressBook::chooseFromMenu(const QString &row, const QString &entry)
+{
+    const QModelIndex index = indexOf(tree(), row);
+    QVERIFY(index.isValid());
+    rightClick(tree()->viewport(), tree()->visualRect(index).center());
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    for (QAction *action : menu->actions()) {
+        if (action->text() == entry)
+            return QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    }
+    QFAIL(qPrintable(entry));
 }
 
 void TestAddressBook::whenAsked(bool ok, std::function<void()> check)
@@ -938,6 +985,156 @@ void TestAddressBook::groupDialogRenamesAndMovesByNick()
         members << contact->nick();
     QCOMPARE(members, (QStringList {"eve", "jose", "mal"}));
     QCOMPARE(contacts().contact(QStringLiteral("abe"))->groupName(), QStringLiteral("Friends"));
+}
+
+void TestAddressBook::groupDialogCutsLongNamesAtTheEnd()
+{
+    addLongNamedContact();
+    AddEditGroupDialog dialog;
+    dialog.setContactManager(&contacts());
+    dialog.setAddGroup();
+    dialog.show();
+    find<QPushButton>(&dialog, "expandCollapseButton")->click();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *list = find<QListWidget>(&dialog, "listWidget");
+    QWidget *row = nullptr;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->text().startsWith(LongFirstName))
+            row = list->itemWidget(list->item(i));
+    }
+    QVERIFY(row);
+    QVERIFY(dialog.grab().save(screenshotPath(QStringLiteral("group-dialog-long-name.png"))));
+    const auto *name = find<QLabel>(row, "nameLabel");
+    QVERIFY(showsTheStartOf(name, LongFirstName + ' ' + LongLastName));
+    for (const char *part : {"nameLabel", "groupLabel"})
+        QVERIFY2(UiLook::liesInside(find(row, part), list), part);
+    // Only the names too long for their room are cut; the others have no
+    // tooltip to repeat them.
+    QStringList cut;
+    for (int i = 0; i < list->count(); ++i) {
+        const auto *label = find<QLabel>(list->itemWidget(list->item(i)), "nameLabel");
+        if (label->text().endsWith(QChar(0x2026)) || !label->toolTip().isEmpty())
+            cut << label->text().left(5);
+    }
+    QCOMPARE(cut, (QStringList {"Maxim", "Manny"}));
+}
+
+void TestAddressBook::pastedNumberIsCleaned_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("stored"); // empty: the form refuses the number
+
+    // clang-format off
+    QTest::newRow("blanks") << "+44 20 7946 0001" << "+442079460001" << "442079460001";
+    QTest::newRow("dashes") << "020-7946-0001" << "020-7946-0001" << "02079460001";
+    QTest::newRow("brackets") << "+1 (555) 123-4567" << "+1555123-4567" << "15551234567";
+    QTest::newRow("leading plus") << "+4930123456" << "+4930123456" << "4930123456";
+    QTest::newRow("letters") << "Tel. 030 7654 321 (office)" << "0307654321" << "0307654321";
+    QTest::newRow("plus inside") << "12+3" << "" << "";
+    // clang-format on
+}
+
+// Pasted into a number field of the contact dialog as into the dial pad's:
+// what is not part of a number goes, the number stays.
+void TestAddressBook::pastedNumberIsCleaned()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, shown);
+    QFETCH(QString, stored);
+
+    AddEditContactDialog dialog;
+    dialog.setContactManager(&contacts());
+    dialog.setAddContact(contacts().groups());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClicks(find(&dialog, "firstNameLineEdit"), QStringLiteral("Zed"));
+    auto *number = find<QLineEdit>(find(&dialog, "phoneNumberWidget_1"), "phoneLineEdit");
+    QTest::mouseClick(number, Qt::LeftButton);
+    QApplication::clipboard()->setText(pasted);
+    QTest::keyClick(number, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(number->text(), shown);
+
+    QTest::mouseClick(find(&dialog, "addSaveContactButton"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), stored.isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted));
+    if (!stored.isEmpty()) {
+        QTRY_COMPARE(writes().size(), 1);
+        QCOMPARE(contacts().contactByPhoneNumber(stored)->firstName(), QStringLiteral("Zed"));
+    }
+}
+
+// Saving an edit refreshes the whole list; the user finds the tree as it
+// was: the same groups open, the same row current, the same row on top.
+void TestAddressBook::editKeepsTheOpenGroupsOpen()
+{
+    // Enough contacts in Work for the tree to scroll.
+    for (int i = 0; i < 30; ++i) {
+        const QJsonObject contact = record(QStringLiteral("w%1").arg(i, 2, 10, QLatin1Char('0')), "Work",
+                                           "Worker", QString::number(i), {}, {}, {});
+        m_rig->phone.server.addContact(PhoneRig::kUser, contact);
+        contacts().addOldContact(Contact(contact.toVariantMap()));
+    }
+    contacts().refreshContactList();
+    page()->setGroupsShown(true);
+    const auto expanded = [this] {
+        QStringList names;
+        for (int row = 0; row < tree()->model()->rowCount(); ++row) {
+            const QModelIndex group = tree()->model()->index(row, 0);
+            if (tree()->isExpanded(group))
+                names << group.data().toString();
+        }
+        return names;
+    };
+    // Unfolded with a click on each one's arrow.
+    for (const char *group : {"Zeta", "Work"}) {
+        const QRect row = tree()->visualRect(indexOf(tree(), group));
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
+                          QPoint(row.left() - tree()->indentation() / 2, row.center().y()));
+    }
+    QCOMPARE(expanded(), (QStringList {"Work", "Zeta"}));
+    tree()->scrollTo(indexOf(tree(), QStringLiteral("w05")), QAbstractItemView::PositionAtTop);
+    QVERIFY(tree()->verticalScrollBar()->value() > 0);
+    const QModelIndex top = tree()->indexAt(QPoint(1, 1));
+
+    whenModal([](QWidget *modal) {
+        auto *last = find<QLineEdit>(modal, "lastNameLineEdit");
+        last->selectAll();
+        QTest::keyClicks(last, QStringLiteral("Bloggs"));
+        QTest::mouseClick(find(modal, "addSaveContactButton"), Qt::LeftButton);
+    });
+    chooseFromMenu(QStringLiteral("w07"), QStringLiteral("Edit"));
+    QTRY_COMPARE(writes(), QStringList {"POST contact w07 Work"});
+    QCOMPARE(contacts().contact(QStringLiteral("w07"))->lastName(), QStringLiteral("Bloggs"));
+
+    QCOMPARE(expanded(), (QStringList {"Work", "Zeta"}));
+    QCOMPARE(tree()->currentIndex().data(M::NickRole), QVariant("w07"));
+    QCOMPARE(tree()->selectionModel()->selectedIndexes(), QModelIndexList {tree()->currentIndex()});
+    QCOMPARE(tree()->indexAt(QPoint(1, 1)).data(M::NickRole), top.data(M::NickRole));
+}
+
+// The question names the contact by the start of its name, cut at the end,
+// in the window as it is.
+void TestAddressBook::deleteQuestionShowsTheStartOfALongName()
+{
+    addLongNamedContact();
+    page()->setGroupsShown(true);
+    tree()->expandAll();
+    const QSize size = m_rig->widget->size();
+    bool asked = false;
+    whenAsked(false, [&] {
+        asked = true;
+        QVERIFY(m_rig->child<QWidget>("queryUserPage")
+                    ->grab()
+                    .save(screenshotPath(QStringLiteral("delete-question-long-name.png"))));
+        auto *label = m_rig->child<QLabel>("queryUserExtraLabel");
+        QVERIFY(showsTheStartOf(label, LongFirstName + ' ' + LongLastName));
+        QVERIFY(UiLook::liesInside(label, m_rig->widget.get()));
+        QCOMPARE(m_rig->widget->size(), size);
+    });
+    chooseFromMenu(QStringLiteral("max"), QStringLiteral("Delete"));
+    QTRY_VERIFY(asked);
+    QTRY_VERIFY(m_rig->widget->currentView() != ContentWidget::QueryUserView);
+    QVERIFY(contacts().contact(QStringLiteral("max")));
 }
 
 void TestAddressBook::deleteContactAsksFirst_data()

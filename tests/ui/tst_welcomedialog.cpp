@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -117,6 +119,7 @@ private slots:
     void saveStoresAndCloseStoresNothing();
     void deviceListChanges();
     void missingTestSoundPlaysNothing();
+    void textKeepsClearOfTheEdges();
     void screenshot();
 
 private:
@@ -487,6 +490,25 @@ void TestWelcomeDialog::missingTestSoundPlaysNothing()
     QVERIFY(filesPlayed().isEmpty());
     // The question is asked all the same.
     QCOMPARE(speakerPanel(dialog), QStringLiteral("speakerSuggestionPage - Did that work?"));
+}
+
+// Every text stands inside the margin the device columns keep from the
+// dialog's sides, as in the other dialogs.
+void TestWelcomeDialog::textKeepsClearOfTheEdges()
+{
+    WelcomeDialog *dialog = showDialog();
+    QVERIFY(dialog);
+    const QWidget *content = dialog->contentWidget();
+    const int margin = content->findChild<QLayout *>(QStringLiteral("gridLayout"))->contentsMargins().left();
+    QVERIFY(margin > 0);
+    for (const char *name : {"welcomeLabel", "infoLabel", "speakerInfoLabel", "micInfoLabel", "label"}) {
+        const auto *label = child<QLabel>(*dialog, name);
+        const QRect text(label->mapTo(content, label->contentsRect().topLeft()),
+                         label->contentsRect().size());
+        QVERIFY2(
+            text.left() >= margin && text.right() < content->width() - margin,
+            qPrintable(QStringLiteral("%1 spans %2 to %3").arg(name).arg(text.left()).arg(text.right())));
+    }
 }
 
 void TestWelcomeDialog::screenshot()

@@ -1,0 +1,74 @@
+#include "ui/elidedlabel.h"
+
+#include "util/util.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QtMath>
+
+ElidedLabel::ElidedLabel(QWidget *parent)
+    : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+}
+
+void ElidedLabel::setFullText(const QString &text)
+{
+    m_fullText = text;
+    updateGeometry();
+    showElided();
+}
+
+QSize ElidedLabel::sizeHint() const
+{
+    // Measured in the style sheet's font, which a layout asked before the
+    // label shows would otherwise not see.
+    ensurePolished();
+    // Rounded up: a text whose width is rounded down is cut in its own room.
+    const int text = qCeil(QFontMetricsF(font()).horizontalAdvance(m_fullText));
+    return QSize(text + horizontalPadding(), lineHeight());
+}
+
+QSize ElidedLabel::minimumSizeHint() const
+{
+    ensurePolished();
+    // Room for the ellipsis alone.
+    return QSize(fontMetrics().horizontalAdvance(QChar(0x2026)) + horizontalPadding(), lineHeight());
+}
+
+void ElidedLabel::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    showElided();
+}
+
+void ElidedLabel::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    // A style sheet brings its font and padding when the label is polished.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        updateGeometry();
+        showElided();
+    }
+}
+
+int ElidedLabel::horizontalPadding() const
+{
+    return width() - contentsRect().width() + 2 * margin();
+}
+
+int ElidedLabel::lineHeight() const
+{
+    // As tall as one line, also while it shows nothing.
+    const int line = fontMetrics().height() + height() - contentsRect().height() + 2 * margin();
+    return qMax(line, QLabel::sizeHint().height());
+}
+
+void ElidedLabel::showElided()
+{
+    const int room = qMax(0, contentsRect().width() - 2 * margin());
+    const QString shown = fontMetrics().elidedText(m_fullText, Qt::ElideRight, room);
+    if (text() != shown)
+        setText(shown);
+    setToolTip(shown == m_fullText ? QString() : Util::plainToolTip(m_fullText));
+}

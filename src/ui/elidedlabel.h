@@ -1,0 +1,39 @@
+#ifndef LINKORA_UI_ELIDEDLABEL_H
+#define LINKORA_UI_ELIDEDLABEL_H
+
+#include <QLabel>
+#include <QString>
+
+// A one-line label for plain text, such as a name, that may be wider than the
+// room it gets: the text is cut at its end with an ellipsis, so that its
+// beginning always shows, and the whole of it goes in the tooltip. It asks
+// the layout for the width of the whole text but makes do with less.
+class ElidedLabel : public QLabel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(ElidedLabel)
+    Q_PROPERTY(QString fullText READ fullText WRITE setFullText)
+
+public:
+    explicit ElidedLabel(QWidget *parent = nullptr);
+
+    void setFullText(const QString &text);
+    QString fullText() const { return m_fullText; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    // The width around the text: margins and frame.
+    int horizontalPadding() const;
+    int lineHeight() const;
+    void showElided();
+
+    QString m_fullText;
+};
+
+#endif // LINKORA_UI_ELIDEDLABEL_H
