@@ -73,35 +73,6 @@ void trigger(const QMenu *menu, const QString &text)
     QFAIL(qPrintable(text));
 }
 
-// Runs the action once the condition holds, from the event loop: modal
-// dialogs and in-page questions wait in nested loops.
-void when(std::function<bool()> ready, std::function<void()> action)
-{
-    auto *timer = new QTimer;
-    timer->start(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, ready, action] {
-        if (!ready())
-            return;
-        timer->deleteLater();
-        timer->stop();
-        action();
-    });
-}
-
-void whenModal(std::function<void(QWidget *)> action)
-{
-    when([] { return QApplication::activeModalWidget(); },
-         [action] { action(QApplication::activeModalWidget()); });
-}
-
-// Through the window, as the system delivers it: the press brings the
-// context menu.
-void rightClick(QWidget *widget, const QPoint &pos)
-{
-    QWindow *window = widget->window()->windowHandle();
-    QTest::mouseClick(window, Qt::RightButton, {}, widget->mapTo(widget->window(), pos));
-}
-
 // The tooltip on screen, if any.
 QLabel *shownToolTip()
 {
