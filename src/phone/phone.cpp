@@ -215,8 +215,11 @@ void Phone::doLogout()
     }
     if (m_contactManager)
         m_contactManager->clear();
-    // The next user must not see this account's messages.
+    // The next user must not see this account's messages, nor a late
+    // answer with its credit.
     m_voicemailModel->clear();
+    if (m_restManager)
+        m_restManager->abortBalanceRequests();
     emit logoutSuccessful();
 }
 

@@ -118,6 +118,12 @@ void RestManager::abortAccountRequests()
     accountRequest->abortAll();
 }
 
+void RestManager::abortBalanceRequests()
+{
+    balanceRequest->abortAll();
+    liveBalanceRequest->abortAll();
+}
+
 void RestManager::setUsername(const QString &username)
 {
     for (RestRequest *request : requests())

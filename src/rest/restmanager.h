@@ -54,6 +54,9 @@ public:
     // Gives up the account requests under way; they report nothing more
     // than a failure.
     void abortAccountRequests();
+    // The balance answers still on their way: they belong to the account
+    // just logged out of.
+    void abortBalanceRequests();
 
     void setUsername(const QString &username);
     void setPassword(const QString &password);

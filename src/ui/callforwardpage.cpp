@@ -3,9 +3,9 @@
 #include "prefixprovider.h"
 #include "settings/homeurls.h"
 #include "ui/countrytable.h"
+#include "ui/webpage.h"
 #include "ui_callforwardpage.h"
 
-#include <QDesktopServices>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -79,7 +79,7 @@ void CallForwardPage::setCallForwards(const QList<CallForward> &rules)
 
 void CallForwardPage::onEditCallForwardingClicked()
 {
-    QDesktopServices::openUrl(HomeUrls::instance()->callForwardingURL());
+    WebPage::open(this, HomeUrls::instance()->callForwardingURL());
 }
 
 void CallForwardPage::paintEvent(QPaintEvent *)

@@ -21,12 +21,12 @@
 #include "ui/messageprompt.h"
 #include "ui/missedcallsdialog.h"
 #include "ui/ringtone.h"
+#include "ui/webpage.h"
 #include "util/connectivitycheck.h"
 #include "util/trace.h"
 #include "virtualnumber.h"
 
 #include <QButtonGroup>
-#include <QDesktopServices>
 #include <QEventLoop>
 #include <QGraphicsOpacityEffect>
 #include <QInputDialog>
@@ -248,12 +248,15 @@ ContentWidget::ContentWidget(QWidget *parent)
     m_ui->virtualNumberMenuButton->setText(tr("VIRTUAL NUMBER"));
     m_ui->callForwardMenuButton->setText(tr("CALL<br/>FORWARD"));
 
-    m_ui->callForwardMenuButton->hide();
+    // The bottom menu's CALL FORWARD button stays: it is the way to the
+    // call-forwarding page and, from there, to the voicemail.
     m_ui->pendingCallInfoWidget->hide();
 
-    // The toolbars' buttons show captions only, some on two lines: their empty
-    // icon labels would take the room of the second line.
-    const QList<MenuButton *> toolbarButtons = m_ui->topToolBarStackedWidget->findChildren<MenuButton *>();
+    // The toolbars' and the bottom menu's buttons show captions only, some on
+    // two lines: their empty icon labels would take the room of the second
+    // line.
+    const QList<MenuButton *> toolbarButtons = m_ui->topToolBarStackedWidget->findChildren<MenuButton *>()
+        + m_ui->mainMenuPage->findChildren<MenuButton *>();
     for (MenuButton *button : toolbarButtons) {
         if (button->iconText().isEmpty() && button->iconPixmap().isNull()) {
             if (auto *iconLabel = button->findChild<QLabel *>(QStringLiteral("iconLabel")))
@@ -420,6 +423,8 @@ void ContentWidget::setView(View view, bool animated)
         m_ui->dialPadMenuButton->setSelected(false);
         m_ui->contactListMenuButton->setSelected(false);
         m_ui->virtualNumberMenuButton->setSelected(false);
+        // Shown now, so it must not stay marked once another view is chosen.
+        m_ui->callForwardMenuButton->setSelected(false);
         const bool contacts = view == ContactListView || view == ContactDetailsView;
         m_ui->newContactListButton->setChecked(contacts);
         m_ui->newDialPadMenuButton->setChecked(!contacts);
@@ -668,7 +673,7 @@ bool ContentWidget::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (watched == m_ui->pinLabel && m_phone && credit() == 0.0)
-            QDesktopServices::openUrl(HomeUrls::instance()->buyCreditURL());
+            WebPage::open(this, HomeUrls::instance()->buyCreditURL());
     }
     return QFrame::eventFilter(watched, event);
 }
@@ -748,12 +753,12 @@ void ContentWidget::onClearCallHistoryClicked()
 
 void ContentWidget::onCallRatesClicked()
 {
-    QDesktopServices::openUrl(HomeUrls::instance()->viewRatesURL());
+    WebPage::open(this, HomeUrls::instance()->viewRatesURL());
 }
 
 void ContentWidget::onSMSRatesClicked()
 {
-    QDesktopServices::openUrl(HomeUrls::instance()->viewSMSRatesURL());
+    WebPage::open(this, HomeUrls::instance()->viewSMSRatesURL());
 }
 
 void ContentWidget::onBalanceUpdate(const Balance &balance)
@@ -896,7 +901,7 @@ void ContentWidget::onInternetConnectionChecked(bool online)
 
 void ContentWidget::onForgotPasswordClicked()
 {
-    QDesktopServices::openUrl(HomeUrls::instance()->forgotPasswordURL());
+    WebPage::open(this, HomeUrls::instance()->forgotPasswordURL());
 }
 
 void ContentWidget::onLoginSuccessful()

@@ -13,11 +13,11 @@
 #include "ui/keytoneplayer.h"
 #include "ui/messageprompt.h"
 #include "ui/repolishwidget.h"
+#include "ui/webpage.h"
 #include "util/clock.h"
 #include "util/trace.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -46,7 +46,7 @@ DialPadPage::DialPadPage(QWidget *parent)
     m_ui->setupUi(this);
     m_ui->callStateLabel->raise();
     m_ui->volumePanel->hide();
-    m_ui->creditButton->setIconText(QStringLiteral("$0.00"));
+    showNoBalance();
     // A long currency symbol must not push the credit over the Call button.
     m_ui->creditButton->setIconTextElideMode(Qt::ElideMiddle);
     m_ui->volumeSlider->setRange(0, 255);
@@ -89,6 +89,7 @@ void DialPadPage::setPhone(Phone *phone)
     connect(phone, &Phone::callHangupTimeout, this, &DialPadPage::onCallHangupTimeout);
     connect(phone, &Phone::callHangupUnreachable, this, &DialPadPage::onCallHangupUnreachable);
     connect(phone, &Phone::callInstanceDestroyed, this, &DialPadPage::onCallEndedCleanup);
+    connect(phone, &Phone::logoutSuccessful, this, &DialPadPage::showNoBalance);
     connect(this, &DialPadPage::micVolumeChanged, phone, &Phone::onMicVolumeChanged);
     connect(this, &DialPadPage::speakerVolumeChanged, phone, &Phone::onSpeakerVolumeChanged);
     connect(this, &DialPadPage::micMuted, phone, &Phone::onMicMuted);
@@ -305,9 +306,16 @@ void DialPadPage::updateBalance(const Balance &balance)
     }
 }
 
+void DialPadPage::showNoBalance()
+{
+    // A neutral mark until the account's balance comes: a zero would read as
+    // an empty account, and an old figure as someone else's.
+    m_ui->creditButton->setIconText(QStringLiteral("\u2013"));
+}
+
 void DialPadPage::onBuyCreditClicked()
 {
-    QDesktopServices::openUrl(HomeUrls::instance()->buyCreditURL());
+    WebPage::open(this, HomeUrls::instance()->buyCreditURL());
 }
 
 void DialPadPage::setCallHistoryEventType(CallHistoryEvent::EventType type)

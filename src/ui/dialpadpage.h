@@ -116,6 +116,8 @@ private slots:
     void onVolumeChanged(int value);
     void onDialKeyPressed();
     void onBuyCreditClicked();
+    // No balance known (before the first one comes, and after a logout).
+    void showNoBalance();
     void onCallEndedTimerRefresh();
     void showMessage(const QString &text, int timeout);
     void showMessage(const QString &text);

@@ -19,6 +19,7 @@
 #include "ui/minimizetotraydialog.h"
 #include "ui/proxysettingsdialog.h"
 #include "ui/settingsdialog.h"
+#include "ui/webpage.h"
 #include "ui/welcomedialog.h"
 #include "update/updater.h"
 #include "util/connectivitycheck.h"
@@ -27,7 +28,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -479,7 +479,7 @@ void MainWindow::onMenuURLActionTriggered()
         url = m_urls->homePageURL();
     else
         return;
-    QDesktopServices::openUrl(url);
+    WebPage::open(this, url);
 }
 
 void MainWindow::onAboutActionTriggered()

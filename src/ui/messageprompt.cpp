@@ -19,6 +19,8 @@ QMessageBox::StandardButton MessagePrompt::show(const Request &request)
     QMessageBox box(request.icon, request.title, request.text, request.buttons, request.parent);
     box.setDefaultButton(request.defaultButton);
     box.setTextFormat(request.textFormat);
+    if (request.selectableText)
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     const int result = box.exec();
     return static_cast<QMessageBox::StandardButton>(result);
 }

@@ -24,6 +24,8 @@ public:
         // Plain unless the caller's own text is markup: service, contact and
         // peer text must never be read as markup.
         Qt::TextFormat textFormat = Qt::PlainText;
+        // The text can be selected and copied (an address to take along).
+        bool selectableText = false;
     };
     // Answers a request with the button the user would have pressed.
     using Handler = std::function<QMessageBox::StandardButton(const Request &request)>;

@@ -10,7 +10,10 @@ namespace Ui {
 class VirtualNumberItemWidget;
 }
 
-// One row of the virtual-number list: flag, number, expiry and "renew".
+// One row of the virtual-number list: the flag, then the number and "renew"
+// above the expiry, which has the row's whole width: beside the button a
+// date was cut. Should it still not fit, it ends in "..." and the whole text
+// is the tool tip.
 class VirtualNumberItemWidget : public QWidget
 {
     Q_OBJECT
@@ -27,9 +30,14 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void showExpiry();
+
     const QScopedPointer<Ui::VirtualNumberItemWidget> m_ui;
+    QString m_expiry;
 };
 
 #endif // LINKORA_UI_VIRTUALNUMBERITEMWIDGET_H

@@ -3,9 +3,9 @@
 #include "settings/homeurls.h"
 #include "ui/repolishwidget.h"
 #include "ui/virtualnumberitemwidget.h"
+#include "ui/webpage.h"
 #include "ui_virtualnumberspage.h"
 
-#include <QDesktopServices>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -44,12 +44,12 @@ void VirtualNumbersPage::setVirtualNumbers(const QList<VirtualNumber> &numbers)
 
 void VirtualNumbersPage::onNumberRenewClicked()
 {
-    QDesktopServices::openUrl(HomeUrls::instance()->onlineNumberURL());
+    WebPage::open(this, HomeUrls::instance()->onlineNumberURL());
 }
 
 void VirtualNumbersPage::onGetNumberClicked()
 {
-    QDesktopServices::openUrl(HomeUrls::instance()->onlineNumberURL());
+    WebPage::open(this, HomeUrls::instance()->onlineNumberURL());
 }
 
 void VirtualNumbersPage::paintEvent(QPaintEvent *)

@@ -228,10 +228,13 @@ void VoicemailPage::onContextMenuRequested(const QPoint &position)
         return;
     m_menuIndex = m_filterModel->mapToSource(index);
 
+    // Closing a menu must not delete it: "Add Contact" and "Call back" open
+    // modal dialogs from inside the menu's own mouse handling, which goes on
+    // using the menu once they return. It goes when the next one comes.
+    delete m_menu;
     auto *menu = new QMenu(this);
+    m_menu = menu;
     menu->setObjectName(QStringLiteral("voicemailMenu"));
-    // One menu per click: it goes when it closes.
-    connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
     if (stateOf(m_menuIndex) == VoicemailEntry::Playing)
         menu->addAction(tr("Pause"), this, &VoicemailPage::onPauseTriggered);
     else

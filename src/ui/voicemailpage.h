@@ -87,6 +87,8 @@ private:
     HistoryFilterModel *m_filterModel;
     QPersistentModelIndex m_currentIndex;
     QPersistentModelIndex m_menuIndex;
+    // The last context menu, kept until the next one is made.
+    QPointer<QMenu> m_menu;
     QTimer *m_playbackTimer;
     QElapsedTimer m_clock;
     qint64 m_playedOffset = 0;

@@ -9,10 +9,12 @@
 #include "ui/contentwidget.h"
 #include "ui/historyroles.h"
 #include "ui/mainwindow.h"
+#include "ui/menubutton.h"
 #include "uitesthelpers.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -20,7 +22,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -45,6 +50,38 @@ struct Client : MainWindowRig
     }
 };
 
+// Types the credentials into the login view and presses Return.
+void signIn(Client &client, const QString &user, const QString &password)
+{
+    auto *name = client.child<QComboBox>("loginCombo");
+    auto *field = client.child<QLineEdit>("passwordLineEdit");
+    name->clearEditText();
+    field->clear();
+    QTest::keyClicks(name->lineEdit(), user);
+    QTest::keyClicks(field, password);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+// Every text the credit button shows while it lives, each change once.
+class CreditWatch
+{
+public:
+    explicit CreditWatch(const MenuButton *button)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, button] {
+            if (shown.isEmpty() || shown.last() != button->iconText())
+                shown << button->iconText();
+        });
+        m_timer.start(2);
+    }
+    Q_DISABLE_COPY(CreditWatch)
+
+    QStringList shown;
+
+private:
+    QTimer m_timer;
+};
+
 } // namespace
 
 class TestAccountFlow : public QObject
@@ -54,6 +91,8 @@ class TestAccountFlow : public QObject
 private slots:
     void initTestCase();
     void signInCallFindItAndTextIt();
+    void creditShowsNoFigureBeforeTheBalance();
+    void historyKeepsTheStartAndTheTalkTimeAcrossAHold();
 };
 
 void TestAccountFlow::initTestCase()
@@ -70,12 +109,7 @@ void TestAccountFlow::signInCallFindItAndTextIt()
     client.window->showLogIn();
     QVERIFY(QTest::qWaitForWindowExposed(client.window.get()));
 
-    // Sign in.
-    auto *name = client.child<QComboBox>("loginCombo");
-    auto *password = client.child<QLineEdit>("passwordLineEdit");
-    QTest::keyClicks(name->lineEdit(), PhoneRig::kUser);
-    QTest::keyClicks(password, PhoneRig::kPassword);
-    QTest::keyClick(password, Qt::Key_Return);
+    signIn(client, PhoneRig::kUser, PhoneRig::kPassword);
     QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::DialPadView, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(client.rig.phone->balance().credit() > 4, 5000);
 
@@ -130,6 +164,89 @@ void TestAccountFlow::signInCallFindItAndTextIt()
 
     client.rig.phone->logout();
     QTRY_VERIFY_WITH_TIMEOUT(!client.rig.phone->isConnected(), 5000);
+}
+
+// The balance comes late: until then the credit shows no figure, neither a
+// zero nor the account signed in before.
+void TestAccountFlow::creditShowsNoFigureBeforeTheBalance()
+{
+    UiTesting::PromptRecorder prompts;
+    Client client(QStringLiteral("accountflow-credit.px"));
+    client.rig.server.addAccount(QStringLiteral("carol"), QStringLiteral("carolpass1"));
+    client.rig.server.setBalance(QStringLiteral("carol"), 7.25, QStringLiteral("USD"), QStringLiteral("$"));
+    client.window->showLogIn();
+    QVERIFY(QTest::qWaitForWindowExposed(client.window.get()));
+    auto *credit = client.child<MenuButton>("creditButton");
+    const QRegularExpression figure(QStringLiteral("\\d"));
+    const QStringList accounts {PhoneRig::kUser, QStringLiteral("carol")};
+    const QStringList passwords {PhoneRig::kPassword, QStringLiteral("carolpass1")};
+    const QStringList balances {QStringLiteral("$4.20"), QStringLiteral("$7.25")};
+    for (int account = 0; account < 2; ++account) {
+        CreditWatch watch(credit);
+        client.rig.server.delayNext(1200, {QStringLiteral("balance"), "GET"});
+        signIn(client, accounts.at(account), passwords.at(account));
+        QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::DialPadView, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(credit->iconText(), balances.at(account), 8000);
+        for (const QString &shown : watch.shown.mid(0, watch.shown.size() - 1))
+            QVERIFY2(!shown.contains(figure), qPrintable(watch.shown.join(QStringLiteral(" | "))));
+        // Logged out from the menu, the question answered Ok.
+        QObject waiting;
+        UiTesting::when([&] { return client.content()->currentView() == ContentWidget::QueryUserView; },
+                        [&] { UiTesting::leftClick(client.child<QPushButton>("queryUserOkButton")); },
+                        &waiting);
+        QVERIFY(client.chooseFromMenu("menuPhone", "actionLogout"));
+        QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::LoginView, 5000);
+        QCOMPARE(credit->iconText(), QStringLiteral("\u2013"));
+    }
+}
+
+// A call that rang, was talked, held and talked again is stamped with the
+// time it was placed and keeps the time from the answer to the end, the
+// hold within it: the call stayed up all along.
+void TestAccountFlow::historyKeepsTheStartAndTheTalkTimeAcrossAHold()
+{
+    UiTesting::PromptRecorder prompts;
+    Client client(QStringLiteral("accountflow-hold.px"));
+    client.window->showLogIn();
+    QVERIFY(QTest::qWaitForWindowExposed(client.window.get()));
+    signIn(client, PhoneRig::kUser, PhoneRig::kPassword);
+    QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::DialPadView, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(client.rig.phone->balance().credit() > 4, 5000);
+
+    QSignalSpy started(client.rig.phone.get(), &Phone::callStarted);
+    control()->set_call_outcome(PLIX_STANDIN_RING);
+    auto *dialPad = client.child<QWidget>("dialPadPage");
+    QTest::keyClicks(dialPad->findChild<QLineEdit *>(QStringLiteral("numberLineEdit")),
+                     QStringLiteral("4930123456"));
+    auto *callButton = dialPad->findChild<QPushButton *>(QStringLiteral("callHungUpButton"));
+    const QDateTime placed = QDateTime::currentDateTime();
+    QTest::mouseClick(callButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!client.rig.phone->calls().isEmpty(), 5000);
+    QTest::qWait(1500);
+    QVERIFY(control()->answer_call() != 0);
+    QElapsedTimer talk;
+    talk.start();
+    QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 5000);
+    QTest::qWait(1000);
+    QVERIFY(control()->hold_call(1) != 0);
+    QTest::qWait(1500);
+    QVERIFY(control()->hold_call(0) != 0);
+    QTRY_COMPARE_WITH_TIMEOUT(started.size(), 2, 5000);
+    QTest::qWait(1000);
+    QTest::mouseClick(callButton, Qt::LeftButton);
+    const qint64 talked = talk.elapsed();
+    const QDateTime ended = QDateTime::currentDateTime();
+    QTRY_VERIFY_WITH_TIMEOUT(client.rig.phone->calls().isEmpty(), 5000);
+
+    const QList<CallHistoryEvent> events = client.history->callHistory()->events(nullptr);
+    QCOMPARE(events.size(), 1);
+    const QDateTime stamp = events.first().timestamp();
+    QVERIFY2(qAbs(stamp.secsTo(placed)) <= 1 && stamp.secsTo(ended) >= 4,
+             qPrintable(stamp.toString(Qt::ISODate) + QLatin1Char(' ') + placed.toString(Qt::ISODate)));
+    // Whole seconds are kept.
+    const qint64 kept = events.first().duration().msecsSinceStartOfDay();
+    QVERIFY2(kept > talked - 1500 && kept <= talked + 1000,
+             qPrintable(QStringLiteral("%1 ms kept of %2 ms").arg(kept).arg(talked)));
 }
 
 LINKORA_TEST_MAIN(TestAccountFlow)

@@ -9,6 +9,7 @@
 #include "ui/historyroles.h"
 #include "ui/menubutton.h"
 #include "ui/smspage.h"
+#include "ui/virtualnumberitemwidget.h"
 #include "ui/virtualnumberspage.h"
 #include "ui/voicemailitemdelegate.h"
 #include "ui/voicemailmodel.h"
@@ -21,6 +22,8 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
@@ -67,10 +70,13 @@ private slots:
 
     void voicemailFromTheTalkServiceAfterLogin();
     void playbackClock();
+    void playbackClockAcrossTwoPauses();
     void startingAnotherMessageEndsTheFirst();
     void clickCountsOnlyOnTheIcon();
     void contextMenuEntries_data();
     void contextMenuEntries();
+    void contextMenuDialogsClickedWithTheMouse_data();
+    void contextMenuDialogsClickedWithTheMouse();
     void voicemailModelTakesOnlyTheState();
     void voicemailHeaderFitsThePage_data();
     void voicemailHeaderFitsThePage();
@@ -79,6 +85,7 @@ private slots:
     void expiryTexts_data();
     void expiryTexts();
     void listFollowsEachDelivery();
+    void expiryShowsWholeBesideRenew();
     void renewAndGetOpenTheNumbersPage();
     void callForwardRows();
     void callForwardingFromTheService();
@@ -272,6 +279,51 @@ void TestAccountPages::playbackClock()
                               3000);
 }
 
+// On the real clock: the time shown is the time played, kept across each
+// pause, not the time since the first click.
+void TestAccountPages::playbackClockAcrossTwoPauses()
+{
+    VoicemailPage page;
+    VoicemailModel model;
+    model.addEntry(entry(QStringLiteral("+111"), QDateTime::currentDateTime(), QTime(0, 1)));
+    page.filterModel()->setSourceModel(&model);
+    page.resize(255, 369);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    auto *list = page.findChild<QListView *>(QStringLiteral("voicemailListView"));
+    const QRect rect = list->visualRect(list->model()->index(0, 0));
+    const auto clickIcon = [&] {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 5, rect.center().y()));
+    };
+    const auto state = [&] {
+        return model.data(model.index(0, 0), HistoryRoles::VoicemailStateRole).toInt();
+    };
+
+    qint64 played = 0;
+    QElapsedTimer running;
+    clickIcon();
+    running.start();
+    for (int pause = 0; pause < 2; ++pause) {
+        QTest::qWait(1200);
+        clickIcon();
+        played += running.elapsed();
+        QCOMPARE(state(), int(VoicemailEntry::Paused));
+        QTest::qWait(1500);
+        clickIcon();
+        running.restart();
+        QCOMPARE(state(), int(VoicemailEntry::Playing));
+    }
+    QTest::qWait(1200);
+    played += running.elapsed();
+    // The label follows the clock at each tick, half a second apart.
+    const QTime shown = QTime::fromString(page.findChild<QLabel *>(QStringLiteral("playedTimeLabel"))->text(),
+                                          QStringLiteral("mm:ss"));
+    QVERIFY(shown.isValid());
+    const qint64 shownMs = shown.msecsSinceStartOfDay();
+    QVERIFY2(shownMs <= played && shownMs >= played - 2000,
+             qPrintable(QStringLiteral("%1 shown after %2 ms played").arg(shown.toString()).arg(played)));
+}
+
 void TestAccountPages::startingAnotherMessageEndsTheFirst()
 {
     const QDateTime now = QDateTime::currentDateTime();
@@ -351,8 +403,9 @@ void TestAccountPages::contextMenuEntries()
     QTRY_VERIFY(!second->isVisible());
     QCOMPARE(stateAt(row), 2);
     QVERIFY(!m_clocked->isPlaying());
-    // Each menu goes once closed.
-    QTRY_COMPARE(m_clocked->findChildren<QMenu *>().size(), 0);
+    // The last menu stays until the next one is made.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(m_clocked->findChildren<QMenu *>().size(), 1);
 
     // Below the last row there is no message and no menu.
     QListView *list = clockedList();
@@ -360,7 +413,64 @@ void TestAccountPages::contextMenuEntries()
     QContextMenuEvent event(QContextMenuEvent::Mouse, below, list->viewport()->mapToGlobal(below));
     QApplication::sendEvent(list->viewport(), &event);
     QTest::qWait(20);
-    QCOMPARE(m_clocked->findChildren<QMenu *>().size(), 0);
+    QVERIFY(!QApplication::activePopupWidget());
+}
+
+void TestAccountPages::contextMenuDialogsClickedWithTheMouse_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("add contact") << QStringLiteral("Add Contact");
+    QTest::newRow("call back") << QStringLiteral("Call back");
+}
+
+// As a person does it in the window: a right click on the message, a left
+// click on the entry, and the dialog it opens answered while the menu is
+// still winding up its click.
+void TestAccountPages::contextMenuDialogsClickedWithTheMouse()
+{
+    QFETCH(QString, entry);
+    control()->add_voicemail("+4930111222", QDateTime::currentMSecsSinceEpoch() - 60000, 8000);
+    // No credit: "Call back" meets the dial pad's box.
+    m_rig->phone.server.setBalance(PhoneRig::kUser, 0.0, QStringLiteral("USD"), QStringLiteral("$"));
+    MessagePrompt::setHandler({});
+    m_rig->widget->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_rig->widget.get()));
+    QVERIFY(m_rig->phone.logIn());
+    auto *list = m_rig->child<QListView>("voicemailListView");
+    QTRY_COMPARE(list->model()->rowCount(), 1);
+
+    for (int round = 0; round < 2; ++round) {
+        m_rig->widget->setView(ContentWidget::VoicemailView, false);
+        QTRY_VERIFY(list->isVisible());
+        UiTesting::rightClick(list->viewport(), list->visualRect(list->model()->index(0, 0)).center());
+        QPointer<QMenu> menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QAction *action = nullptr;
+        for (QAction *candidate : menu->actions()) {
+            if (candidate->text() == entry)
+                action = candidate;
+        }
+        QVERIFY(action);
+        bool answered = false;
+        QObject waiting;
+        UiTesting::whenModal(
+            [&, menu](QWidget *modal) {
+                answered = bool(menu);
+                if (auto *box = qobject_cast<QMessageBox *>(modal))
+                    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+                else
+                    QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("closeButton")),
+                                      Qt::LeftButton);
+            },
+            &waiting);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY2(answered, "the menu was gone under its own click");
+        QVERIFY(!menu || !menu->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // One menu kept, the last.
+    QCOMPARE(voicemailPage()->findChildren<QMenu *>().size(), 1);
 }
 
 void TestAccountPages::voicemailModelTakesOnlyTheState()
@@ -499,6 +609,46 @@ void TestAccountPages::listFollowsEachDelivery()
     page.setVirtualNumbers({});
     QVERIFY(list->isHidden());
     QCOMPARE(list->count(), 0);
+}
+
+// In the window's central area: the whole expiry shows, clear of "renew";
+// squeezed further, it ends in "..." with the whole text as the tool tip.
+void TestAccountPages::expiryShowsWholeBesideRenew()
+{
+    // Two-digit days: the longest dates.
+    const QDate date(QDate::currentDate().year() + 1, 9, 30);
+    const QString expiry = QStringLiteral("expires on ") + date.toString(Qt::TextDate);
+    m_rig->phone.server.addOnlineNumber(PhoneRig::kUser, QStringLiteral("+442079460555"), date.startOfDay(),
+                                        QStringLiteral("ACTIVE"));
+    m_rig->widget->resize(238, 410);
+    m_rig->widget->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_rig->widget.get()));
+    QVERIFY(m_rig->phone.logIn());
+    m_rig->widget->setView(ContentWidget::VirtualNumbersView, false);
+    auto *list = m_rig->child<QListWidget>("numbersListWidget");
+    QTRY_COMPARE(list->count(), 1);
+    QWidget *row = list->itemWidget(list->item(0));
+    QTRY_VERIFY(row->isVisible());
+    auto *label = row->findChild<QLabel *>(QStringLiteral("expirationLabel"));
+    auto *renew = row->findChild<QPushButton *>(QStringLiteral("renewButton"));
+    QTRY_VERIFY(UiLook::liesInside(label, m_rig->widget.get()));
+    QVERIFY(UiLook::liesInside(renew, m_rig->widget.get()));
+    QVERIFY(!QRect(label->mapTo(row, QPoint()), label->size()).intersects(renew->geometry()));
+    QCOMPARE(label->text(), expiry);
+    const int needed = label->fontMetrics().horizontalAdvance(expiry);
+    QVERIFY2(needed <= label->contentsRect().width(),
+             qPrintable(QStringLiteral("%1 pixels in %2").arg(needed).arg(label->contentsRect().width())));
+    QVERIFY(m_rig->widget->grab().save(UiLook::screenshotPath(QStringLiteral("virtualnumbers-window.png"))));
+
+    VirtualNumberItemWidget narrow;
+    narrow.setVirtualNumber(VirtualNumber(QStringLiteral("+1555"), QStringLiteral("US"), date, nullptr));
+    narrow.resize(130, 66);
+    narrow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&narrow));
+    label = narrow.findChild<QLabel *>(QStringLiteral("expirationLabel"));
+    QTRY_VERIFY(label->text().endsWith(QChar(0x2026)));
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
+    QCOMPARE(label->toolTip(), expiry);
 }
 
 void TestAccountPages::renewAndGetOpenTheNumbersPage()

@@ -76,20 +76,6 @@ void trigger(const QMenu *menu, const QString &text)
     QFAIL(qPrintable(text));
 }
 
-void whenModal(std::function<void(QWidget *)> action)
-{
-    when([] { return QApplication::activeModalWidget(); },
-         [action] { action(QApplication::activeModalWidget()); });
-}
-
-// Through the window, as the system delivers it: the press brings the
-// context menu.
-void rightClick(QWidget *widget, const QPoint &pos)
-{
-    QWindow *window = widget->window()->windowHandle();
-    QTest::mouseClick(window, Qt::RightButton, {}, widget->mapTo(widget->window(), pos));
-}
-
 // The tooltip on screen, if any.
 QLabel *shownToolTip()
 {

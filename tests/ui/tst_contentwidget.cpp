@@ -229,10 +229,9 @@ void TestContentWidget::formHoldsEveryWidgetInPlace()
     QCOMPARE(child<QWidget>("oneDayTopMenuButton")->property("_historyFilter").toBool(), true);
     QVERIFY(!child<QWidget>("oneDayVMTopMenuButton")->property("_historyFilter").isValid());
 
-    for (const char *hidden :
-         {"pinWidget", "pendingCallInfoWidget", "liveConversationPanel", "newAccountMenuButton",
-          "voicemailTopMenuButton", "callHistoryTopMenuButton", "callHistoryPage", "callForwardMenuButton",
-          "holdTopMenuButton", "swapTopMenuButton"})
+    for (const char *hidden : {"pinWidget", "pendingCallInfoWidget", "liveConversationPanel",
+                               "newAccountMenuButton", "voicemailTopMenuButton", "callHistoryTopMenuButton",
+                               "callHistoryPage", "holdTopMenuButton", "swapTopMenuButton"})
         QVERIFY2(child<QWidget>(hidden)->isHidden(), hidden);
 
     QCOMPARE(passwordEdit()->echoMode(), QLineEdit::Password);

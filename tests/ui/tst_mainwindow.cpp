@@ -7,10 +7,13 @@
 #include "settings/settings.h"
 #include "support/testenvironment.h"
 #include "support/testtls.h"
+#include "support/uilook.h"
 #include "support/updateserverstandin.h"
 #include "ui/contentwidget.h"
 #include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
+#include "ui/menubutton.h"
+#include "ui/messageprompt.h"
 #include "ui/proxysettingsdialog.h"
 #include "ui/welcomedialog.h"
 #include "uitesthelpers.h"
@@ -24,8 +27,10 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMovie>
 #include <QPointer>
 #include <QPushButton>
@@ -172,6 +177,9 @@ private slots:
     void addressBookFailuresAreShownOneAtATime();
     void checkForUpdatesFromTheMenu_data();
     void checkForUpdatesFromTheMenu();
+    void bottomMenuLeadsToEveryPage();
+    void webPagesWithoutABrowserShowTheAddress_data();
+    void webPagesWithoutABrowserShowTheAddress();
     void screenshots();
 
 public slots:
@@ -228,6 +236,9 @@ void TestMainWindowCase::cleanup()
     m_client.reset();
     m_network.reset();
     m_prompts.reset();
+    // Some cases take the browser away.
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
     QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     QCOMPARE(TalkTesting::liveObjects(), m_processObjects);
 }
@@ -1018,6 +1029,133 @@ void TestMainWindowCase::checkForUpdatesFromTheMenu()
     QVERIFY(!dialog->isVisible());
 }
 
+// Every page of the bottom menu is one click away, CALL FORWARD too, and
+// the voicemail from there; the four buttons share the window's width.
+void TestMainWindowCase::bottomMenuLeadsToEveryPage()
+{
+    UiLook::install();
+    Client &client = *m_client;
+    TestMainWindow &window = *client.window;
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(logIn(client));
+    const QList<QPair<const char *, ContentWidget::View>> buttons {
+        {"dialPadMenuButton", ContentWidget::DialPadView},
+        {"contactListMenuButton", ContentWidget::ContactListView},
+        {"virtualNumberMenuButton", ContentWidget::VirtualNumbersView},
+        {"callForwardMenuButton", ContentWidget::CallForwardView}};
+    QList<QRect> places;
+    for (const auto &entry : buttons) {
+        auto *button = client.child<MenuButton>(entry.first);
+        QVERIFY2(button->isVisible(), entry.first);
+        QVERIFY2(UiLook::liesInside(button, &window), entry.first);
+        const QRect place(button->mapTo(&window, QPoint()), button->size());
+        for (const QRect &other : places)
+            QVERIFY2(!place.intersects(other), entry.first);
+        places << place;
+        // The whole caption shows, inside the window.
+        const auto *caption = button->findChild<QLabel *>(QStringLiteral("textLabel"));
+        QVERIFY2(UiLook::liesInside(caption, &window), entry.first);
+        const QSize needed = UiLook::captionSize(button->text(), caption->font());
+        QVERIFY2(needed.width() <= caption->width() && needed.height() <= caption->height(),
+                 qPrintable(QStringLiteral("%1: %2x%3 in %4x%5")
+                                .arg(QLatin1String(entry.first))
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(caption->width())
+                                .arg(caption->height())));
+    }
+    // Each leads to its page, from the last one's.
+    for (const auto &entry : buttons) {
+        if (entry.second == ContentWidget::DialPadView)
+            continue;
+        QTRY_VERIFY(!sliding(client.content()));
+        leftClick(client.child<MenuButton>(entry.first));
+        QTRY_COMPARE(client.content()->currentView(), entry.second);
+    }
+    // Back on the dial pad, its button alone is marked.
+    QTRY_VERIFY(!sliding(client.content()));
+    leftClick(client.child<MenuButton>("dialPadMenuButton"));
+    QTRY_COMPARE(client.content()->currentView(), ContentWidget::DialPadView);
+    for (const auto &entry : buttons)
+        QCOMPARE(client.child<MenuButton>(entry.first)->isSelected(),
+                 entry.second == ContentWidget::DialPadView);
+    QTRY_VERIFY(!sliding(client.content()));
+    leftClick(client.child<MenuButton>("callForwardMenuButton"));
+    QTRY_VERIFY(client.child<QWidget>("callForwardPage")->isVisible());
+    QTRY_VERIFY(!sliding(client.content()));
+    QVERIFY(window.grab().save(UiLook::screenshotPath(QStringLiteral("mainwindow-callforward.png"))));
+    auto *voicemail = client.child<MenuButton>("callForwardVoicemailTopMenuButton");
+    QTRY_VERIFY(voicemail->isVisible());
+    leftClick(voicemail);
+    QTRY_COMPARE(client.content()->currentView(), ContentWidget::VoicemailView);
+    QTRY_VERIFY(client.child<QWidget>("voicemailPage")->isVisible());
+    qApp->setStyleSheet(QString());
+}
+
+void TestMainWindowCase::webPagesWithoutABrowserShowTheAddress_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QUrl>("url");
+    const HomeUrls *urls = HomeUrls::instance();
+    QTest::newRow("FORGOT PASSWORD") << "forgotMenuButton" << urls->forgotPasswordURL();
+    QTest::newRow("RATES") << "ratesTopMenuButton" << urls->viewRatesURL();
+    QTest::newRow("Get Virtual Number") << "getNumberButton" << urls->onlineNumberURL();
+    QTest::newRow("renew") << "renewButton" << urls->onlineNumberURL();
+    QTest::newRow("Get more credit") << "actionGet_more_credit" << urls->buyCreditURL();
+}
+
+// The offscreen platform has no browser to start: each entry says so and
+// shows its address, to be copied from the box.
+void TestMainWindowCase::webPagesWithoutABrowserShowTheAddress()
+{
+    QFETCH(QString, entry);
+    QFETCH(QUrl, url);
+    Client &client = *m_client;
+    QVERIFY(QTest::qWaitForWindowExposed(client.window.get()));
+    client.rig.server.addOnlineNumber(PhoneRig::kUser, QStringLiteral("+442079460555"),
+                                      QDateTime::currentDateTime().addDays(30), QStringLiteral("ACTIVE"));
+    if (entry != QLatin1String("forgotMenuButton")) {
+        QVERIFY(logIn(client));
+        QTRY_VERIFY(!sliding(client.content()));
+        if (entry == QLatin1String("getNumberButton") || entry == QLatin1String("renewButton")) {
+            leftClick(client.child<MenuButton>("virtualNumberMenuButton"));
+            QTRY_VERIFY(client.child<QWidget>("virtualNumbersPage")->isVisible());
+            QTRY_VERIFY(!sliding(client.content()));
+        }
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    MessagePrompt::setHandler({});
+    QString shown;
+    bool selectable = false;
+    QObject waiting;
+    whenModal(
+        [&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            shown = box->text();
+            const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+            selectable = label && label->textInteractionFlags().testFlag(Qt::TextSelectableByMouse);
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        },
+        &waiting);
+    if (entry == QLatin1String("actionGet_more_credit")) {
+        QVERIFY(client.chooseFromMenu("menuCalls", "actionGet_more_credit"));
+    } else if (entry == QLatin1String("renewButton")) {
+        auto *list = client.child<QListWidget>("numbersListWidget");
+        QTRY_COMPARE(list->count(), 1);
+        QTest::mouseClick(list->itemWidget(list->item(0))->findChild<QPushButton *>(entry), Qt::LeftButton);
+    } else {
+        QWidget *button = client.child<QWidget>(qPrintable(entry));
+        QTRY_VERIFY(button->isVisible());
+        leftClick(button);
+    }
+    QTRY_VERIFY(!shown.isEmpty());
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QVERIFY2(shown.contains(url.toString(QUrl::FullyEncoded)), qPrintable(shown));
+    QVERIFY(selectable);
+}
+
 void TestMainWindowCase::screenshots()
 {
     applyApplicationLook();
@@ -1043,7 +1181,8 @@ void TestMainWindowCase::screenshots()
     client.content()->setLoginInProgress(false);
 
     QVERIFY(logIn(client));
-    QApplication::processEvents();
+    // The dial pad once it has slid in, not the pictures of the slide.
+    QTRY_VERIFY(!sliding(client.content()));
     QVERIFY(window.grab().save(screenshotPath(QStringLiteral("mainwindow-dialpad.png"))));
     qApp->setStyleSheet(QString());
 }

@@ -7,6 +7,7 @@
 #include "util/connectivitycheck.h"
 #include "util/systemtray.h"
 
+#include <QAbstractAnimation>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -23,7 +24,9 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 
@@ -51,21 +54,6 @@ inline void applyApplicationLook()
     }
     qApp->setStyleSheet(QString::fromLatin1(readResource(QStringLiteral(":/css/common-stylesheet.css")))
                         + QString::fromLatin1(readResource(QStringLiteral(":/css/stylesheet.css"))));
-}
-
-// Runs the action once the condition holds, from the event loop: modal
-// dialogs and in-page questions wait in nested loops.
-inline void when(std::function<bool()> ready, std::function<void()> action)
-{
-    auto *timer = new QTimer;
-    timer->start(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, ready, action] {
-        if (!ready())
-            return;
-        timer->deleteLater();
-        timer->stop();
-        action();
-    });
 }
 
 // Where the screenshots go: a folder next to the test program.
@@ -265,6 +253,61 @@ inline int runProgramLoop(int timeoutMs)
     QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(kStillRunning); });
     deadline.start(timeoutMs);
     return QCoreApplication::exec();
+}
+
+// Runs the action once the condition holds, from the event loop: modal
+// dialogs and in-page questions wait in nested loops. With a context, the
+// wait ends with it, also when the condition never came.
+inline void when(std::function<bool()> ready, std::function<void()> action, QObject *context = nullptr)
+{
+    auto *timer = new QTimer(context);
+    timer->start(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, ready, action] {
+        if (!ready())
+            return;
+        timer->deleteLater();
+        timer->stop();
+        action();
+    });
+}
+
+inline void whenModal(std::function<void(QWidget *)> action, QObject *context = nullptr)
+{
+    when([] { return QApplication::activeModalWidget(); },
+         [action] { action(QApplication::activeModalWidget()); }, context);
+}
+
+// Through the window, as the system delivers it: the press brings the
+// context menu.
+inline void rightClick(QWidget *widget, const QPoint &pos)
+{
+    QWindow *window = widget->window()->windowHandle();
+    QTest::mouseClick(window, Qt::RightButton, {}, widget->mapTo(widget->window(), pos));
+}
+
+// A left click through the window with the pointer moved there first, as
+// a person's is: the menu buttons count only a click they were entered for.
+inline void leftClick(QWidget *widget, const QPoint &pos)
+{
+    QWindow *window = widget->window()->windowHandle();
+    const QPoint at = widget->mapTo(widget->window(), pos);
+    QTest::mouseMove(window, at);
+    QTest::mouseClick(window, Qt::LeftButton, {}, at);
+}
+
+inline void leftClick(QWidget *widget)
+{
+    leftClick(widget, widget->rect().center());
+}
+
+// Whether a view is still sliding in: its pictures lie over the pages and
+// take the clicks meanwhile.
+inline bool sliding(const QWidget *area)
+{
+    const QList<QAbstractAnimation *> animations = area->findChildren<QAbstractAnimation *>();
+    return std::any_of(animations.cbegin(), animations.cend(), [](const QAbstractAnimation *animation) {
+        return animation->state() == QAbstractAnimation::Running;
+    });
 }
 
 } // namespace UiTesting
