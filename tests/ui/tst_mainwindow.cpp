@@ -1035,7 +1035,7 @@ void TestMainWindowCase::bottomMenuLeadsToEveryPage()
 {
     UiLook::install();
     Client &client = *m_client;
-    TestMainWindow &window = *client.window;
+    MainWindow &window = *client.window;
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(logIn(client));
     const QList<QPair<const char *, ContentWidget::View>> buttons {
