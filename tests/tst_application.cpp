@@ -5,6 +5,7 @@
 #include "settings/dbstore.h"
 #include "settings/settings.h"
 #include "startup.h"
+#include "support/applicationtestmain.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "support/webservicestandin.h"
@@ -691,16 +692,6 @@ void TestApplication::cleanupTestCase()
     ObjFactory::instance()->phone()->setProxySettings(talk::ProxySettings());
 }
 
-int main(int argc, char **argv)
-{
-    TestEnvironment::isolate();
-    Startup::setupApplicationIdentity();
-    TalkTesting::useStandIn();
-    Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestApplication test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+LINKORA_APPLICATION_TEST_MAIN(TestApplication)
 
 #include "tst_application.moc"

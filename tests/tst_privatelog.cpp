@@ -4,6 +4,7 @@
 #include "phone/phone.h"
 #include "settings/settings.h"
 #include "startup.h"
+#include "support/applicationtestmain.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "support/webservicestandin.h"
@@ -306,16 +307,6 @@ void TestPrivateLog::logHoldsNoNamesNumbersOrAddresses()
         QVERIFY2(log.contains(Trace::tag(value)), qPrintable(value));
 }
 
-int main(int argc, char **argv)
-{
-    TestEnvironment::isolate();
-    Startup::setupApplicationIdentity();
-    TalkTesting::useStandIn();
-    Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestPrivateLog test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+LINKORA_APPLICATION_TEST_MAIN(TestPrivateLog)
 
 #include "tst_privatelog.moc"

@@ -1,6 +1,7 @@
 #include "application.h"
 #include "objfactory.h"
 #include "startup.h"
+#include "support/applicationtestmain.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "support/testtls.h"
@@ -76,16 +77,6 @@ void TestUpdateAtStart::offerAnsweredDuringTheSplashKeepsTheProgram()
         QSKIP("The offer came after the main window: this start could not tell.");
 }
 
-int main(int argc, char **argv)
-{
-    TestEnvironment::isolate();
-    Startup::setupApplicationIdentity();
-    TalkTesting::useStandIn();
-    Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TestUpdateAtStart test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+LINKORA_APPLICATION_TEST_MAIN(TestUpdateAtStart)
 
 #include "tst_updateatstart.moc"

@@ -1080,7 +1080,8 @@ void TestAddressBook::editKeepsTheOpenGroupsOpen()
     QCOMPARE(expanded(), (QStringList {"Work", "Zeta"}));
     tree()->scrollTo(indexOf(tree(), QStringLiteral("w05")), QAbstractItemView::PositionAtTop);
     QVERIFY(tree()->verticalScrollBar()->value() > 0);
-    const QModelIndex top = tree()->indexAt(QPoint(1, 1));
+    // The nick, not the index: the refresh resets the model under it.
+    const QVariant top = tree()->indexAt(QPoint(1, 1)).data(M::NickRole);
 
     whenModal([](QWidget *modal) {
         auto *last = find<QLineEdit>(modal, "lastNameLineEdit");
@@ -1095,7 +1096,7 @@ void TestAddressBook::editKeepsTheOpenGroupsOpen()
     QCOMPARE(expanded(), (QStringList {"Work", "Zeta"}));
     QCOMPARE(tree()->currentIndex().data(M::NickRole), QVariant("w07"));
     QCOMPARE(tree()->selectionModel()->selectedIndexes(), QModelIndexList {tree()->currentIndex()});
-    QCOMPARE(tree()->indexAt(QPoint(1, 1)).data(M::NickRole), top.data(M::NickRole));
+    QCOMPARE(tree()->indexAt(QPoint(1, 1)).data(M::NickRole), top);
 }
 
 // The question names the contact by the start of its name, cut at the end,
