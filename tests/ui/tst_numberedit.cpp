@@ -88,14 +88,6 @@ int countryCount()
     return items.size();
 }
 
-// A real click on a row of a pop-up's list.
-void clickRow(QListWidget *list, int row)
-{
-    QListWidgetItem *item = list->item(row);
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
-}
-
 Contact annLee()
 {
     Contact ann;
@@ -329,7 +321,7 @@ void TestNumberEdit::countryPickedByHandStartsTheNumberAfresh()
     QCOMPARE(popup->pos(), flagButton->mapToGlobal(QPoint(0, 0)) + QPoint(0, 19));
 
     auto *list = popup->findChild<QListWidget *>();
-    clickRow(list, countryOf(QStringLiteral("44")));
+    UiTesting::clickRow(list, countryOf(QStringLiteral("44")));
     QVERIFY(!popup->isVisible());
     QCOMPARE(m_edit->text(), QStringLiteral("44-"));
     QCOMPARE(lineEditOf(*m_edit)->cursorPosition(), 3);
@@ -340,7 +332,7 @@ void TestNumberEdit::countryPickedByHandStartsTheNumberAfresh()
     // Canada's area codes are its prefixes: picking it keeps the number.
     QTest::keyClicks(lineEditOf(*m_edit), QStringLiteral("207"));
     QTest::mouseClick(flagButton, Qt::LeftButton);
-    clickRow(list, countryOf(QStringLiteral("1204")));
+    UiTesting::clickRow(list, countryOf(QStringLiteral("1204")));
     QCOMPARE(m_edit->text(), QStringLiteral("44-207"));
     QCOMPARE(flagButton->toolTip(), QStringLiteral("Canada"));
 }
@@ -421,7 +413,7 @@ void TestNumberEdit::recentNumbersNewestFirstAndChoosingFillsTheField()
     QCOMPARE(list->item(2)->text(), QStringLiteral("+4420794600"));
 
     QSignalSpy chosen(popup, &RecentNumbersPopup::numberSelected);
-    clickRow(list, 1);
+    UiTesting::clickRow(list, 1);
     QCOMPARE(chosen.count(), 1);
     QVERIFY(!popup->isVisible());
     QCOMPARE(m_edit->text(), QStringLiteral("49-301234"));
