@@ -411,16 +411,22 @@ void DialPadPage::onCallConnecting(const talk::Call *call)
     setHangupButton();
 }
 
-void DialPadPage::onCallStarted(const talk::Call *)
+void DialPadPage::onCallStarted(const talk::Call *call)
 {
-    showMessage(formatDuration(0));
-    m_callStart = wallClock();
-    m_lastTick = m_callStart;
-    m_callClock.start();
-    m_callDuration = 0;
-    stopDurationTimer();
+    // Also sent when a held call is resumed.
+    auto clock = m_talkClocks.find(call);
+    if (clock == m_talkClocks.end()) {
+        clock = m_talkClocks.insert(call, TalkClock {wallClock(), QElapsedTimer()});
+        clock->talking.start();
+        m_lastTick = clock->start;
+    }
+    m_callStart = clock->start;
+    m_callClock = clock->talking;
+    m_callDuration = m_callClock.elapsed();
+    showMessage(formatDuration(m_callDuration));
     // A coarse timer may fire early and show a second too few.
-    m_durationTimerId = startTimer(kDurationTick, Qt::PreciseTimer);
+    if (m_durationTimerId == -1)
+        m_durationTimerId = startTimer(kDurationTick, Qt::PreciseTimer);
     setHangupButton();
     emit callProgressChanged();
 }
@@ -447,8 +453,9 @@ void DialPadPage::stopDurationTimer()
     m_callDuration = m_callClock.elapsed();
 }
 
-void DialPadPage::onCallEndedCleanup(const talk::Call *)
+void DialPadPage::onCallEndedCleanup(const talk::Call *call)
 {
+    m_talkClocks.remove(call);
     stopDurationTimer();
     emit callInfoChanged(QString());
     m_lastTick = wallClock();

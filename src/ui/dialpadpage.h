@@ -5,6 +5,7 @@
 #include "rest/balance.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScopedPointer>
@@ -134,6 +135,14 @@ private:
     qint64 m_callStart = 0;
     qint64 m_lastTick = 0;
     QElapsedTimer m_callClock;
+    // Each live call's talk time from its first answer on: a call taken off
+    // hold goes on with the time it has, as its history entry does.
+    struct TalkClock
+    {
+        qint64 start = 0;
+        QElapsedTimer talking;
+    };
+    QHash<const talk::Call *, TalkClock> m_talkClocks;
     qint64 m_callDuration = 0;
     bool m_speakerMuted = false;
     bool m_micMuted = false;

@@ -20,11 +20,12 @@ FlagPopup::FlagPopup(QWidget *parent)
     layout->addWidget(listWidget);
     // The keys typed while the pop-up is open go to its list.
     setFocusProxy(listWidget);
-    new PopupListKeys(
-        listWidget, [this] { onPrefixSelected(listWidget->currentIndex()); }, [this] { onClosePicker(); });
+    auto *keys = new PopupListKeys(listWidget);
     // A click picks a country, as Return does.
     connect(listWidget, &QListWidget::clicked, this,
             qOverload<const QModelIndex &>(&FlagPopup::onPrefixSelected));
+    connect(keys, &PopupListKeys::picked, this, qOverload<const QModelIndex &>(&FlagPopup::onPrefixSelected));
+    connect(keys, &PopupListKeys::closeRequested, this, &FlagPopup::onClosePicker);
 
     const QList<QListWidgetItem *> items = countryTable()->countryListItems();
     for (QListWidgetItem *item : items)

@@ -117,9 +117,21 @@ void NumberEdit::setCurrentCountryIndex(int row)
 
 void NumberEdit::setCallInProgress(bool inCall)
 {
+    callInProgress = inCall;
     if (inCall && recentNumbersPopup->isVisible())
         recentNumbersPopup->onClosePicker();
+    if (inCall && flagPopup->isVisible())
+        flagPopup->onClosePicker();
     ui->recentClearButton->setHidden(inCall);
+    // A country picked now would write its prefix over the number called.
+    // The disabled flag keeps its colours: it still shows the callee's
+    // country. An open picker keeps the buttons disabled until it closes.
+    const bool flagEnabled = !inCall && !ui->flagButton->isCheckable();
+    const QCursor cursor(inCall ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    for (QPushButton *button : {ui->flagButton, ui->flagArrowButton}) {
+        button->setEnabled(flagEnabled);
+        button->setCursor(cursor);
+    }
 }
 
 void NumberEdit::clearNumber()
@@ -265,8 +277,8 @@ void NumberEdit::onFlagPopupClosed()
 {
     ui->flagButton->setChecked(false);
     ui->flagButton->setCheckable(false);
-    ui->flagButton->setEnabled(true);
-    ui->flagArrowButton->setEnabled(true);
+    ui->flagButton->setEnabled(!callInProgress);
+    ui->flagArrowButton->setEnabled(!callInProgress);
 }
 
 void NumberEdit::onRecentClearClicked()

@@ -42,7 +42,8 @@ public:
     int currentCountryIndex() const;
     void setCurrentCountryIndex(int row);
     // While a call lasts the field keeps the callee in view: the button that
-    // would clear it, or put a recent number in its place, is hidden.
+    // would clear it, or put a recent number in its place, is hidden, and the
+    // flag, which names the callee's country, picks no other.
     void setCallInProgress(bool inCall);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -87,6 +88,7 @@ private:
     QPointer<Phone> phone;
     QPointer<NumberHistory> numberHistory;
     QString previousText;
+    bool callInProgress = false;
     // The font size the style gives the number; a long number is shown
     // smaller rather than cut at the field's edge.
     int fullFontSize = 0;

@@ -3,11 +3,9 @@
 #include <QAbstractItemView>
 #include <QKeyEvent>
 
-PopupListKeys::PopupListKeys(QAbstractItemView *list, std::function<void()> pick, std::function<void()> close)
+PopupListKeys::PopupListKeys(QAbstractItemView *list)
     : QObject(list)
     , m_list(list)
-    , m_pick(std::move(pick))
-    , m_close(std::move(close))
 {
     list->installEventFilter(this);
 }
@@ -26,10 +24,10 @@ bool PopupListKeys::eventFilter(QObject *watched, QEvent *event)
         switch (static_cast<QKeyEvent *>(event)->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            m_pick();
+            emit picked(m_list->currentIndex());
             return true;
         case Qt::Key_Escape:
-            m_close();
+            emit closeRequested();
             return true;
         default:
             break;

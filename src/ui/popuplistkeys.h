@@ -1,9 +1,8 @@
 #ifndef LINKORA_UI_POPUPLISTKEYS_H
 #define LINKORA_UI_POPUPLISTKEYS_H
 
+#include <QModelIndex>
 #include <QObject>
-
-#include <functional>
 
 class QAbstractItemView;
 
@@ -11,7 +10,7 @@ class QAbstractItemView;
 // is open its keys are its own: no hot key of the window acts on them (Enter
 // would otherwise place a call behind the list). Letters and arrows move the
 // list's current row, as the list does by itself; Return and Enter pick that
-// row as a click does; Escape closes the pop-up without a choice.
+// row as a click does; Escape asks to close the pop-up without a choice.
 class PopupListKeys : public QObject
 {
     Q_OBJECT
@@ -19,14 +18,18 @@ class PopupListKeys : public QObject
 
 public:
     // Watches the list's events; a child of the list.
-    PopupListKeys(QAbstractItemView *list, std::function<void()> pick, std::function<void()> close);
+    explicit PopupListKeys(QAbstractItemView *list);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+signals:
+    // Return or Enter, with the list's current row.
+    void picked(const QModelIndex &current);
+    // Escape.
+    void closeRequested();
+
 private:
     QAbstractItemView *const m_list;
-    const std::function<void()> m_pick;
-    const std::function<void()> m_close;
 };
 
 #endif // LINKORA_UI_POPUPLISTKEYS_H

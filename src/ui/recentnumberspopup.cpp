@@ -24,9 +24,10 @@ RecentNumbersPopup::RecentNumbersPopup(QWidget *parent)
     layout->addWidget(listWidget);
     // The keys typed while the pop-up is open go to its list.
     setFocusProxy(listWidget);
-    new PopupListKeys(
-        listWidget, [this] { onNumberSelected(listWidget->currentIndex()); }, [this] { onClosePicker(); });
+    auto *keys = new PopupListKeys(listWidget);
     connect(listWidget, &QListWidget::clicked, this, &RecentNumbersPopup::onNumberSelected);
+    connect(keys, &PopupListKeys::picked, this, &RecentNumbersPopup::onNumberSelected);
+    connect(keys, &PopupListKeys::closeRequested, this, &RecentNumbersPopup::onClosePicker);
     listWidget->setItemDelegate(new RecentNumberItemDelegate(this));
     setFixedSize(190, 170);
 }

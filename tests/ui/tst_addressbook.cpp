@@ -947,8 +947,13 @@ void TestAddressBook::groupDialogRenamesAndMovesByNick()
     find<QPushButton>(&dialog, "expandCollapseButton")->click();
     auto *list = find<QListWidget>(&dialog, "listWidget");
     QStringList buttons;
-    for (int row = 0; row < list->count(); ++row)
-        buttons << find<QPushButton>(list->itemWidget(list->item(row)), "addRemoveButton")->text();
+    for (int row = 0; row < list->count(); ++row) {
+        const auto *button = find<QPushButton>(list->itemWidget(list->item(row)), "addRemoveButton");
+        buttons << button->text();
+        // Inside its row, clear of the next; its caption whole.
+        QVERIFY2(UiLook::liesInside(button, list), qPrintable(button->text()));
+        QVERIFY2(UiLook::captionFits(button, button->text(), button->font()), qPrintable(button->text()));
+    }
     QCOMPARE(buttons, (QStringList {"ADD", "ADD", "ADD", "ADD", "REMOVE", "REMOVE"}));
     QCOMPARE(find<QLabel>(list->itemWidget(list->item(5)), "nameLabel")->textFormat(), Qt::PlainText);
     find<QPushButton>(list->itemWidget(list->item(0)), "addRemoveButton")->click(); // José

@@ -58,6 +58,7 @@ private slots:
     void runningTimeFormat_data();
     void runningTimeFormat();
     void runningTimeIgnoresTheWallClock();
+    void runningTimeGoesOnAcrossAHold();
     void keysTypeOutsideACallAndSendTonesDuringOne();
     void volumeStepsAndMute();
     void speakerMuteLeavesTheCallHeard();
@@ -356,6 +357,34 @@ void TestDialPadPage::runningTimeIgnoresTheWallClock()
     QTRY_VERIFY_WITH_TIMEOUT(!info.isEmpty(), 3000);
     QCOMPARE(info.first().first().toString(), QStringLiteral("00:00:01"));
     QCOMPARE(m_page->lastTickTime(), start - 3600 * 1000);
+    m_page->hangup();
+}
+
+void TestDialPadPage::runningTimeGoesOnAcrossAHold()
+{
+    QVERIFY(logInWithCredit(3.0));
+    QSignalSpy started(m_rig->phone.get(), &Phone::callStarted);
+    const auto shownAtLeast = [this](const char *time) {
+        return QTest::qWaitFor([&] { return stateLabel()->text() >= QLatin1String(time); }, 5000);
+    };
+    m_page->setNumber(QStringLiteral("331234567"));
+    m_page->doCall();
+    QTRY_COMPARE(stateLabel()->text(), QStringLiteral("00:00:00"));
+    const qint64 answered = m_page->callStartTime();
+    m_clock->now = m_clock->now.addSecs(30);
+    QVERIFY(shownAtLeast("00:00:01"));
+
+    // The far end holds the call for a while and takes it back: the time
+    // held is talk time, as in the call's history entry.
+    QVERIFY(control()->hold_call(1));
+    QTRY_VERIFY(!m_rig->phone->focusedCall()->isActive());
+    QVERIFY(shownAtLeast("00:00:02"));
+    QVERIFY(control()->hold_call(0));
+    QTRY_COMPARE(started.size(), 2);
+    const QString resumed = stateLabel()->text();
+    QVERIFY2(resumed >= QLatin1String("00:00:02"), qPrintable(resumed));
+    QCOMPARE(m_page->callStartTime(), answered);
+    QTRY_VERIFY_WITH_TIMEOUT(stateLabel()->text() > resumed, 3000);
     m_page->hangup();
 }
 

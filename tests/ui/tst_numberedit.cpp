@@ -12,6 +12,7 @@
 #include "ui/countrytable.h"
 #include "ui/flagpopup.h"
 #include "ui/numberedit.h"
+#include "ui/popuplistkeys.h"
 #include "ui/recentnumberitemdelegate.h"
 #include "ui/recentnumberspopup.h"
 #include "ui/uitesthelpers.h"
@@ -26,6 +27,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -88,14 +90,6 @@ int countryCount()
     return items.size();
 }
 
-// A real click on a row of a pop-up's list.
-void clickRow(QListWidget *list, int row)
-{
-    QListWidgetItem *item = list->item(row);
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
-}
-
 Contact annLee()
 {
     Contact ann;
@@ -154,6 +148,8 @@ private slots:
     void everyPrefixOfTheTableIsRecognised();
     void countryPickedByHandStartsTheNumberAfresh();
     void keysMoveThePickerRowWithoutPicking();
+    void popupListKeys_data();
+    void popupListKeys();
     void clearButtonFollowsTheText();
     void recentNumbersNewestFirstAndChoosingFillsTheField();
     void noRecentNumbersKeepsTheListClosed();
@@ -329,7 +325,7 @@ void TestNumberEdit::countryPickedByHandStartsTheNumberAfresh()
     QCOMPARE(popup->pos(), flagButton->mapToGlobal(QPoint(0, 0)) + QPoint(0, 19));
 
     auto *list = popup->findChild<QListWidget *>();
-    clickRow(list, countryOf(QStringLiteral("44")));
+    UiTesting::clickRow(list, countryOf(QStringLiteral("44")));
     QVERIFY(!popup->isVisible());
     QCOMPARE(m_edit->text(), QStringLiteral("44-"));
     QCOMPARE(lineEditOf(*m_edit)->cursorPosition(), 3);
@@ -340,7 +336,7 @@ void TestNumberEdit::countryPickedByHandStartsTheNumberAfresh()
     // Canada's area codes are its prefixes: picking it keeps the number.
     QTest::keyClicks(lineEditOf(*m_edit), QStringLiteral("207"));
     QTest::mouseClick(flagButton, Qt::LeftButton);
-    clickRow(list, countryOf(QStringLiteral("1204")));
+    UiTesting::clickRow(list, countryOf(QStringLiteral("1204")));
     QCOMPARE(m_edit->text(), QStringLiteral("44-207"));
     QCOMPARE(flagButton->toolTip(), QStringLiteral("Canada"));
 }
@@ -363,6 +359,49 @@ void TestNumberEdit::keysMoveThePickerRowWithoutPicking()
     QCOMPARE(m_edit->text(), QStringLiteral("44-20"));
     QCOMPARE(buttonOf(*m_edit, QStringLiteral("flagButton"))->toolTip(), QStringLiteral("United Kingdom"));
     QCOMPARE(m_edit->currentCountryIndex(), start + 2);
+}
+
+void TestNumberEdit::popupListKeys_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<int>("picked");
+    QTest::addColumn<bool>("closing");
+    QTest::addColumn<int>("currentRow");
+    QTest::newRow("an arrow and Return") << QList<int> {Qt::Key_Down, Qt::Key_Return} << 1 << false << 1;
+    QTest::newRow("key-pad Enter") << QList<int> {Qt::Key_Enter} << 0 << false << 0;
+    QTest::newRow("a letter") << QList<int> {Qt::Key_C} << -1 << false << 2;
+    QTest::newRow("Escape") << QList<int> {Qt::Key_Escape} << -1 << true << 0;
+}
+
+void TestNumberEdit::popupListKeys()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(int, picked);
+    QFETCH(bool, closing);
+    QFETCH(int, currentRow);
+    QListWidget list;
+    list.addItems({QStringLiteral("Austria"), QStringLiteral("Belgium"), QStringLiteral("Chile")});
+    list.setCurrentRow(0);
+    const PopupListKeys *popupKeys = new PopupListKeys(&list);
+    QSignalSpy picks(popupKeys, &PopupListKeys::picked);
+    QSignalSpy closes(popupKeys, &PopupListKeys::closeRequested);
+    // Hot keys of the window on the same keys stay silent.
+    int hotKeys = 0;
+    for (const int key : keys)
+        connect(new QShortcut(QKeySequence(key), &list), &QShortcut::activated, this,
+                [&hotKeys] { ++hotKeys; });
+    list.show();
+    list.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+
+    for (const int key : keys)
+        QTest::keyClick(&list, Qt::Key(key));
+    QCOMPARE(picks.size(), picked < 0 ? 0 : 1);
+    if (picked >= 0)
+        QCOMPARE(picks.first().first().toModelIndex().row(), picked);
+    QCOMPARE(closes.size(), closing ? 1 : 0);
+    QCOMPARE(list.currentRow(), currentRow);
+    QCOMPARE(hotKeys, 0);
 }
 
 void TestNumberEdit::clearButtonFollowsTheText()
@@ -421,7 +460,7 @@ void TestNumberEdit::recentNumbersNewestFirstAndChoosingFillsTheField()
     QCOMPARE(list->item(2)->text(), QStringLiteral("+4420794600"));
 
     QSignalSpy chosen(popup, &RecentNumbersPopup::numberSelected);
-    clickRow(list, 1);
+    UiTesting::clickRow(list, 1);
     QCOMPARE(chosen.count(), 1);
     QVERIFY(!popup->isVisible());
     QCOMPARE(m_edit->text(), QStringLiteral("49-301234"));

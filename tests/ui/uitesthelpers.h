@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QList>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -298,6 +299,14 @@ inline void leftClick(QWidget *widget, const QPoint &pos)
 inline void leftClick(QWidget *widget)
 {
     leftClick(widget, widget->rect().center());
+}
+
+// A real click on a row of a list, scrolled into view first.
+inline void clickRow(QListWidget *list, int row)
+{
+    QListWidgetItem *item = list->item(row);
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
 }
 
 // Whether a view is still sliding in: its pictures lie over the pages and
