@@ -643,6 +643,9 @@ void ContentWidget::onSMSClicked()
 void ContentWidget::onSMSBackButtonClicked()
 {
     setView(DialPadView, true);
+    // During a call the dial pad keeps showing the callee.
+    if (m_ui->dialPadPage->callInProgress())
+        return;
     m_ui->dialPadPage->setCurrentCountryIndex(m_ui->smsPage->countryIndex());
     m_ui->dialPadPage->setNumber(m_ui->smsPage->number());
 }

@@ -52,6 +52,8 @@ public:
     void setNumber(const QString &number);
     int currentCountryIndex() const;
     void setCurrentCountryIndex(int row);
+    // Whether a call is up, ringing or held: the page then shows the callee.
+    bool callInProgress() const;
 
     // One step of the volume panel for the speaker (true) or the microphone.
     void increaseVolume(bool speaker);
@@ -124,7 +126,6 @@ private slots:
     void showMessage(const QString &text);
 
 private:
-    bool callInProgress() const;
     bool panelControlsMic() const;
     void showVolumePanel(bool mic);
     void stopDurationTimer();

@@ -302,6 +302,19 @@ void TestDialPadField::calleeStaysInViewDuringACall()
     QCOMPARE(field()->text(), QStringLiteral("49-12345"));
     QVERIFY(m_client->window->grab().save(UiLook::screenshotPath(QStringLiteral("dialpad-field-call.png"))));
 
+    // Nor does a number typed on the SMS page come back over it.
+    QTest::mouseClick(dialPad()->findChild<QPushButton *>(QStringLiteral("smsButton")), Qt::LeftButton);
+    QTRY_COMPARE(m_client->content()->currentView(), ContentWidget::SmsView);
+    auto *smsLine
+        = m_client->child<QWidget>("smsPage")->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+    QTRY_VERIFY(!UiTesting::sliding(m_client->content()));
+    QTest::mouseClick(smsLine, Qt::LeftButton);
+    smsLine->selectAll();
+    QTest::keyClicks(smsLine, QStringLiteral("447700900"));
+    QTest::mouseClick(m_client->child<QPushButton>("smsTopMenuBackButton"), Qt::LeftButton);
+    QTRY_COMPARE(m_client->content()->currentView(), ContentWidget::DialPadView);
+    QCOMPARE(field()->text(), QStringLiteral("49-12345"));
+
     QTest::mouseClick(dialPad()->findChild<QPushButton *>(QStringLiteral("callHungUpButton")),
                       Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(phone()->calls().isEmpty(), 5000);
