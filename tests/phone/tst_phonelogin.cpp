@@ -109,6 +109,13 @@ void TestPhoneLogin::cleanup()
 void TestPhoneLogin::loginRoadEndToEnd()
 {
     PhoneRig &rig = *m_rig;
+    // Only the balance that follows the login here; the periodic one has a
+    // case of its own. The contacts come long after the balance and the
+    // numbers, so a busy machine cannot bring them together.
+    Phone::Delays delays = PhoneRig::shortDelays();
+    delays.balancePeriod = 60 * 60 * 1000;
+    delays.contactsDelay = 1000;
+    rig.phone->setDelays(delays);
     rig.server.addGroup(PhoneRig::kUser, QStringLiteral("Work"));
     rig.server.addContact(PhoneRig::kUser,
                           {{QStringLiteral("nick"), QStringLiteral("ann")},
@@ -160,7 +167,7 @@ void TestPhoneLogin::loginRoadEndToEnd()
     QVERIFY(groupsAt < numbersAt);
     QVERIFY(balanceAt < contactsAt);
     QVERIFY(numbersAt < contactsAt);
-    QVERIFY(contactsAt - groupsAt >= PhoneRig::shortDelays().contactsDelay - 20);
+    QVERIFY(contactsAt - groupsAt >= delays.contactsDelay - 20);
 
     // The address book, the balance and the numbers arrived.
     QTRY_VERIFY(rig.contacts.contact(QStringLiteral("ann")));
@@ -170,6 +177,8 @@ void TestPhoneLogin::loginRoadEndToEnd()
     QCOMPARE(rig.phone->balance().currencySymbol(), QStringLiteral("€"));
     QTRY_COMPARE(numbers.size(), 1);
     QCOMPARE(numbers.first().first().value<QList<OnlineNumber>>().size(), 1);
+    QCOMPARE(balance.size(), 1);
+    QCOMPARE(rig.requests(QStringLiteral("balance"), "GET").size(), 1);
 
     // Neither password reached the trace log.
     QVERIFY(!traces.messages().isEmpty());
