@@ -17,9 +17,22 @@
 #include <QTime>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 const QString kRingbackResource = QStringLiteral(":/sounds/calling.wav");
+
+QTimer *singleShotTimer(QObject *parent, const std::function<void()> &action)
+{
+    auto *timer = new QTimer(parent);
+    timer->setSingleShot(true);
+    // As QTimer::singleShot() for such short delays: a coarse timer may fire
+    // a twentieth early.
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer, &QTimer::timeout, parent, action);
+    return timer;
+}
 
 } // namespace
 
@@ -27,6 +40,14 @@ Phone::Phone(QObject *parent)
     : QObject(parent)
     , m_voicemailModel(new VoicemailModel(this))
     , m_logoutTimer(new QTimer(this))
+    , m_firstBalanceTimer(singleShotTimer(this, [this] { requestBalanceUpdate(); }))
+    , m_contactsTimer(singleShotTimer(this, [this] { retrieveContactsFromWebservices(); }))
+    , m_virtualNumbersTimer(singleShotTimer(this,
+                                            [this] {
+                                                retrieveVirtualNumbersFromWebservices();
+                                                retrieveCallForwards();
+                                            }))
+    , m_liveBalanceTimer(singleShotTimer(this, [this] { requestLiveBalanceUpdate(); }))
     , m_ringback(new RingbackSound(kRingbackResource, this))
 {
     registerRestMetaTypes();
@@ -198,6 +219,8 @@ void Phone::logout()
 void Phone::doLogout()
 {
     m_logoutTimer->stop();
+    for (QTimer *delayed : {m_firstBalanceTimer, m_contactsTimer, m_virtualNumbersTimer, m_liveBalanceTimer})
+        delayed->stop();
     if (m_balanceTimer) {
         m_balanceTimer->stop();
         disconnect(m_balanceTimer, &QTimer::timeout, this, qOverload<>(&Phone::requestBalanceUpdate));
@@ -258,7 +281,7 @@ void Phone::requestLiveBalanceUpdate()
 
 void Phone::requestBalanceUpdateDelayed()
 {
-    QTimer::singleShot(m_delays.balanceDelay, this, qOverload<>(&Phone::requestBalanceUpdate));
+    m_firstBalanceTimer->start(m_delays.balanceDelay);
 }
 
 void Phone::retrieveContactsFromWebservices()
@@ -271,7 +294,7 @@ void Phone::retrieveContactsFromWebservicesDelayed()
 {
     if (m_restManager)
         m_restManager->getGroups();
-    QTimer::singleShot(m_delays.contactsDelay, this, &Phone::retrieveContactsFromWebservices);
+    m_contactsTimer->start(m_delays.contactsDelay);
 }
 
 void Phone::retrieveVirtualNumbersFromWebservices()
@@ -282,10 +305,7 @@ void Phone::retrieveVirtualNumbersFromWebservices()
 
 void Phone::retrieveVirtualNumbersFromWebservicesDelayed()
 {
-    QTimer::singleShot(m_delays.virtualNumbersDelay, this, [this] {
-        retrieveVirtualNumbersFromWebservices();
-        retrieveCallForwards();
-    });
+    m_virtualNumbersTimer->start(m_delays.virtualNumbersDelay);
 }
 
 void Phone::retrieveCallForwards()
@@ -592,7 +612,7 @@ void Phone::callDestroyed(const talk::Call *call)
     if (m_focusedCall == call)
         m_focusedCall = nullptr;
     emit callInstanceDestroyed(call);
-    QTimer::singleShot(m_delays.liveBalanceDelay, this, &Phone::requestLiveBalanceUpdate);
+    m_liveBalanceTimer->start(m_delays.liveBalanceDelay);
 }
 
 void Phone::callFocusChanged(const talk::Call *oldCall, const talk::Call *newCall)
@@ -766,7 +786,7 @@ void Phone::onSMSRequestFinished(quint64 id, const SMS &sms)
         for (const QString &number : numbers)
             m_callHistory->addEvent(number, QTime(0, 0), CallHistoryEvent::Sms);
     }
-    QTimer::singleShot(m_delays.liveBalanceDelay, this, &Phone::requestLiveBalanceUpdate);
+    m_liveBalanceTimer->start(m_delays.liveBalanceDelay);
 }
 
 void Phone::onSMSRequestFailed(quint64 id)

@@ -260,6 +260,13 @@ private:
     QTimer *m_balanceTimer = nullptr;
     // The logout after hanging up; a new login cancels it.
     QTimer *m_logoutTimer;
+    // The requests a login sets going a little later, and the live balance
+    // after a call or an SMS: a logout drops those not yet due, so that they
+    // neither go out for an account signed out nor fill its views again.
+    QTimer *m_firstBalanceTimer;
+    QTimer *m_contactsTimer;
+    QTimer *m_virtualNumbersTimer;
+    QTimer *m_liveBalanceTimer;
     QPointer<RestManager> m_restManager;
     QPointer<talk::PlixTalk> m_talk;
     QPointer<ContactManager> m_contactManager;

@@ -315,8 +315,10 @@ void TestPhoneCalls::secondCallAndHold()
     QCOMPARE(phone.calls().first(), first);
     QVERIFY(second->isIncoming());
 
-    // The focus moves to the second; ending the first leaves it there.
+    // The focus moves to the second; ending the first leaves it there. It
+    // can be answered once it is offered, as the incoming-call pop-up is.
     QTRY_COMPARE(phone.focusedCall(), second);
+    QTRY_COMPARE(recorder.events.count(QStringLiteral("incomingCall")), 1);
     QVERIFY(phone.focusedCall()->accept(false));
     QTRY_VERIFY(recorder.events.count(QStringLiteral("callStarted")) == 2);
     const_cast<talk::Call *>(first)->hangup();

@@ -450,6 +450,27 @@ void WebserviceStandIn::delayNext(int milliseconds, const Match &match)
     m_delays.append(steering);
 }
 
+void WebserviceStandIn::holdNext(const Match &match)
+{
+    Steering steering;
+    steering.match = match;
+    steering.hold = true;
+    m_delays.append(steering);
+}
+
+bool WebserviceStandIn::releaseHeld()
+{
+    while (!m_held.isEmpty()) {
+        const quint64 serial = m_held.takeFirst();
+        const auto it = m_pending.find(serial);
+        if (it != m_pending.end() && it->second.socket) {
+            sendPending(serial);
+            return true;
+        }
+    }
+    return false;
+}
+
 void WebserviceStandIn::answerNextTrickling(const QByteArray &body, int chunkSize, int interval, int status,
                                             const Match &match)
 {
@@ -503,13 +524,16 @@ void WebserviceStandIn::handle(const QHttpServerRequest &httpRequest, QHttpServe
     const Answer reply = answer(request);
 
     int delay = 0;
+    bool hold = false;
     for (int i = 0; i < m_delays.size(); ++i) {
         if (m_delays.at(i).match.matches(request)) {
-            delay = m_delays.takeAt(i).delay;
+            const Steering steering = m_delays.takeAt(i);
+            delay = steering.delay;
+            hold = steering.hold;
             break;
         }
     }
-    if (delay <= 0) {
+    if (delay <= 0 && !hold) {
         if (reply.chunkSize > 0)
             startStream(std::make_unique<QHttpServerResponder>(std::move(responder)), reply, request);
         else
@@ -530,7 +554,10 @@ void WebserviceStandIn::handle(const QHttpServerRequest &httpRequest, QHttpServe
     });
     pending.responder = std::make_unique<QHttpServerResponder>(std::move(responder));
     m_pending.emplace(serial, std::move(pending));
-    QTimer::singleShot(delay, this, [this, serial] { sendPending(serial); });
+    if (hold)
+        m_held.append(serial);
+    else
+        QTimer::singleShot(delay, this, [this, serial] { sendPending(serial); });
 }
 
 WebserviceStandIn::Request WebserviceStandIn::record(const QHttpServerRequest &httpRequest)

@@ -148,6 +148,13 @@ public:
     void answerNextTersely(int status = 204, const Match &match = {});
     void answerNextWith(int status, const QByteArray &body, const Match &match = {});
     void delayNext(int milliseconds, const Match &match = {});
+    // The next matching request waits for its answer, without blocking
+    // other requests, until releaseHeld(): a test decides when it comes,
+    // however slow the machine.
+    void holdNext(const Match &match = {});
+    // Answers the oldest held request whose client still waits; false when
+    // there is none.
+    bool releaseHeld();
     // The next matching request is answered slowly: status line and headers
     // (with the body's full length) at once, then chunkSize bytes of the body
     // every interval milliseconds.
@@ -200,6 +207,7 @@ private:
         Match match;
         Answer answer;
         int delay = 0;
+        bool hold = false;
         bool applicationError = false;
         bool terse = false;
         QString errorMessage;
@@ -243,6 +251,7 @@ private:
     QList<Steering> m_answers;
     QList<Steering> m_delays;
     std::map<quint64, Pending> m_pending;
+    QList<quint64> m_held;
 };
 
 Q_DECLARE_METATYPE(WebserviceStandIn::Request)

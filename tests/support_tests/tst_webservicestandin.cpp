@@ -69,7 +69,7 @@ private slots:
     void steeredAnswers_data();
     void steeredAnswers();
     void steeringAppliesToTheNextMatchingAcceptedRequest();
-    void delayedAnswerDoesNotBlockOthers();
+    void heldOrDelayedAnswerDoesNotBlockOthers();
     void clientLeavingDuringADelay();
 
 private:
@@ -542,24 +542,31 @@ void TestWebserviceStandIn::steeringAppliesToTheNextMatchingAcceptedRequest()
     QCOMPARE(m_standIn->groups(kUser).last(), QStringLiteral("Friends"));
 }
 
-void TestWebserviceStandIn::delayedAnswerDoesNotBlockOthers()
+void TestWebserviceStandIn::heldOrDelayedAnswerDoesNotBlockOthers()
 {
-    constexpr int delay = 400;
-    m_standIn->delayNext(delay, {QStringLiteral("balance"), {}});
-    QNetworkReply *slow = start("GET", jsonRequest(userUrl(QStringLiteral("balance"))));
+    const WebserviceStandIn::Match balance {QStringLiteral("balance"), {}};
+    // Held: the answer comes when released, whatever is served meanwhile.
+    m_standIn->holdNext(balance);
+    QNetworkReply *held = start("GET", jsonRequest(userUrl(QStringLiteral("balance"))));
     QTRY_COMPARE(m_standIn->requests().size(), 1);
-
     QCOMPARE(call("GET", userUrl(QStringLiteral("group"))).status, 200);
-    QVERIFY(!slow->isFinished());
+    QTest::qWait(100);
+    QVERIFY(!held->isFinished());
+    QVERIFY(m_standIn->releaseHeld());
+    QVERIFY(!m_standIn->releaseHeld());
+    QCOMPARE(finish(held).status, 200);
+    QVERIFY(m_standIn->requests().at(1).answeredAt < m_standIn->requests().at(0).answeredAt);
 
-    const Answer answer = finish(slow);
+    // Delayed: no sooner than asked.
+    constexpr int delay = 400;
+    m_standIn->delayNext(delay, balance);
+    const Answer answer = finish(start("GET", jsonRequest(userUrl(QStringLiteral("balance")))));
     QCOMPARE(answer.status, 200);
     QCOMPARE(answer.json().array().size(), 1);
-    const WebserviceStandIn::Request recorded = m_standIn->requests().first();
+    const WebserviceStandIn::Request recorded = m_standIn->requests().last();
     QCOMPARE(recorded.resource, QStringLiteral("balance"));
     QVERIFY2(recorded.answeredAt - recorded.receivedAt >= delay - 10,
              qPrintable(QString::number(recorded.answeredAt - recorded.receivedAt)));
-    QVERIFY(m_standIn->requests().last().answeredAt < recorded.answeredAt);
 }
 
 void TestWebserviceStandIn::clientLeavingDuringADelay()

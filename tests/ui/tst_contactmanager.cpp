@@ -511,6 +511,20 @@ void TestContactManager::loadingManyGroupsRefreshesOnce()
     // What the contact list does on each refresh: take the whole list.
     connect(m_manager, &ContactManager::refreshContactListUI, this,
             [&] { rebuilt += m_manager->groups().isEmpty() ? 0 : 1; });
+
+    // The least such a load costs on this machine at this moment: the groups
+    // made and filed by name, measured before and after, so a busy machine
+    // slows the yardstick as it slows the load.
+    const auto reference = [&groups] {
+        QElapsedTimer clock;
+        clock.start();
+        QMap<QString, ContactGroupPtr> filed;
+        for (const Group &group : std::as_const(groups))
+            filed.insert(group.name(), ContactGroupPtr::create(group.name()));
+        return clock.elapsed();
+    };
+    qint64 yardstick = reference();
+
     static int traced = 0;
     traced = 0;
     const QtMessageHandler previous
@@ -520,10 +534,15 @@ void TestContactManager::loadingManyGroupsRefreshesOnce()
     m_manager->setGroups(groups);
     const qint64 elapsed = clock.elapsed();
     qInstallMessageHandler(previous);
+    yardstick = std::max(yardstick, reference());
+
     QCOMPARE(rebuilt, 1);
     QCOMPARE(m_manager->groups().size(), 20003);
     QVERIFY2(traced <= 10, qPrintable(QString::number(traced)));
-    QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+    // A refresh per group costs well over a hundred times the yardstick; the
+    // load itself about once.
+    QVERIFY2(elapsed <= 20 * yardstick + 1000,
+             qPrintable(QStringLiteral("%1 ms, yardstick %2 ms").arg(elapsed).arg(yardstick)));
 }
 
 void TestContactManager::clearEmptiesTheBook()

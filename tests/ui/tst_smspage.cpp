@@ -247,7 +247,7 @@ void TestSmsPage::refusalsAndFailures()
     else if (steer == QLatin1String("500"))
         m_rig->server.answerNextWithStatus(500, sms);
     else if (steer == QLatin1String("slow"))
-        m_rig->server.delayNext(3000, sms);
+        m_rig->server.holdNext(sms);
     else
         m_rig->server.answerNextWithApplicationError(steer, {}, sms);
 
@@ -263,6 +263,14 @@ void TestSmsPage::refusalsAndFailures()
     QCOMPARE(titles, boxTitle.isEmpty() ? QStringList() : QStringList {boxTitle});
     QTRY_COMPARE(state(), QStringLiteral("Enter SMS Text"));
     QVERIFY(!m_page->isSending());
+    if (steer == QLatin1String("slow")) {
+        // The answer after all: it asks for the balance, and changes nothing.
+        const int balances = m_rig->requests(QStringLiteral("realTimeBalance"), "GET").size();
+        QVERIFY(m_rig->server.releaseHeld());
+        QVERIFY(m_rig->waitForRequests(QStringLiteral("realTimeBalance"), "GET", balances + 1));
+        QCOMPARE(state(), QStringLiteral("Enter SMS Text"));
+        QCOMPARE(textEdit()->toPlainText(), QStringLiteral("Hello"));
+    }
 }
 
 void TestSmsPage::lateAnswerIsNotTakenForTheNextMessage_data()
@@ -289,8 +297,8 @@ void TestSmsPage::lateAnswerIsNotTakenForTheNextMessage()
     QFETCH(QString, fate);
     QVERIFY(logInWithCredit(3.0));
     SMSPage::Delays delays;
-    delays.timeout = 2500;
-    delays.resultShown = 10000;
+    delays.timeout = 1000;
+    delays.resultShown = 60000;
     m_page->setDelays(delays);
     const WebserviceStandIn::Match sms {QStringLiteral("sms")};
     auto received = [this] {
@@ -300,25 +308,30 @@ void TestSmsPage::lateAnswerIsNotTakenForTheNextMessage()
         return count;
     };
 
-    // The first is answered a second after the page gave it up.
-    m_rig->server.delayNext(3500, sms);
+    // The first is answered only after the page gave it up.
+    m_rig->server.holdNext(sms);
     m_page->setNumber(QStringLiteral("4930123456"));
     textEdit()->setPlainText(first);
     clickSend();
     QTRY_COMPARE_WITH_TIMEOUT(state(), QStringLiteral("Error: SMS not sent."), 5000);
     QVERIFY(!m_page->isSending());
 
-    // The second goes while the first one's answer is on its way.
-    m_rig->server.delayNext(fate == QLatin1String("unanswered") ? 3300 : 1800, sms);
+    // The second goes, and waits for its answer; unanswered, it is given up
+    // after a while that leaves room for the checks below.
+    const bool unanswered = fate == QLatin1String("unanswered");
+    delays.timeout = unanswered ? 4000 : 60000;
+    m_page->setDelays(delays);
     if (fate == QLatin1String("fails"))
         m_rig->server.answerNextWithStatus(500, sms);
+    m_rig->server.holdNext(sms);
     textEdit()->setPlainText(second);
     clickSend();
     QVERIFY(m_page->isSending());
     QTRY_COMPARE(received(), 2);
 
-    // A sent answer asks for the balance: the first one's answer is in.
+    // The first one's answer comes now; a sent answer asks for the balance.
     const int balances = m_rig->requests(QStringLiteral("realTimeBalance"), "GET").size();
+    QVERIFY(m_rig->server.releaseHeld());
     QVERIFY(m_rig->waitForRequests(QStringLiteral("realTimeBalance"), "GET", balances + 1));
     QVERIFY2(state().startsWith(QLatin1String("Sending SMS")), qPrintable(state()));
     QCOMPARE(textEdit()->toPlainText(), second);
@@ -326,19 +339,19 @@ void TestSmsPage::lateAnswerIsNotTakenForTheNextMessage()
     // Still one message at a time.
     clickSend();
 
-    if (fate == QLatin1String("sent")) {
-        QTRY_COMPARE_WITH_TIMEOUT(state(), QStringLiteral("SMS Sent"), 5000);
-        QVERIFY(textEdit()->toPlainText().isEmpty());
-    } else {
-        QTRY_COMPARE_WITH_TIMEOUT(state(), QStringLiteral("Error: SMS not sent."), 5000);
-        QCOMPARE(textEdit()->toPlainText(), second);
-    }
-    if (fate == QLatin1String("unanswered")) {
+    if (unanswered) {
+        QTRY_COMPARE_WITH_TIMEOUT(state(), QStringLiteral("Error: SMS not sent."), 8000);
         // Its own late answer is dropped too.
-        QVERIFY(m_rig->waitForRequests(QStringLiteral("sms"), "PUT", 2, 8000));
+        QVERIFY(m_rig->server.releaseHeld());
         QVERIFY(m_rig->waitForRequests(QStringLiteral("realTimeBalance"), "GET", balances + 2));
         QCOMPARE(state(), QStringLiteral("Error: SMS not sent."));
         QCOMPARE(textEdit()->toPlainText(), second);
+    } else {
+        QVERIFY(m_rig->server.releaseHeld());
+        const bool sent = fate == QLatin1String("sent");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            state(), sent ? QStringLiteral("SMS Sent") : QStringLiteral("Error: SMS not sent."), 5000);
+        QCOMPARE(textEdit()->toPlainText(), sent ? QString() : second);
     }
     QVERIFY(!m_page->isSending());
     QCOMPARE(received(), 2);
