@@ -36,7 +36,7 @@ private:
     static constexpr int Rounds = 30;
     std::unique_ptr<CaseStore> m_store;
     std::unique_ptr<Settings> m_settings;
-    std::unique_ptr<TestTalk> m_talk;
+    std::unique_ptr<talk::PlixTalk> m_talk;
 };
 
 void BenchSettingsDialog::initTestCase()
@@ -48,7 +48,7 @@ void BenchSettingsDialog::initTestCase()
     m_store = std::make_unique<CaseStore>(QStringLiteral("benchsettingsdialog.px"));
     m_store->loadDatabases();
     m_settings = std::make_unique<Settings>(m_store.get());
-    m_talk = std::make_unique<TestTalk>();
+    m_talk = std::make_unique<talk::PlixTalk>();
     QSignalSpy completed(m_talk.get(), &talk::PlixTalk::loginCompleted);
     m_talk->login(QStringLiteral("bob@talk.example"), QStringLiteral("secret"), true);
     QTRY_COMPARE(completed.count(), 1);

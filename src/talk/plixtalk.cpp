@@ -3,9 +3,9 @@
 #include "talk/allocator.h"
 #include "talk/librarytext.h"
 #include "talk/mediaengineimpl.h"
+#include "util/connectivitycheck.h"
 #include "util/trace.h"
 #include "util/tracelog.h"
-#include "util/util.h"
 
 #include "plixtalk_api.h"
 #include "sigslot.h"
@@ -527,17 +527,12 @@ void PlixTalk::stopReconnecting()
     d->stopReconnecting();
 }
 
-bool PlixTalk::hasNetworkConnectivity() const
-{
-    return Util::hasNetworkConnectivity();
-}
-
 void PlixTalk::reconnect()
 {
     TRACE << d->retryCount;
     if (d->retryCount < 0)
         return;
-    if (!hasNetworkConnectivity()) {
+    if (!ConnectivityCheck::isOnline()) {
         // Waits for a network without counting an attempt.
         d->reconnectTimer.start(d->firstDelay);
         return;

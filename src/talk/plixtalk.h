@@ -110,10 +110,6 @@ signals:
     void loginCompleted();
     void loginFailed(plix::PLIX_TALK_ERROR_CODE code);
 
-protected:
-    // Asked before each reconnection attempt.
-    virtual bool hasNetworkConnectivity() const;
-
 private slots:
     void reconnect();
 

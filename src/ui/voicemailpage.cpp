@@ -102,11 +102,6 @@ void VoicemailPage::setState(const QModelIndex &sourceIndex, int state)
         source->setData(sourceIndex, state, HistoryRoles::VoicemailStateRole);
 }
 
-qint64 VoicemailPage::clockElapsed() const
-{
-    return m_clock.isValid() ? m_clock.elapsed() : 0;
-}
-
 void VoicemailPage::startPlayback(const QModelIndex &sourceIndex)
 {
     QAbstractItemModel *source = m_filterModel->sourceModel();
@@ -146,7 +141,7 @@ void VoicemailPage::pausePlayback()
     if (!m_playbackTimer->isActive())
         return;
     m_playbackTimer->stop();
-    m_playedOffset += clockElapsed();
+    m_playedOffset += m_clock.elapsed();
     m_clock.invalidate();
 }
 
@@ -165,7 +160,7 @@ void VoicemailPage::onPlaybackTimerTimeout()
     }
     const QTime duration = m_currentIndex.data(HistoryRoles::VoicemailDurationRole).toTime();
     const qint64 length = duration.isValid() ? duration.msecsSinceStartOfDay() : 0;
-    const qint64 position = clockElapsed() + m_playedOffset;
+    const qint64 position = m_clock.elapsed() + m_playedOffset;
     if (position >= length) {
         stopPlayback();
         return;
@@ -184,7 +179,7 @@ void VoicemailPage::onPlaybackSliderMoved(int value)
         const int range = m_ui->playbackSlider->maximum() - m_ui->playbackSlider->minimum();
         m_playedOffset = range > 0 ? length * value / range : 0;
         if (m_clock.isValid())
-            m_clock.restart();
+            m_clock.start();
     }
     TRACE_NOTIMPL;
 }

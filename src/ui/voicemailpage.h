@@ -2,8 +2,8 @@
 #define LINKORA_UI_VOICEMAILPAGE_H
 
 #include "ui/historyfiltermodel.h"
+#include "util/stopwatch.h"
 
-#include <QElapsedTimer>
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QScopedPointer>
@@ -70,8 +70,6 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    // Milliseconds since the clock (re)started; tests turn it by hand.
-    virtual qint64 clockElapsed() const;
 
 private:
     void startPlayback(const QModelIndex &sourceIndex);
@@ -90,7 +88,9 @@ private:
     // The last context menu, kept until the next one is made.
     QPointer<QMenu> m_menu;
     QTimer *m_playbackTimer;
-    QElapsedTimer m_clock;
+    // Runs while the message plays; the time played before the last pause
+    // is in m_playedOffset.
+    Stopwatch m_clock;
     qint64 m_playedOffset = 0;
     QPointer<Phone> m_phone;
     // Where the last press on the list landed, in the list's viewport.

@@ -3,11 +3,12 @@
 #include "objfactory.h"
 #include "phone/phone.h"
 #include "update/useractivity.h"
+#include "util/diskspace.h"
 #include "util/trace.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <QStorageInfo>
 
 namespace {
 
@@ -42,11 +43,18 @@ UpdateOffer UpdateOffer::parse(const QByteArray &versionFile)
     return offer;
 }
 
-UpdaterHelper::~UpdaterHelper() = default;
+UpdaterHelper::UpdaterHelper()
+    : UpdaterHelper(
+        QStringLiteral("https://www.halvetta.example/download/linkora/hvLatestVersionControl.txt"))
+{ }
+
+UpdaterHelper::UpdaterHelper(const QString &updateUrl)
+    : m_updateUrl(updateUrl)
+{ }
 
 bool UpdaterHelper::systemIsIdle() const
 {
-    const qint64 idle = idleMilliseconds();
+    const qint64 idle = UserActivity::idleMilliseconds();
     if (idle < 0) {
         TRACE << "Failed to determine idle time";
         return false;
@@ -58,17 +66,12 @@ bool UpdaterHelper::systemIsIdle() const
 
 bool UpdaterHelper::canUpdateAutomatically() const
 {
-    return systemIsIdle() && !callInProgress();
+    return systemIsIdle() && ObjFactory::instance()->phone()->currentCall() == nullptr;
 }
 
 bool UpdaterHelper::autoUpdateEnabled() const
 {
     return false;
-}
-
-QString UpdaterHelper::updateUrl() const
-{
-    return QStringLiteral("https://www.halvetta.example/download/linkora/hvLatestVersionControl.txt");
 }
 
 bool UpdaterHelper::shouldUpdate(const QString &current, const QString &offered) const
@@ -80,32 +83,16 @@ bool UpdaterHelper::shouldUpdate(const QString &current, const QString &offered)
 bool UpdaterHelper::hasEnoughFreeDiskSpace() const
 {
     const QString path = QCoreApplication::applicationDirPath();
-    const qint64 megabytes = freeMegabytes(path);
+    const qint64 megabytes = getFreeDiskSpaceInMegabytes(path);
     if (megabytes >= kRequiredFreeMegabytes)
         return true;
     TRACE << path << ":" << megabytes << "Mbytes free";
     return false;
 }
 
-qint64 UpdaterHelper::idleMilliseconds() const
-{
-    return UserActivity::idleMilliseconds();
-}
-
-bool UpdaterHelper::callInProgress() const
-{
-    return ObjFactory::instance()->phone()->currentCall() != nullptr;
-}
-
-qint64 UpdaterHelper::freeMegabytes(const QString &path) const
-{
-    return getFreeDiskSpaceInMegabytes(path);
-}
-
 qint64 getFreeDiskSpaceInMegabytes(const QString &path)
 {
-    const QStorageInfo storage(path);
-    const qint64 bytes = storage.isValid() && storage.isReady() ? storage.bytesAvailable() : -1;
+    const qint64 bytes = QFileInfo::exists(path) ? DiskSpace::bytesAvailable(path) : -1;
     if (bytes < 0) {
         TRACE << "ERROR: Call to GetDiskFreeSpaceEx failed!";
         return -1;

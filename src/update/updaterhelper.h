@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 // What one version file offers. The file is read as Latin-1 and cut into
 // lines at every CR and LF, empty lines dropped, nothing trimmed: the first
@@ -20,13 +21,16 @@ struct UpdateOffer
 };
 
 // The updater's questions about the system: may an update run now, is there
-// room for it, and where the version file is. Holds no state; the virtual
-// questions let tests stand in for the disk, the clock and the call.
+// room for it, and where the version file is. Holds nothing but that
+// address; the answers come from the user-activity watch, the program's call
+// controller and the disk, as they stand when asked.
 class UpdaterHelper
 {
 public:
-    UpdaterHelper() = default;
-    virtual ~UpdaterHelper();
+    // Asks for the brand's version file.
+    UpdaterHelper();
+    explicit UpdaterHelper(const QString &updateUrl);
+    Q_DISABLE_COPY(UpdaterHelper)
 
     // Whether the user has been away for an hour.
     bool systemIsIdle() const;
@@ -34,23 +38,20 @@ public:
     // the user is busy).
     bool canUpdateAutomatically() const;
     // Whether updates may be installed without asking; off in this program.
-    virtual bool autoUpdateEnabled() const;
+    bool autoUpdateEnabled() const;
     // Address of the version file.
-    virtual QString updateUrl() const;
+    QString updateUrl() const { return m_updateUrl; }
     // True when offered is not empty and differs from current in any way.
     bool shouldUpdate(const QString &current, const QString &offered) const;
     // At least 170 MiB free on the program's drive.
     bool hasEnoughFreeDiskSpace() const;
 
-protected:
-    // Milliseconds since the user's last input, or -1 when unknown.
-    virtual qint64 idleMilliseconds() const;
-    virtual bool callInProgress() const;
-    virtual qint64 freeMegabytes(const QString &path) const;
+private:
+    const QString m_updateUrl;
 };
 
-// Whole MiB free to this user on the volume that holds path, or -1 when the
-// volume cannot be queried.
+// Whole MiB free to this user on the volume that holds path (DiskSpace), or
+// -1 when the path does not exist or the volume cannot be queried.
 qint64 getFreeDiskSpaceInMegabytes(const QString &path);
 
 #endif // UPDATERHELPER_H

@@ -50,6 +50,6 @@ qint64 UserActivity::idleMilliseconds()
 bool UserActivity::eventFilter(QObject *watched, QEvent *event)
 {
     if (isInput(event->type()))
-        m_sinceInput.restart();
+        m_sinceInput.start();
     return QObject::eventFilter(watched, event);
 }

@@ -1,11 +1,13 @@
 #ifndef USERACTIVITY_H
 #define USERACTIVITY_H
 
-#include <QElapsedTimer>
+#include "util/stopwatch.h"
+
 #include <QObject>
 
 // Notes the time of the user's last key, mouse, wheel or touch input to any
-// window of the program, for the updater's idle check.
+// window of the program, for the updater's idle check. The time is the
+// program's steady clock (Clock).
 class UserActivity : public QObject
 {
     Q_OBJECT
@@ -24,7 +26,7 @@ protected:
 private:
     UserActivity();
 
-    QElapsedTimer m_sinceInput;
+    Stopwatch m_sinceInput;
 };
 
 #endif // USERACTIVITY_H

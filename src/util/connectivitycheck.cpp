@@ -33,6 +33,12 @@ void ConnectivityCheck::setProbe(Probe probe)
     customProbe = std::move(probe);
 }
 
+bool ConnectivityCheck::isOnline()
+{
+    const Probe probe = currentProbe();
+    return probe ? probe() : Util::hasNetworkConnectivity();
+}
+
 void ConnectivityCheck::start()
 {
     if (m_running)

@@ -24,10 +24,14 @@ public:
     // A check has started and not reported yet.
     bool isRunning() const { return m_running; }
 
-    // Replaces the question for every check started from now on (tests
-    // decide whether the computer is online); an empty probe restores the
-    // default.
+    // Replaces the question for every check started from now on, and for
+    // isOnline() (tests decide whether the computer is online); an empty
+    // probe restores the default.
     static void setProbe(Probe probe);
+
+    // The same question asked at once, on the calling thread, for callers
+    // that were already deciding there.
+    static bool isOnline();
 
 public slots:
     // Starts a check unless one is running already.

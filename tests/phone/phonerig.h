@@ -38,7 +38,7 @@ public:
         return delays;
     }
 
-    // A talk session is made for talkSession; null makes a TestTalk.
+    // The rig owns talkSession; null makes a plain talk session.
     explicit PhoneRig(talk::PlixTalk *talkSession = nullptr)
     {
         server.listen();
@@ -47,7 +47,7 @@ public:
         ids.load();
         rest.setUrls(urls.get());
         rest.setInstallationIdStore(&ids);
-        talk.reset(talkSession ? talkSession : new TestTalk);
+        talk.reset(talkSession ? talkSession : new talk::PlixTalk);
         talk->setReconnectDelays(20, 0);
         contacts.setRestManager(&rest);
         phone = std::make_unique<Phone>();

@@ -1,6 +1,7 @@
 #include "phonerig.h"
 
 #include "rest/resttesthelpers.h"
+#include "support/connectivityprobe.h"
 #include "support/testenvironment.h"
 #include "talk/plixtalk.h"
 #include "talk/proxysettings.h"
@@ -24,7 +25,7 @@ const PlixStandinControl *control()
 }
 
 // A talk session whose library completes the login inside the login call.
-class SynchronousTalk : public TestTalk
+class SynchronousTalk : public talk::PlixTalk
 {
 public:
     using PlixTalk::login;
@@ -84,6 +85,8 @@ private slots:
     void proxySettingsThroughPhone();
 
 private:
+    // Online whatever this computer's interfaces say: the sessions reconnect.
+    ConnectivityProbe m_network {true};
     std::unique_ptr<PhoneRig> m_rig;
 };
 

@@ -2,8 +2,8 @@
 #include "settings/dbstore.h"
 #include "settings/emailvalidator.h"
 #include "support/casestore.h"
+#include "support/testdisk.h"
 #include "support/testenvironment.h"
-#include "util/diskspace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,18 +80,6 @@ const QList<QStringList> kSeeds = {
 };
 
 const QString kSettings = QStringLiteral("settings");
-
-// The file system reports no free space while it lives.
-class NoSpaceLeft
-{
-public:
-    NoSpaceLeft()
-    {
-        DiskSpace::setSource([](const QString &) { return qint64(0); });
-    }
-    ~NoSpaceLeft() { DiskSpace::setSource({}); }
-    Q_DISABLE_COPY(NoSpaceLeft)
-};
 
 // Files may not grow while it lives: every write fails as it does on a
 // full disk.
@@ -524,10 +512,10 @@ void TestDbStore::startWithAFileThatCannotBeUsedAsItIs()
     QSignalSpy problems(store.get(), &DbStore::problemOccurred);
     {
         std::unique_ptr<NoGrowth> full;
-        std::unique_ptr<NoSpaceLeft> noSpace;
+        std::unique_ptr<TestDisk> noSpace;
         if (state == QLatin1String("full")) {
             full = std::make_unique<NoGrowth>();
-            noSpace = std::make_unique<NoSpaceLeft>();
+            noSpace = std::make_unique<TestDisk>(0);
         }
         store->loadDatabases();
     }

@@ -58,10 +58,6 @@ QString liveObjects()
 
 } // namespace TalkTesting
 
-TestTalk::TestTalk(QObject *parent)
-    : talk::PlixTalk(parent)
-{ }
-
 MessageCatcher::MessageCatcher()
 {
     s_messages.clear();

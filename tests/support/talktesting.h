@@ -26,18 +26,6 @@ QString liveObjects();
 
 } // namespace TalkTesting
 
-// A talk session whose network check the test decides.
-class TestTalk : public talk::PlixTalk
-{
-public:
-    explicit TestTalk(QObject *parent = nullptr);
-
-    bool network = true;
-
-protected:
-    bool hasNetworkConnectivity() const override { return network; }
-};
-
 // Collects every Qt message while it lives; messages still reach the
 // previous handler.
 class MessageCatcher

@@ -137,7 +137,7 @@ private slots:
     void endingTheSessionDropsLiveCalls();
 
 private:
-    std::unique_ptr<TestTalk> m_talk;
+    std::unique_ptr<talk::PlixTalk> m_talk;
     MediaEngine *m_engine = nullptr;
     std::unique_ptr<CaseStore> m_store;
     std::unique_ptr<Settings> m_settings;
@@ -157,7 +157,7 @@ void TestMediaEngine::init()
     m_store->loadDatabases();
     m_settings = std::make_unique<Settings>(m_store.get());
 
-    m_talk = std::make_unique<TestTalk>();
+    m_talk = std::make_unique<talk::PlixTalk>();
     QSignalSpy completed(m_talk.get(), &talk::PlixTalk::loginCompleted);
     m_talk->login(QStringLiteral("bob@talk.example"), QStringLiteral("secret"), true);
     QTRY_COMPARE(completed.count(), 1);
@@ -260,7 +260,7 @@ void TestMediaEngine::chosenDevicesSurviveInTheDatabase()
     m_talk.reset();
     m_settings.reset();
     m_settings = std::make_unique<Settings>(m_store.get());
-    m_talk = std::make_unique<TestTalk>();
+    m_talk = std::make_unique<talk::PlixTalk>();
     m_engine = m_talk->mediaEngine();
     QVERIFY(m_engine);
     QCOMPARE(QString::fromUtf8(control()->current_device(plix::MEDIA_DEVICE_INPUT)),

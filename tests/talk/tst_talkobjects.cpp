@@ -60,7 +60,7 @@ private slots:
     void objectsOutliveTheSession();
 
 private:
-    std::unique_ptr<TestTalk> m_talk;
+    std::unique_ptr<talk::PlixTalk> m_talk;
 };
 
 void TestTalkObjects::initTestCase()
@@ -72,7 +72,7 @@ void TestTalkObjects::initTestCase()
 void TestTalkObjects::init()
 {
     control()->reset();
-    m_talk = std::make_unique<TestTalk>();
+    m_talk = std::make_unique<talk::PlixTalk>();
     QVERIFY(m_talk->isLibraryLoaded());
     QCOMPARE(talk::PlixTalk::objectFactory(), m_talk->factory());
 }

@@ -1,3 +1,4 @@
+#include "support/connectivityprobe.h"
 #include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "talk/device.h"
@@ -27,22 +28,15 @@ const PlixStandinControl *control()
     return TalkTesting::control();
 }
 
-// Remembers when each login started, the reconnection's included.
-class TimedTalk : public TestTalk
+// When each login since the last reset reached the library, the
+// reconnection's included.
+QList<qint64> loginTimes()
 {
-public:
-    TimedTalk() { clock.start(); }
-
-    using PlixTalk::login;
-    void login(const QString &userName, const QString &password, bool flag) override
-    {
-        loginTimes << clock.elapsed();
-        PlixTalk::login(userName, password, flag);
-    }
-
-    QElapsedTimer clock;
-    QList<qint64> loginTimes;
-};
+    QList<qint64> times;
+    for (int index = 0; control()->login_time(index) >= 0; ++index)
+        times << control()->login_time(index);
+    return times;
+}
 
 // Builds a small shared library that lacks some of the talk library's
 // exports; its factory always fails. Empty when there is no C compiler.
@@ -115,6 +109,7 @@ private slots:
 
 private:
     QString m_brokenFolder;
+    std::unique_ptr<ConnectivityProbe> m_network;
 };
 
 void TestTalkSession::initTestCase()
@@ -128,10 +123,12 @@ void TestTalkSession::init()
 {
     TalkTesting::useStandIn();
     control()->reset();
+    m_network = std::make_unique<ConnectivityProbe>(true);
 }
 
 void TestTalkSession::cleanup()
 {
+    m_network.reset();
     QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     QCOMPARE(TalkTesting::liveObjects(), QStringLiteral("jid=0 device=0 proxy=0 status=0 list=0 talk=0"));
     QCOMPARE(control()->allocator_balance(), 0LL);
@@ -169,7 +166,7 @@ void TestTalkSession::libraryLoadFailures()
     PlixTalk::setLibraryFileName(library);
 
     MessageCatcher catcher;
-    TestTalk session;
+    PlixTalk session;
     QVERIFY(catcher.contains(trace));
     QVERIFY(!session.isLibraryLoaded());
     QVERIFY(!session.factory());
@@ -217,7 +214,7 @@ void TestTalkSession::searchesTheProgramFolderFirst()
 void TestTalkSession::loginCompletesAfterTheCall()
 {
     MessageCatcher catcher;
-    TestTalk session;
+    PlixTalk session;
     QVERIFY(session.isLibraryLoaded());
     QSignalSpy completed(&session, &PlixTalk::loginCompleted);
     QSignalSpy failed(&session, &PlixTalk::loginFailed);
@@ -245,7 +242,7 @@ void TestTalkSession::loginCompletesAfterTheCall()
 
 void TestTalkSession::initialStatusOncePerLogin()
 {
-    TestTalk session;
+    PlixTalk session;
     QSignalSpy completed(&session, &PlixTalk::loginCompleted);
     session.login(QStringLiteral("bob"), QStringLiteral("secret"), true);
     QTRY_COMPARE(control()->publish_count(), 1);
@@ -270,7 +267,7 @@ void TestTalkSession::initialStatusOncePerLogin()
 
 void TestTalkSession::loginFailureIsReported()
 {
-    TestTalk session;
+    PlixTalk session;
     session.setReconnectDelays(10, 0);
     QSignalSpy failed(&session, &PlixTalk::loginFailed);
     control()->fail_logins(plix::PLIX_TALK_ERROR_AUTHENTICATION, 1);
@@ -285,7 +282,7 @@ void TestTalkSession::loginFailureIsReported()
 
 void TestTalkSession::connectionFailureRetriedOnlyAfterRetryLogin()
 {
-    TestTalk session;
+    PlixTalk session;
     session.setReconnectDelays(10, 0);
     QSignalSpy failed(&session, &PlixTalk::loginFailed);
     QSignalSpy completed(&session, &PlixTalk::loginCompleted);
@@ -324,7 +321,7 @@ void TestTalkSession::lostConnection()
     QFETCH(int, reason);
     QFETCH(bool, autoReconnect);
     QFETCH(bool, reconnects);
-    TestTalk session;
+    PlixTalk session;
     session.setReconnectDelays(20, 0);
     session.setAutoReconnect(autoReconnect);
     QCOMPARE(session.autoReconnect(), autoReconnect);
@@ -350,13 +347,13 @@ void TestTalkSession::lostConnection()
 
 void TestTalkSession::reconnectionBacksOffAndReportsOnce()
 {
-    TimedTalk session;
+    PlixTalk session;
     const int first = 5;
     session.setReconnectDelays(first, 0);
     QSignalSpy completed(&session, &PlixTalk::loginCompleted);
     QSignalSpy failed(&session, &PlixTalk::loginFailed);
     qint64 lostAt = -1;
-    connect(&session, &PlixTalk::connectionLost, this, [&] { lostAt = session.clock.elapsed(); });
+    connect(&session, &PlixTalk::connectionLost, this, [&] { lostAt = control()->steady_time(); });
     session.login(QStringLiteral("bob"), QStringLiteral("secret"), true);
     QTRY_COMPARE(completed.count(), 1);
     QTRY_COMPARE(control()->publish_count(), 1);
@@ -368,12 +365,13 @@ void TestTalkSession::reconnectionBacksOffAndReportsOnce()
     QVERIFY(control()->drop_connection(plix::PLIX_DISCONNECT_CONNECTION_LOST));
     QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 2, 20000);
 
-    QCOMPARE(session.loginTimes.size(), 1 + expected.size());
+    const QList<qint64> times = loginTimes();
+    QCOMPARE(times.size(), 1 + expected.size());
     QList<qint64> waits;
     qint64 previous = lostAt;
-    for (int i = 1; i < session.loginTimes.size(); ++i) {
-        waits << session.loginTimes.at(i) - previous;
-        previous = session.loginTimes.at(i);
+    for (int i = 1; i < times.size(); ++i) {
+        waits << times.at(i) - previous;
+        previous = times.at(i);
     }
     for (int i = 0; i < expected.size(); ++i) {
         const QByteArray message = QByteArray::number(i) + ": waited " + QByteArray::number(waits.at(i))
@@ -391,11 +389,11 @@ void TestTalkSession::reconnectionBacksOffAndReportsOnce()
 
     // A later series starts from the first delay and reports again.
     failed.clear();
-    const qint64 before = session.loginTimes.size();
+    const int before = control()->login_count();
     control()->fail_logins(plix::PLIX_TALK_ERROR_CONNECTION, 1);
     QVERIFY(control()->drop_connection(plix::PLIX_DISCONNECT_CONNECTION_LOST));
     QTRY_COMPARE(completed.count(), 3);
-    QCOMPARE(session.loginTimes.size(), before + 2);
+    QCOMPARE(control()->login_count(), before + 2);
     QCOMPARE(failed.count(), 1);
 }
 
@@ -411,7 +409,7 @@ void TestTalkSession::reconnectionStops_data()
 void TestTalkSession::reconnectionStops()
 {
     QFETCH(QString, how);
-    TestTalk session;
+    PlixTalk session;
     session.setReconnectDelays(40, 0);
     QSignalSpy completed(&session, &PlixTalk::loginCompleted);
     QSignalSpy failed(&session, &PlixTalk::loginFailed);
@@ -447,30 +445,31 @@ void TestTalkSession::reconnectionStops()
 
 void TestTalkSession::waitsForTheNetwork()
 {
-    TimedTalk session;
+    PlixTalk session;
     session.setReconnectDelays(20, 0);
     QSignalSpy completed(&session, &PlixTalk::loginCompleted);
     session.login(QStringLiteral("bob"), QStringLiteral("secret"), true);
     QTRY_COMPARE(completed.count(), 1);
 
-    session.network = false;
+    m_network->setOnline(false);
     QVERIFY(control()->drop_connection(plix::PLIX_DISCONNECT_CONNECTION_LOST));
     QTest::qWait(200);
     QCOMPARE(control()->login_count(), 1);
+    QVERIFY(m_network->calls() >= 2);
 
     // The network comes back: the first attempt follows within one check.
-    session.network = true;
-    const qint64 back = session.clock.elapsed();
+    m_network->setOnline(true);
+    const qint64 back = control()->steady_time();
     QTRY_COMPARE(completed.count(), 2);
-    QCOMPARE(session.loginTimes.size(), 2);
-    QVERIFY(session.loginTimes.last() - back < 200);
+    QCOMPARE(control()->login_count(), 2);
+    QVERIFY(control()->login_time(1) - back < 200);
 
     // A logout while waiting for the network ends the wait.
-    session.network = false;
+    m_network->setOnline(false);
     QVERIFY(control()->drop_connection(plix::PLIX_DISCONNECT_CONNECTION_LOST));
     QTest::qWait(60);
     session.logout();
-    session.network = true;
+    m_network->setOnline(true);
     QTest::qWait(200);
     QCOMPARE(control()->login_count(), 2);
 }
@@ -478,7 +477,7 @@ void TestTalkSession::waitsForTheNetwork()
 void TestTalkSession::proxySettingsRoundTrip()
 {
     MessageCatcher catcher;
-    TestTalk session;
+    PlixTalk session;
     QCOMPARE(session.proxySettings(), ProxySettings());
 
     const ProxySettings http(ProxySettings::Http, QStringLiteral("proxy.example"), 3128, true,
@@ -537,7 +536,7 @@ void TestTalkSession::proxyModesSetTheApplicationProxy()
     QFETCH(bool, systemConfiguration);
     QFETCH(int, type);
     QFETCH(QString, user);
-    TestTalk session;
+    PlixTalk session;
     // Start from the opposite of what the mode should leave.
     QNetworkProxyFactory::setUseSystemConfiguration(!systemConfiguration);
     QVERIFY(session.setProxySettings(settings));
@@ -556,7 +555,7 @@ void TestTalkSession::proxyModesSetTheApplicationProxy()
 
 void TestTalkSession::refusedProxyChangesNothing()
 {
-    TestTalk session;
+    PlixTalk session;
     const ProxySettings http(ProxySettings::Http, QStringLiteral("proxy.example"), 3128, false, {}, {});
     QVERIFY(session.setProxySettings(http));
     control()->refuse_proxy_changes(1);
@@ -570,7 +569,7 @@ void TestTalkSession::refusedProxyChangesNothing()
 void TestTalkSession::logFiles()
 {
     {
-        TestTalk session;
+        PlixTalk session;
         QCOMPARE(session.logFilePath(), PlixTalk::talkLogFilePath());
         QCOMPARE(session.xmppDumpFilePath(), PlixTalk::xmppLogFilePath());
         QCOMPARE(QString::fromUtf8(control()->log_file()), PlixTalk::talkLogFilePath());

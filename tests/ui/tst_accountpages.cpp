@@ -1,6 +1,7 @@
 #include "centralrig.h"
 #include "prefixprovider.h"
 #include "settings/homeurls.h"
+#include "support/testclock.h"
 #include "support/testenvironment.h"
 #include "support/uilook.h"
 #include "support/urlcatcher.h"
@@ -36,16 +37,6 @@ const PlixStandinControl *control()
 {
     return TalkTesting::control();
 }
-
-// A voicemail page whose playback clock the test turns by hand.
-class ClockedVoicemailPage : public VoicemailPage
-{
-public:
-    qint64 elapsed = 0;
-
-protected:
-    qint64 clockElapsed() const override { return elapsed; }
-};
 
 VoicemailEntry entry(const QString &number, const QDateTime &timestamp, const QTime &duration, int state = 0)
 {
@@ -98,7 +89,7 @@ private slots:
 
 private:
     VoicemailPage *voicemailPage() const { return m_rig->child<VoicemailPage>("voicemailPage"); }
-    // A page of its own over a model of its own, its clock turned by hand.
+    // A page of its own over a model of its own, on a clock the test turns.
     void makeClockedPage(const QList<VoicemailEntry> &entries);
     QLabel *pageLabel(const char *name) const { return m_clocked->findChild<QLabel *>(QLatin1String(name)); }
     QListView *clockedList() const
@@ -109,9 +100,10 @@ private:
     {
         return m_model->data(m_model->index(sourceRow, 0), HistoryRoles::VoicemailStateRole).toInt();
     }
-    void tick(qint64 elapsed)
+    // The clock moves on by milliseconds and the page's next tick comes now.
+    void tick(qint64 milliseconds)
     {
-        m_clocked->elapsed = elapsed;
+        m_clock->advance(milliseconds);
         m_clocked->onPlaybackTimerTimeout();
     }
     void clickRow(int row, int x);
@@ -119,7 +111,8 @@ private:
 
     std::unique_ptr<CentralRig> m_rig;
     std::unique_ptr<VoicemailModel> m_model;
-    std::unique_ptr<ClockedVoicemailPage> m_clocked;
+    std::unique_ptr<TestClock> m_clock;
+    std::unique_ptr<VoicemailPage> m_clocked;
 };
 
 void TestAccountPages::initTestCase()
@@ -139,6 +132,7 @@ void TestAccountPages::init()
 void TestAccountPages::cleanup()
 {
     m_clocked.reset();
+    m_clock.reset();
     m_model.reset();
     m_rig.reset();
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
@@ -149,7 +143,8 @@ void TestAccountPages::makeClockedPage(const QList<VoicemailEntry> &entries)
 {
     m_model = std::make_unique<VoicemailModel>();
     m_model->setEntries(entries);
-    m_clocked = std::make_unique<ClockedVoicemailPage>();
+    m_clock = std::make_unique<TestClock>();
+    m_clocked = std::make_unique<VoicemailPage>();
     m_clocked->filterModel()->setSourceModel(m_model.get());
     m_clocked->setVoicemailHistoryFilter(0);
     m_clocked->resize(255, 369);
@@ -233,13 +228,15 @@ void TestAccountPages::playbackClock()
     QCOMPARE(pageLabel("playedTimeLabel")->text(), QStringLiteral("00:00"));
     QCOMPARE(pageLabel("leftPlabackTimeLabel")->text(), QStringLiteral("-00:44"));
     QCOMPARE(slider->value(), 255 * 500 / 45000);
-    tick(1500);
+    tick(1000);
     QCOMPARE(pageLabel("playedTimeLabel")->text(), QStringLiteral("00:01"));
 
-    // A click on the icon pauses; the time played is kept.
+    // A click on the icon pauses; the time played is kept, the time paused
+    // is not counted.
     clickRow(0, 10);
     QCOMPARE(stateAt(0), 2);
     QVERIFY(!m_clocked->isPlaying());
+    m_clock->advance(30000);
     clickRow(0, 10);
     QCOMPARE(stateAt(0), 1);
     tick(22000);
@@ -247,7 +244,7 @@ void TestAccountPages::playbackClock()
     QCOMPARE(slider->value(), int(255 * qint64(23500) / 45000));
 
     // At the end: back to idle, the message played and shown without icon.
-    tick(44000);
+    tick(22000);
     QVERIFY(!m_clocked->isPlaying());
     QCOMPARE(stateAt(0), 3);
     QVERIFY(!m_clocked->currentIndex().isValid());
@@ -263,7 +260,9 @@ void TestAccountPages::playbackClock()
     QCOMPARE(stateAt(1), 3);
     QVERIFY(!m_clocked->isPlaying());
 
-    // The real clock runs too: a short message ends on its own.
+    // On the system's clock a short message ends on its own.
+    m_clocked.reset();
+    m_clock.reset();
     VoicemailPage real;
     VoicemailModel model;
     model.addEntry(entry(QStringLiteral("+333"), QDateTime::currentDateTime(), QTime(0, 0, 0, 700)));
@@ -279,49 +278,30 @@ void TestAccountPages::playbackClock()
                               3000);
 }
 
-// On the real clock: the time shown is the time played, kept across each
-// pause, not the time since the first click.
+// The time shown is the time played, kept across each pause, not the time
+// since the first click.
 void TestAccountPages::playbackClockAcrossTwoPauses()
 {
-    VoicemailPage page;
-    VoicemailModel model;
-    model.addEntry(entry(QStringLiteral("+111"), QDateTime::currentDateTime(), QTime(0, 1)));
-    page.filterModel()->setSourceModel(&model);
-    page.resize(255, 369);
-    page.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&page));
-    auto *list = page.findChild<QListView *>(QStringLiteral("voicemailListView"));
-    const QRect rect = list->visualRect(list->model()->index(0, 0));
-    const auto clickIcon = [&] {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 5, rect.center().y()));
-    };
-    const auto state = [&] {
-        return model.data(model.index(0, 0), HistoryRoles::VoicemailStateRole).toInt();
-    };
-
-    qint64 played = 0;
-    QElapsedTimer running;
-    clickIcon();
-    running.start();
+    makeClockedPage({entry(QStringLiteral("+111"), QDateTime::currentDateTime(), QTime(0, 1))});
+    clickRow(0, 10);
     for (int pause = 0; pause < 2; ++pause) {
-        QTest::qWait(1200);
-        clickIcon();
-        played += running.elapsed();
-        QCOMPARE(state(), int(VoicemailEntry::Paused));
-        QTest::qWait(1500);
-        clickIcon();
-        running.restart();
-        QCOMPARE(state(), int(VoicemailEntry::Playing));
+        tick(1200);
+        clickRow(0, 10);
+        QCOMPARE(stateAt(0), int(VoicemailEntry::Paused));
+        m_clock->advance(1500);
+        clickRow(0, 10);
+        QCOMPARE(stateAt(0), int(VoicemailEntry::Playing));
     }
-    QTest::qWait(1200);
-    played += running.elapsed();
-    // The label follows the clock at each tick, half a second apart.
-    const QTime shown = QTime::fromString(page.findChild<QLabel *>(QStringLiteral("playedTimeLabel"))->text(),
-                                          QStringLiteral("mm:ss"));
-    QVERIFY(shown.isValid());
-    const qint64 shownMs = shown.msecsSinceStartOfDay();
-    QVERIFY2(shownMs <= played && shownMs >= played - 2000,
-             qPrintable(QStringLiteral("%1 shown after %2 ms played").arg(shown.toString()).arg(played)));
+    tick(1200);
+    QCOMPARE(pageLabel("playedTimeLabel")->text(), QStringLiteral("00:03"));
+    QCOMPARE(pageLabel("leftPlabackTimeLabel")->text(), QStringLiteral("-00:56"));
+    // Dragged to the middle, it plays on from there.
+    auto *slider = m_clocked->findChild<QSlider *>(QStringLiteral("playbackSlider"));
+    slider->setSliderDown(true);
+    slider->setSliderPosition((slider->maximum() + slider->minimum()) / 2);
+    slider->setSliderDown(false);
+    tick(2000);
+    QCOMPARE(pageLabel("playedTimeLabel")->text(), QStringLiteral("00:31"));
 }
 
 void TestAccountPages::startingAnotherMessageEndsTheFirst()

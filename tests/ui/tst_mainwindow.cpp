@@ -5,6 +5,7 @@
 #include "phone/phonerig.h"
 #include "settings/homeurls.h"
 #include "settings/settings.h"
+#include "support/testdisk.h"
 #include "support/testenvironment.h"
 #include "support/testtls.h"
 #include "support/uilook.h"
@@ -51,22 +52,6 @@ const PlixStandinControl *control()
 {
     return TalkTesting::control();
 }
-
-// The program's updater asks the stand-in, with room on the disk.
-class StandInUpdaterHelper : public UpdaterHelper
-{
-public:
-    explicit StandInUpdaterHelper(const QString &url)
-        : m_url(url)
-    { }
-    QString updateUrl() const override { return m_url; }
-
-protected:
-    qint64 freeMegabytes(const QString &) const override { return 1024; }
-
-private:
-    QString m_url;
-};
 
 using Client = MainWindowRig;
 
@@ -1024,7 +1009,8 @@ void TestMainWindowCase::checkForUpdatesFromTheMenu()
     QUrl url(server.url(QStringLiteral("/v.txt")));
     if (!serverUp)
         url.setPort(1); // nobody listens there
-    updater->setUpdaterHelper(new StandInUpdaterHelper(url.toString()));
+    updater->setUpdaterHelper(new UpdaterHelper(url.toString()));
+    const TestDisk roomy(1024LL * 1024 * 1024);
 
     QVERIFY(client.chooseFromMenu("menuHelp", "actionCheck_for_updates"));
 

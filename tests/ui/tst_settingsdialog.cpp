@@ -169,7 +169,7 @@ private:
     std::unique_ptr<UiTesting::PromptRecorder> m_prompts;
     std::unique_ptr<CaseStore> m_store;
     std::unique_ptr<Settings> m_settings;
-    std::unique_ptr<TestTalk> m_talk;
+    std::unique_ptr<talk::PlixTalk> m_talk;
     std::unique_ptr<SettingsDialog> m_dialog;
 };
 
@@ -188,7 +188,7 @@ void TestSettingsDialog::init()
     m_store = std::make_unique<CaseStore>(QStringLiteral("settingsdialog%1.px").arg(++m_case));
     m_store->loadDatabases();
     m_settings = std::make_unique<Settings>(m_store.get());
-    m_talk = std::make_unique<TestTalk>();
+    m_talk = std::make_unique<talk::PlixTalk>();
     m_settings->setTalk(m_talk.get());
     QSignalSpy completed(m_talk.get(), &talk::PlixTalk::loginCompleted);
     m_talk->login(QStringLiteral("bob@talk.example"), QStringLiteral("secret"), true);
@@ -640,7 +640,7 @@ void TestSettingsDialog::engineNotInitialised()
 {
     // A session without its library has no engine.
     talk::PlixTalk::setLibraryFileName(QStringLiteral("/nonexistent/libplixtalk.so"));
-    TestTalk idle;
+    talk::PlixTalk idle;
     TalkTesting::useStandIn();
     const Device savedMic(QStringLiteral("mic-usb-1"), QStringLiteral("USB Headset"));
     m_settings->setAudioInputDevice(savedMic);

@@ -126,7 +126,7 @@ private:
     WelcomeDialog *showDialog();
 
     Settings *m_settings = nullptr;
-    std::unique_ptr<TestTalk> m_talk;
+    std::unique_ptr<talk::PlixTalk> m_talk;
     talk::MediaEngine *m_engine = nullptr;
     std::unique_ptr<WelcomeDialog> m_dialog;
 };
@@ -153,7 +153,7 @@ void TestWelcomeDialog::init()
     m_settings->setAudioOutputDevice(Device());
     m_settings->setAudioOutputVolume(25);
 
-    m_talk = std::make_unique<TestTalk>();
+    m_talk = std::make_unique<talk::PlixTalk>();
     QSignalSpy completed(m_talk.get(), &talk::PlixTalk::loginCompleted);
     m_talk->login(QStringLiteral("bob@talk.example"), QStringLiteral("secret"), true);
     QTRY_COMPARE(completed.count(), 1);

@@ -3,8 +3,8 @@
 
 #include "settings/dbstore.h"
 #include "support/casestore.h"
+#include "support/connectivityprobe.h"
 #include "ui/messageprompt.h"
-#include "util/connectivitycheck.h"
 #include "util/systemtray.h"
 
 #include <QAbstractAnimation>
@@ -131,35 +131,7 @@ private:
     QTimer m_timer;
 };
 
-// Decides whether the computer is online for the connectivity checks, and
-// counts them.
-class ConnectivityProbe
-{
-public:
-    explicit ConnectivityProbe(bool initiallyOnline)
-    {
-        s_online = initiallyOnline;
-        s_calls = 0;
-        s_delayMs = 0;
-        ConnectivityCheck::setProbe([] {
-            ++s_calls;
-            if (s_delayMs > 0)
-                QThread::msleep(static_cast<unsigned long>(s_delayMs.load()));
-            return s_online.load();
-        });
-    }
-    ~ConnectivityProbe() { ConnectivityCheck::setProbe({}); }
-    Q_DISABLE_COPY(ConnectivityProbe)
-
-    void setOnline(bool online) { s_online = online; }
-    void setDelay(int milliseconds) { s_delayMs = milliseconds; }
-    int calls() const { return s_calls; }
-
-private:
-    static inline std::atomic<bool> s_online {true};
-    static inline std::atomic<int> s_calls {0};
-    static inline std::atomic<int> s_delayMs {0};
-};
+using ::ConnectivityProbe;
 
 // Gives the desktop a tray, or takes it away, while it lives: the offscreen
 // platform has none of its own.

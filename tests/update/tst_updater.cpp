@@ -1,5 +1,10 @@
+#include "objfactory.h"
+#include "phone/phone.h"
+#include "rest/restmanager.h"
 #include "startup.h"
 #include "support/talktesting.h"
+#include "support/testclock.h"
+#include "support/webservicestandin.h"
 #include "ui/messageprompt.h"
 #include "update/useractivity.h"
 #include "updaterig.h"
@@ -32,6 +37,29 @@ struct PromptCatcher
 
 enum Outcome { Nothing, Confirmation, UpToDate, Error };
 
+const QString kUser = QStringLiteral("bob");
+const QString kPassword = QStringLiteral("hunter2x");
+
+// The program's call controller signs in to the stand-ins and calls out; the
+// far end keeps ringing.
+bool startCall(Phone *phone)
+{
+    // As the application object does: the web requests sign in with the
+    // phone's credentials.
+    RestManager *rest = ObjFactory::instance()->restManager();
+    QObject::connect(phone, &Phone::usernameChanged, rest, &RestManager::onUsernameChanged,
+                     Qt::UniqueConnection);
+    QObject::connect(phone, &Phone::passwordChanged, rest, &RestManager::onPasswordChanged,
+                     Qt::UniqueConnection);
+    QSignalSpy signedIn(phone, &Phone::loginSuccessful);
+    phone->setCredentials(kUser, kPassword);
+    if (!signedIn.wait(10000) && signedIn.isEmpty())
+        return false;
+    TalkTesting::control()->set_call_outcome(PLIX_STANDIN_RING);
+    phone->call(QStringLiteral("+4930123456"), false);
+    return QTest::qWaitFor([phone] { return phone->currentCall() != nullptr; }, 5000);
+}
+
 } // namespace
 
 class TestUpdater : public QObject
@@ -56,10 +84,18 @@ private slots:
     void idleCheck();
     void userInputRestartsTheIdleClock();
     void unknownVolumeHasNoFreeSpace();
+
+private:
+    WebserviceStandIn m_webservice;
 };
 
 void TestUpdater::initTestCase()
 {
+    QVERIFY2(TalkTesting::control(), "the stand-in talk library cannot be loaded");
+    TalkTesting::useStandIn();
+    QVERIFY(m_webservice.listen());
+    m_webservice.addAccount(kUser, kPassword);
+    ObjFactory::setWebserviceBaseUrl(m_webservice.baseUrl());
     QCoreApplication::setApplicationName(QStringLiteral("Halvetta Linkora"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
 }
@@ -187,9 +223,9 @@ void TestUpdater::menuCheckAnswers()
     } else if (redirect == QLatin1String("http")) {
         rig.server.redirect(path, rig.server.plainUrl(QStringLiteral("/next.txt")));
     } else if (redirect == QLatin1String("nobody")) {
-        QUrl closed(rig.helper->url);
+        QUrl closed(rig.versionUrl());
         closed.setPort(1);
-        rig.helper->url = closed.toString();
+        rig.askForVersionAt(closed.toString());
     } else if (redirect == QLatin1String("next")) {
         rig.server.redirect(path, QStringLiteral("/next.txt")); // relative
         rig.server.serve(QStringLiteral("/next.txt"), answer);
@@ -340,7 +376,7 @@ void TestUpdater::menuCheckNeedsFreeDiskSpace()
     UpdateRig rig;
     QVERIFY(rig.ready);
     rig.offer(QStringLiteral("1.0.0"), rig.installerUrl());
-    rig.helper->megabytesFree = megabytes;
+    rig.disk.bytesFree = megabytes < 0 ? -1 : megabytes * 1024 * 1024;
     PromptCatcher prompts;
 
     rig.updater.startCheckForUpdatesWithUI();
@@ -373,9 +409,23 @@ void TestUpdater::idleCheck()
     QFETCH(qint64, idleMinutes);
     QFETCH(bool, inCall);
     QFETCH(bool, canUpdate);
-    LocalHelper helper(QString {});
-    helper.idle = idleMinutes < 0 ? -1 : idleMinutes * 60 * 1000 + 999;
-    helper.inCall = inCall;
+    Phone *phone = ObjFactory::instance()->phone();
+    if (inCall)
+        QVERIFY(startCall(phone));
+    TestClock clock;
+    if (idleMinutes < 0) {
+        // Nothing watches the user's input.
+        delete qApp->findChild<UserActivity *>();
+    } else {
+        UserActivity::watch();
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(&window, Qt::Key_A);
+        clock.advance(idleMinutes * 60 * 1000 + 999);
+    }
+
+    const UpdaterHelper helper;
     QCOMPARE(helper.canUpdateAutomatically(), canUpdate);
     // The gate stays shut: an idle tick never starts a check.
     QVERIFY(!helper.autoUpdateEnabled());
@@ -383,21 +433,30 @@ void TestUpdater::idleCheck()
     QVERIFY(helper.shouldUpdate(QStringLiteral("1.0.0-b"), QStringLiteral("1.0.0-B")));
     QVERIFY(!helper.shouldUpdate(QStringLiteral("1.0.0"), QStringLiteral("1.0.0")));
     QVERIFY(!helper.shouldUpdate(QStringLiteral("1.0.0"), QString()));
+
+    if (inCall) {
+        phone->hangup();
+        QTRY_VERIFY(!phone->currentCall());
+        phone->logout();
+        QTRY_VERIFY(!phone->isConnected());
+    }
 }
 
 void TestUpdater::userInputRestartsTheIdleClock()
 {
+    TestClock clock;
     UserActivity::watch();
     QWidget window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(120);
-    QVERIFY(UserActivity::idleMilliseconds() >= 100);
     QTest::keyClick(&window, Qt::Key_A);
-    QVERIFY(UserActivity::idleMilliseconds() < 100);
-    QTest::qWait(120);
+    clock.advance(90000);
+    QCOMPARE(UserActivity::idleMilliseconds(), qint64(90000));
+    QTest::keyClick(&window, Qt::Key_A);
+    QCOMPARE(UserActivity::idleMilliseconds(), qint64(0));
+    clock.advance(120);
     QTest::mouseMove(&window, QPoint(5, 5));
-    QVERIFY(UserActivity::idleMilliseconds() < 100);
+    QCOMPARE(UserActivity::idleMilliseconds(), qint64(0));
 }
 
 void TestUpdater::unknownVolumeHasNoFreeSpace()

@@ -1,6 +1,7 @@
 #ifndef UPDATERIG_H
 #define UPDATERIG_H
 
+#include "support/testdisk.h"
 #include "support/testenvironment.h"
 #include "support/testtls.h"
 #include "support/updateserverstandin.h"
@@ -20,27 +21,6 @@
 #include <QStackedWidget>
 #include <QtTest>
 
-// The updater's questions answered by the test: the version file's address,
-// the disk, the clock and the call.
-class LocalHelper : public UpdaterHelper
-{
-public:
-    explicit LocalHelper(const QString &url)
-        : url(url)
-    { }
-    QString updateUrl() const override { return url; }
-
-    QString url;
-    qint64 megabytesFree = 1024 * 1024;
-    qint64 idle = 0;
-    bool inCall = false;
-
-protected:
-    qint64 idleMilliseconds() const override { return idle; }
-    bool callInProgress() const override { return inCall; }
-    qint64 freeMegabytes(const QString &) const override { return megabytesFree; }
-};
-
 // The updater and its dialog against the update server stand-in, with a
 // fresh private installer folder and a test installer: a script that writes
 // the path it was started as and its arguments into a file.
@@ -59,9 +39,8 @@ struct UpdateRig
         QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
         ready = server.listen();
         dialog = new UpdaterDialog;
-        helper = new LocalHelper(server.url(QString::fromLatin1(VersionPath)));
         updater.setUpdaterDialog(dialog);
-        updater.setUpdaterHelper(helper);
+        askForVersionAt(versionUrl());
         updater.currentVersion = QStringLiteral("1.0.0");
         const QString root = TestEnvironment::freshDirectory(QStringLiteral("update"));
         folder = root + QStringLiteral("/installers");
@@ -87,7 +66,10 @@ struct UpdateRig
             file += third + "\r\n";
         server.serveFile(QString::fromLatin1(VersionPath), file);
     }
+    QString versionUrl() const { return server.url(QString::fromLatin1(VersionPath)); }
     QString installerUrl() const { return server.url(QString::fromLatin1(InstallerPath)); }
+    // The updater asks for its version file there from now on.
+    void askForVersionAt(const QString &url) { updater.setUpdaterHelper(new UpdaterHelper(url)); }
     QString installedPath() const { return folder + QStringLiteral("/LinkoraSetup-1.2.3.sh"); }
 
     int page() const { return dialog->findChild<QStackedWidget *>()->currentIndex(); }
@@ -114,11 +96,12 @@ struct UpdateRig
     UpdateServerStandIn server;
     Updater updater;
     UpdaterDialog *dialog;
-    LocalHelper *helper;
     QString folder;
     QString record;
     QByteArray installer;
+    // Free space in the installer folder, and on the program's own drive.
     qint64 freeBytes = 1024LL * 1024 * 1024 * 1024;
+    TestDisk disk {1024LL * 1024 * 1024 * 1024};
     talk::ProxySettings proxySettings;
     bool ready = false;
 };

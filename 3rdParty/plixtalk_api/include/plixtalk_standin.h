@@ -125,9 +125,16 @@ struct PlixStandinControl
     // (milliseconds since the epoch, UTC), length in milliseconds. Listed by
     // PlixTalk_Voicemail while a talk interface is logged in.
     void (*add_voicemail)(const char *number, long long timestamp, int duration);
+
+    // Logins in time (version 3).
+    // The library's steady clock now, in milliseconds from an arbitrary start.
+    long long (*steady_time)(void);
+    // When the login of that index (0 the first since reset()) reached the
+    // library, on the steady clock; -1 when there was none.
+    long long (*login_time)(int index);
 };
 
-#define PLIX_STANDIN_CONTROL_VERSION 2
+#define PLIX_STANDIN_CONTROL_VERSION 3
 
 PLIXTALK_EXPORT const PlixStandinControl *plix_standin_control(void);
 }

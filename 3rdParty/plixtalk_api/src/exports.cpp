@@ -348,6 +348,17 @@ void addVoicemail(const char *number, long long timestamp, int duration)
     knobs().voicemails.push_back(standin::Voicemail {number ? number : "", timestamp, duration});
 }
 
+long long steadyTime()
+{
+    return standin::steadyMilliseconds();
+}
+
+long long loginTime(int index)
+{
+    const std::vector<long long> &times = records().loginTimes;
+    return index >= 0 && size_t(index) < times.size() ? times[size_t(index)] : -1;
+}
+
 const PlixStandinControl kControl = {
     PLIX_STANDIN_CONTROL_VERSION,
     &reset,
@@ -398,6 +409,8 @@ const PlixStandinControl kControl = {
     &allocatorMisuses,
     &liveObjects,
     &addVoicemail,
+    &steadyTime,
+    &loginTime,
 };
 
 } // namespace

@@ -1,8 +1,15 @@
 #include "state.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace standin {
+
+long long steadyMilliseconds()
+{
+    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
+}
 
 State &State::instance()
 {

@@ -36,6 +36,8 @@ struct Records
     std::string serverHost;
     int serverPort = 0;
     int loginCount = 0;
+    // When each login came, on steadyMilliseconds()'s clock.
+    std::vector<long long> loginTimes;
     std::string loginUser;
     std::string loginPassword;
     bool loginFlag = false;
@@ -54,6 +56,9 @@ struct Records
     std::string logFile;
     std::string xmppDumpFile;
 };
+
+// Milliseconds on a clock that never goes back, from an arbitrary start.
+long long steadyMilliseconds();
 
 // Process-wide state of the stand-in: switches, records, counts of the
 // objects handed out, and the live talk interfaces.

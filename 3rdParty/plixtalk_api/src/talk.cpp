@@ -56,6 +56,7 @@ void Talk::Login(const char *user, const char *password, bool secure)
     const std::string passwordText = text(password);
     State &state = State::instance();
     ++state.records.loginCount;
+    state.records.loginTimes.push_back(steadyMilliseconds());
     state.records.loginUser = userText;
     state.records.loginPassword = passwordText;
     state.records.loginFlag = secure;
