@@ -425,11 +425,7 @@ void TestAccountPages::contextMenuDialogsClickedWithTheMouse()
         UiTesting::rightClick(list->viewport(), list->visualRect(list->model()->index(0, 0)).center());
         QPointer<QMenu> menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
-        QAction *action = nullptr;
-        for (QAction *candidate : menu->actions()) {
-            if (candidate->text() == entry)
-                action = candidate;
-        }
+        QAction *action = UiTesting::menuEntry(menu, entry);
         QVERIFY(action);
         bool answered = false;
         QObject waiting;

@@ -489,11 +489,7 @@ void TestAddressBook::contextMenuEntriesClickedWithTheMouse()
         rightClick(tree()->viewport(), tree()->visualRect(index).center());
         QPointer<QMenu> menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
-        QAction *action = nullptr;
-        for (QAction *candidate : menu->actions()) {
-            if (candidate->text() == entry)
-                action = candidate;
-        }
+        QAction *action = UiTesting::menuEntry(menu, entry);
         QVERIFY(action);
 
         bool answered = false;

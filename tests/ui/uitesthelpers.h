@@ -143,6 +143,16 @@ public:
     Q_DISABLE_COPY(TrayPresence)
 };
 
+// The menu's entry that reads text, or null.
+inline QAction *menuEntry(const QMenu *menu, const QString &text)
+{
+    for (QAction *candidate : menu->actions()) {
+        if (candidate->text() == text)
+            return candidate;
+    }
+    return nullptr;
+}
+
 // Clicks the entry of a menu that is up, as a person does; false when the
 // entry cannot be clicked or the menu stays open.
 inline bool clickMenuEntry(QMenu *menu, QAction *entry)
