@@ -243,9 +243,11 @@ ContentWidget::ContentWidget(QWidget *parent)
     m_ui->voicemailVolumeTopMenuButton->setText(tr("VOL"));
     m_ui->clearVoicemailsTopMenuButton->setText(tr("CLEAR"));
     m_ui->forgotMenuButton->setText(tr("FORGOT PASSWORD"));
-    m_ui->dialPadMenuButton->setText(tr("DIAL PAD"));
-    m_ui->contactListMenuButton->setText(tr("CONTACT LIST"));
-    m_ui->virtualNumberMenuButton->setText(tr("VIRTUAL NUMBER"));
+    // Two lines each, as CALL FORWARD's: four captions of one line would
+    // run into one another across the window's width.
+    m_ui->dialPadMenuButton->setText(tr("DIAL<br/>PAD"));
+    m_ui->contactListMenuButton->setText(tr("CONTACT<br/>LIST"));
+    m_ui->virtualNumberMenuButton->setText(tr("VIRTUAL<br/>NUMBER"));
     m_ui->callForwardMenuButton->setText(tr("CALL<br/>FORWARD"));
 
     // The bottom menu's CALL FORWARD button stays: it is the way to the

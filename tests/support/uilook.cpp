@@ -46,6 +46,15 @@ QSize UiLook::captionSize(const QString &caption, const QFont &font)
     return QSize(width, metrics.lineSpacing() * int(lines.size()));
 }
 
+int UiLook::captionGap(const QLabel *left, const QLabel *right)
+{
+    const auto from = [](const QLabel *label) {
+        const int width = captionSize(label->text(), label->font()).width();
+        return label->mapTo(label->window(), label->rect().center()).x() - width / 2;
+    };
+    return from(right) - (from(left) + captionSize(left->text(), left->font()).width());
+}
+
 bool UiLook::captionFits(const QWidget *widget, const QString &caption, const QFont &font, int drop)
 {
     const QSize size = captionSize(caption, font);

@@ -20,6 +20,9 @@ QString screenshotPath(const QString &name);
 // The room a "<br/>"-broken caption takes in the font: its widest line by
 // its line count.
 QSize captionSize(const QString &caption, const QFont &font);
+// The room between the captions of two labels side by side, each caption
+// drawn centred in its label; negative when they overlap.
+int captionGap(const QLabel *left, const QLabel *right);
 // Whether a caption drawn centred in the widget, drop pixels below its
 // middle, stays inside it.
 bool captionFits(const QWidget *widget, const QString &caption, const QFont &font, int drop = 0);

@@ -1036,6 +1036,24 @@ void TestMainWindowCase::bottomMenuLeadsToEveryPage()
         {"contactListMenuButton", ContentWidget::ContactListView},
         {"virtualNumberMenuButton", ContentWidget::VirtualNumbersView},
         {"callForwardMenuButton", ContentWidget::CallForwardView}};
+    // Neighbouring captions stand apart, so that no two read as one.
+    constexpr int kCaptionGap = 8;
+    const auto captionsStandApart = [&client](const QList<const char *> &names) {
+        QStringList crowded;
+        for (int i = 1; i < names.size(); ++i) {
+            const auto caption = [&client](const char *name) {
+                return client.child<MenuButton>(name)->findChild<QLabel *>(QStringLiteral("textLabel"));
+            };
+            const int gap = UiLook::captionGap(caption(names.at(i - 1)), caption(names.at(i)));
+            if (gap < kCaptionGap)
+                crowded << QStringLiteral("%1 %2 px").arg(QLatin1String(names.at(i))).arg(gap);
+        }
+        return crowded.join(QLatin1String(", "));
+    };
+    QList<const char *> names;
+    for (const auto &entry : buttons)
+        names << entry.first;
+    QCOMPARE(captionsStandApart(names), QString());
     QList<QRect> places;
     for (const auto &entry : buttons) {
         auto *button = client.child<MenuButton>(entry.first);
@@ -1077,6 +1095,11 @@ void TestMainWindowCase::bottomMenuLeadsToEveryPage()
     QTRY_VERIFY(client.child<QWidget>("callForwardPage")->isVisible());
     QTRY_VERIFY(!sliding(client.content()));
     QVERIFY(window.grab().save(UiLook::screenshotPath(QStringLiteral("mainwindow-callforward.png"))));
+    QCOMPARE(captionsStandApart({"callForwardRatesTopMenuButton", "callForwardVirtualNumberTopMenuButton",
+                                 "callForwardVoicemailTopMenuButton"}),
+             QString());
+    QVERIFY(UiLook::liesInside(client.child<QLabel>("callForwardTitleLabel"), &window));
+    QVERIFY(UiLook::textFits(client.child<QLabel>("callForwardTitleLabel")));
     auto *voicemail = client.child<MenuButton>("callForwardVoicemailTopMenuButton");
     QTRY_VERIFY(voicemail->isVisible());
     leftClick(voicemail);

@@ -1110,12 +1110,12 @@ void TestUiBase::screenshotsOfTheLook()
     gallery.setObjectName(QStringLiteral("gallery"));
     gallery.setStyleSheet(QStringLiteral("#gallery { background: #f4f6f9; }"));
     auto *grid = new QGridLayout(&gallery);
-    const QStringList captions = {QStringLiteral("DIAL PAD"), QStringLiteral("CONTACT LIST"),
-                                  QStringLiteral("VIRTUAL NUMBER"), QStringLiteral("VIEW<br/>GROUPS")};
+    const QStringList captions = {QStringLiteral("DIAL<br/>PAD"), QStringLiteral("CONTACT<br/>LIST"),
+                                  QStringLiteral("VIRTUAL<br/>NUMBER"), QStringLiteral("VIEW<br/>GROUPS")};
     for (int i = 0; i < captions.size(); ++i) {
         auto *button = new MenuButton(&gallery);
         button->setText(captions.at(i));
-        button->setFixedSize(80, 40);
+        button->setFixedSize(80, 60);
         grid->addWidget(button, 0, i);
         if (i == 0)
             button->setSelected(true);
