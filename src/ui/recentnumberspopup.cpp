@@ -13,6 +13,8 @@
 namespace {
 // The delegate draws each row twice as high.
 constexpr int kRowHeight = 22;
+constexpr int kWidth = 190;
+constexpr int kHeight = 170;
 } // namespace
 
 RecentNumbersPopup::RecentNumbersPopup(QWidget *parent)
@@ -29,7 +31,7 @@ RecentNumbersPopup::RecentNumbersPopup(QWidget *parent)
     connect(keys, &PopupListKeys::picked, this, &RecentNumbersPopup::onNumberSelected);
     connect(keys, &PopupListKeys::closeRequested, this, &RecentNumbersPopup::onClosePicker);
     listWidget->setItemDelegate(new RecentNumberItemDelegate(this));
-    setFixedSize(190, 170);
+    setFixedSize(kWidth, kHeight);
 }
 
 RecentNumbersPopup::~RecentNumbersPopup() = default;
@@ -40,6 +42,12 @@ void RecentNumbersPopup::setNumbers(const QStringList &numbers)
     listWidget->addItems(numbers.mid(0, MaximumRows));
     for (int row = 0; row < listWidget->count(); ++row)
         listWidget->item(row)->setSizeHint(QSize(1, kRowHeight));
+    // As high as its rows, up to the full height: one or two numbers do not
+    // hang a blank sheet over the keypad.
+    int height = 2 * listWidget->frameWidth();
+    for (int row = 0; row < listWidget->count() && height < kHeight; ++row)
+        height += listWidget->sizeHintForRow(row);
+    setFixedSize(kWidth, qMin(height, kHeight));
 }
 
 int RecentNumbersPopup::count() const

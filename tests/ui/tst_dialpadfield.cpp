@@ -341,6 +341,17 @@ void TestDialPadField::recentListHangsWhereThePickerDoes()
     const QRect fieldPlace(field()->mapToGlobal(QPoint(0, 0)), field()->size());
     QVERIFY(listPlace.left() >= fieldPlace.left() && listPlace.right() <= fieldPlace.right());
     QVERIFY(listPlace.top() >= fieldPlace.top());
+    // As high as its rows, no blank sheet under them.
+    auto *rows = recentList()->findChild<QListWidget *>();
+    QVERIFY(rows->count() > 0);
+    int rowsHeight = 0;
+    for (int row = 0; row < rows->count(); ++row)
+        rowsHeight += rows->visualItemRect(rows->item(row)).height();
+    QVERIFY2(rowsHeight <= rows->viewport()->height() && rowsHeight + 2 >= rows->viewport()->height(),
+             qPrintable(QStringLiteral("%1 rows %2 px in %3 px")
+                            .arg(rows->count())
+                            .arg(rowsHeight)
+                            .arg(rows->viewport()->height())));
 
     QImage shot = m_client->window->grab().toImage();
     QPainter painter(&shot);
@@ -348,6 +359,14 @@ void TestDialPadField::recentListHangsWhereThePickerDoes()
                       recentList()->grab().toImage());
     painter.end();
     QVERIFY(shot.save(UiLook::screenshotPath(QStringLiteral("dialpad-recent.png"))));
+
+    // Many numbers: the picker's full height, and the list scrolls.
+    m_client->window->activateWindow();
+    QTRY_VERIFY(!recentList()->isVisible());
+    for (int i = 0; i < 8; ++i)
+        m_client->history->numberHistory()->addNumber(QStringLiteral("+442079460%1").arg(i), QString());
+    QVERIFY(openPopup("recentClearButton", recentList()));
+    QCOMPARE(recentList()->height(), pickerPlace.height());
 }
 
 LINKORA_TEST_MAIN(TestDialPadField)
