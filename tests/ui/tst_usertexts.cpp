@@ -35,7 +35,7 @@ private:
     static QString fault(const QString &text)
     {
         static const QRegularExpression misspelt(
-            QStringLiteral("\\b(occured|ocurred|automaticaly|convinient|suppresion|setup your|see bar)\\b"),
+            QStringLiteral("\\b(occured|ocurred|automaticaly|convinient|suppresion|setup your|see bar|anwser)\\b"),
             QRegularExpression::CaseInsensitiveOption);
         const QRegularExpressionMatch match = misspelt.match(text);
         if (match.hasMatch())
@@ -99,6 +99,8 @@ private slots:
         QTest::newRow("suppresion") << QStringLiteral("Enable noise suppresion") << true;
         QTest::newRow("setup your") << QStringLiteral("to setup your application") << true;
         QTest::newRow("see bar") << QStringLiteral("Do you see bar moving?") << true;
+        QTest::newRow("anwser") << QStringLiteral("Anwser") << true;
+        QTest::newRow("button name") << QStringLiteral("anwserButton") << false;
         QTest::newRow("two blanks") << QStringLiteral("Get  Virtual Number") << true;
         QTest::newRow("stored key") << QStringLiteral("settings.audio.noiseSuppresion") << false;
         QTest::newRow("padding") << QStringLiteral("  Call ") << false;
