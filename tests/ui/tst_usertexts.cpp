@@ -35,7 +35,8 @@ private:
     static QString fault(const QString &text)
     {
         static const QRegularExpression misspelt(
-            QStringLiteral("\\b(occured|ocurred|automaticaly|convinient|suppresion|setup your|see bar|anwser)\\b"),
+            QStringLiteral(
+                "\\b(occured|ocurred|automaticaly|convinient|suppresion|setup your|see bar|anwser)\\b"),
             QRegularExpression::CaseInsensitiveOption);
         const QRegularExpressionMatch match = misspelt.match(text);
         if (match.hasMatch())
