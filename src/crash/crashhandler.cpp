@@ -157,29 +157,29 @@ void forEachEntry(int folder, Visit visit)
     }
 }
 
-// Whether the dump folder is still this user's own and closed to others: it
-// was checked when reporting started, but a link or another user's folder
-// may have taken its place since.
-bool folderIsStillOurs()
+// The dump folder, opened, when it is still this user's own and closed to
+// others; -1 otherwise. It was checked when reporting started, but a link or
+// another user's folder may have taken its place since.
+int openOwnFolder()
 {
     const int folder = int(sysOpen(g_folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
     if (folder < 0)
-        return false;
+        return -1;
     struct stat status;
     const bool ours = syscall(SYS_fstat, folder, &status) == 0 && status.st_uid == uid_t(syscall(SYS_geteuid))
         && (status.st_mode & 077) == 0;
+    if (ours)
+        return folder;
     sysClose(folder);
-    return ours;
+    return -1;
 }
 
-// Makes room for the dump about to be written, so that the folder never
-// holds more than kMaxDumps: of the dumps there, the newest kMaxDumps - 1
-// stay (by time, whatever their names), the others go with their files.
-void makeRoomForDump()
+// Makes room in the open dump folder for the dump about to be written, so
+// that it never holds more than kMaxDumps: of the dumps there, the newest
+// kMaxDumps - 1 stay (by time, whatever their names), the others go with
+// their files.
+void makeRoomForDump(int folder)
 {
-    const int folder = int(sysOpen(g_folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
-    if (folder < 0)
-        return;
     int count = 0;
     forEachEntry(folder, [&count](int dir, const char *name) {
         if (count >= kMaxListedDumps || !startsWithId(name) || !equal(name + kIdLength, ".dmp"))
@@ -220,7 +220,6 @@ void makeRoomForDump()
             }
         });
     }
-    sysClose(folder);
 }
 
 // Writes the dump from a copy of this process, which can stop and read the
@@ -280,11 +279,12 @@ void handleSignal(int signalNumber, siginfo_t *info, void *ucontext)
 
     CrashHandler::CrashInfo crash {signalNumber, info ? info->si_code : 0,
                                    info ? uint64_t(reinterpret_cast<uintptr_t>(info->si_addr)) : 0, pid, tid};
-    if (folderIsStillOurs() && (!g_filter || g_filter(g_context, &crash))) {
+    const int folder = openOwnFolder();
+    if (folder >= 0 && (!g_filter || g_filter(g_context, &crash))) {
         char id[33];
         bool written = false;
         if (randomId(id)) {
-            makeRoomForDump();
+            makeRoomForDump(folder);
             FixedText<CrashHandler::kMaxFolderLength + 64> path;
             path.append(g_folder);
             path.append("/");
@@ -304,6 +304,8 @@ void handleSignal(int signalNumber, siginfo_t *info, void *ucontext)
         if (g_callback)
             g_callback(g_folder, id, g_context, &crash, written);
     }
+    if (folder >= 0)
+        sysClose(folder);
 
     // Die by the same signal: it is delivered as soon as the handler returns.
     restoreDefault(signalNumber);

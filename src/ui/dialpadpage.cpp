@@ -27,13 +27,13 @@ namespace {
 
 const int kEndReasonTimeout = 5000;
 const int kDurationTick = 1000;
+const double kMinimumCredit = 0.0001;
 
 // Now, ms since 1970.
 qint64 wallClock()
 {
     return Clock::currentDateTime().toMSecsSinceEpoch();
 }
-const double kMinimumCredit = 0.0001;
 
 } // namespace
 
