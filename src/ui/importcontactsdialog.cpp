@@ -519,9 +519,13 @@ void ImportContactsDialog::checkAndImport()
     groupName = ui->groupsComboBox->currentText();
     if (ui->groupStackedWidget->currentWidget() == ui->pageAddGroup) {
         const QString newName = ui->groupLineEdit->text().trimmed();
-        const QString problem = GroupNameRules::problem(newName, contactManager);
-        if (!problem.isEmpty()) {
-            errors.insert(QStringLiteral("Group"), problem);
+        if (newName.isEmpty()) {
+            errors.insert(QStringLiteral("Group"), QStringLiteral("Group name cannot be empty"));
+        } else if (!GroupNameRules::isWellFormed(newName)) {
+            errors.insert(QStringLiteral("Group"), GroupNameRules::malformedText());
+        } else if (GroupNameRules::isTaken(newName, contactManager)) {
+            // "friends" beside "Friends" would be a second group of one name.
+            errors.insert(QStringLiteral("Group"), QStringLiteral("Group %1 already exists").arg(newName));
         } else {
             groupName = newName;
             contactManager->addGroup(groupName, true);

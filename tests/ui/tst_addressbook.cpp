@@ -159,6 +159,7 @@ private slots:
     void groupDialogAddsAndRefuses();
     void groupDialogRenamesAndMovesByNick();
     void groupDialogCutsLongNamesAtTheEnd();
+    void groupDialogLimitsOnlyWhatIsTyped();
     void pastedNumberIsCleaned_data();
     void pastedNumberIsCleaned();
     void editKeepsTheOpenGroupsOpen();
@@ -1004,6 +1005,44 @@ void TestAddressBook::groupDialogCutsLongNamesAtTheEnd()
             cut << label->text().left(5);
     }
     QCOMPARE(cut, (QStringList {"Maxim", "Manny"}));
+}
+
+// A name of more than 20 characters cannot be typed, but one the service
+// gave a group is saved as it is.
+void TestAddressBook::groupDialogLimitsOnlyWhatIsTyped()
+{
+    const QString given = QStringLiteral("Customers_of_the_North_Region");
+    m_rig->phone.server.addGroup(PhoneRig::kUser, given);
+    contacts().setGroups({Group(given)});
+    contacts().addOldContact(Contact(record("kim", given, "Kim", "Park", {}, {}, {}).toVariantMap()));
+    {
+        AddEditGroupDialog dialog;
+        dialog.setContactManager(&contacts());
+        dialog.setEditGroup(contacts().group(given));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(find<QLineEdit>(&dialog, "groupNameLineEdit")->text(), given);
+        QTest::mouseClick(find<QPushButton>(&dialog, "saveCreateGroupButton"), Qt::LeftButton);
+        QCOMPARE(find<QLabel>(&dialog, "errorLabel")->text(), QString());
+        QCOMPARE(marked(&dialog), QStringList());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(contacts().contact(QStringLiteral("kim"))->groupName(), given);
+
+    AddEditGroupDialog dialog;
+    dialog.setContactManager(&contacts());
+    dialog.setAddGroup();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *name = find<QLineEdit>(&dialog, "groupNameLineEdit");
+    QTest::keyClicks(name, QStringLiteral("Suppliers_and_Partners"));
+    QCOMPARE(name->text(), QStringLiteral("Suppliers_and_Partne"));
+    QTest::mouseClick(find<QPushButton>(&dialog, "saveCreateGroupButton"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    // The only change the service hears of: the saved long name went
+    // unchanged.
+    QTRY_COMPARE(writes(), QStringList {"PUT group Suppliers_and_Partne"});
+    QVERIFY(contacts().group(given));
 }
 
 void TestAddressBook::pastedNumberIsCleaned_data()

@@ -702,10 +702,10 @@ void TestImportContactsDialog::newGroupFollowsTheGroupRules_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("created");
-    const QString invalid = QStringLiteral("The following field is invalid or contains spaces: Group");
-    const QString taken = QStringLiteral("The following group already exists: %1");
-    QTest::newRow("blank") << "" << invalid << "";
-    QTest::newRow("blanks only") << "   " << invalid << "";
+    const QString empty = QStringLiteral("Group name cannot be empty");
+    const QString taken = QStringLiteral("Group %1 already exists");
+    QTest::newRow("blank") << "" << empty << "";
+    QTest::newRow("blanks only") << "   " << empty << "";
     QTest::newRow("over 20 characters") << "Abcdefghijklmnopqrstuvwxy" << QString() << "Abcdefghijklmnopqrst";
     QTest::newRow("taken, other case") << "friends" << taken.arg("friends") << "";
     QTest::newRow("taken") << "Friends" << taken.arg("Friends") << "";
