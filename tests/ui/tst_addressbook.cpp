@@ -173,6 +173,7 @@ private slots:
     void countsSayOneInTheSingular();
     void failedContactListIsTold_data();
     void failedContactListIsTold();
+    void generatedContactsCanBeEdited();
     void screenshots();
 
 private:
@@ -1329,6 +1330,29 @@ void TestAddressBook::failedContactListIsTold()
     QCOMPARE(m_rig->prompts.requests.first().textFormat, Qt::PlainText);
     // What the book held stays.
     QCOMPARE(contacts().contacts().size(), 6);
+}
+
+// The demo account's book of thousands: each contact has a name of its own,
+// so saving an edited one is not refused for its name.
+void TestAddressBook::generatedContactsCanBeEdited()
+{
+    WebserviceStandIn &server = m_rig->phone.server;
+    server.addSampleBook(PhoneRig::kUser, 10000, 50);
+    m_rig->phone.phone->retrieveContactsFromWebservices();
+    QTRY_COMPARE_WITH_TIMEOUT(contacts().contacts().size(), 10000 + 6, 60000);
+    server.clearRequests();
+    for (const QString nick : {QStringLiteral("c00056"), QStringLiteral("c09999")}) {
+        AddEditContactDialog dialog;
+        dialog.setContactManager(&contacts());
+        dialog.setEditContact(nick);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClicks(find<QLineEdit>(&dialog, "addressLineEdit"), QStringLiteral("9 New St"));
+        QTest::mouseClick(find<QPushButton>(&dialog, "addSaveContactButton"), Qt::LeftButton);
+        QCOMPARE(find<QLabel>(&dialog, "errorLabel")->text(), QString());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QTRY_COMPARE(writes(), (QStringList {"POST contact c00056 Group 07", "POST contact c09999 Group 50"}));
 }
 
 void TestAddressBook::screenshots()
