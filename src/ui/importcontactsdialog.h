@@ -3,6 +3,7 @@
 
 #include "importcontacts/importcontact.h"
 #include "rest/contact.h"
+#include "ui/contactgroup.h"
 #include "ui/dialogbase.h"
 
 #include <QList>
@@ -29,8 +30,8 @@ class ImportContactsDialog;
 // sign-in, contacts with phones (and the group they go into), contacts with
 // e-mail addresses, conclusion. Rows carry the imported contacts themselves;
 // the conclusion counts the contacts the address book has accepted, as its
-// answers come in. Each imported contact gets a nick of its own, so that the
-// answers can be told apart and no contact is taken for another.
+// answers come in. A contact goes in under the nick the Import button checked
+// the book for; contacts of one import that share a nick are told apart.
 class ImportContactsDialog : public DialogBase
 {
     Q_OBJECT
@@ -102,6 +103,12 @@ private:
     // The address book's contact for an imported one, in the chosen group,
     // with the nick the provider gave it or one made from its name.
     Contact contactOf(const ImportContact &imported) const;
+    QList<Contact> contactsOf(const QList<ImportContact> &imported) const;
+    // The contacts of one import with nicks that tell them apart.
+    QList<Contact> withNicksOfTheirOwn(QList<Contact> contacts) const;
+    // The contact of the book that the imported one, made into contact, is.
+    ContactPtr contactInBook(const ImportContact &imported, const Contact &contact) const;
+    QList<ImportContact> importContactsAt(const QList<int> &rows) const;
     // Why the importer ended in a network error, for the user.
     QString failureText() const;
     void finishImport();
@@ -124,12 +131,14 @@ private:
     QPointer<RestManager> restManager;
     QPointer<ContactManager> contactManager;
     QTimer *const importTimer;
+    // The rows the Import button found checked and their contacts as they
+    // go in, until the import starts.
+    QList<int> m_plannedRows;
+    QList<Contact> m_planned;
     // Checked contacts still to be handed over.
-    QList<ImportContact> m_toImport;
+    QList<Contact> m_toImport;
     bool m_importing = false;
-    // The nicks of the last import's contacts: all of them, and those whose
-    // answer has not come yet.
-    QSet<QString> m_importNicks;
+    // The nicks of the last import's contacts whose answer has not come yet.
     QSet<QString> m_awaitedNicks;
     int m_acceptedCount = 0;
 };
