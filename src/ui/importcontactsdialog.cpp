@@ -132,6 +132,7 @@ void ImportContactsDialog::setContactManager(ContactManager *manager)
     connect(manager, &ContactManager::contactAlreadyPresent, this,
             [this](const Contact &contact) { onContactAnswered(contact.nick(), false); });
     connect(manager, &ContactManager::cleared, this, &ImportContactsDialog::onBookCleared);
+    connect(manager, &ContactManager::refreshContactListUI, this, &ImportContactsDialog::onBookChanged);
 }
 
 void ImportContactsDialog::setGroups(const QStringList &names)
@@ -258,7 +259,7 @@ void ImportContactsDialog::goToPage(int page)
         ui->groupStackedWidget->setCurrentWidget(ui->pageSelectGroup);
         ui->selectAllImportCheckBox->setChecked(false);
         ui->importButton->setText(QStringLiteral("Import"));
-        ui->importButton->setEnabled(true);
+        ui->importButton->setEnabled(!m_signedOut);
         fillImportList();
         ui->contactsWidget->setVisible(!phoneContacts.isEmpty());
         setAllChecked(ui->importListWidget, ui->selectAllImportCheckBox->isChecked());
@@ -268,7 +269,7 @@ void ImportContactsDialog::goToPage(int page)
         ui->skipButton->show();
         ui->selectAllInviteCheckbox->setChecked(false);
         ui->importButton->setText(QStringLiteral("Send Email"));
-        ui->importButton->setEnabled(true);
+        ui->importButton->setEnabled(!m_signedOut);
         fillInviteList();
         setAllChecked(ui->inviteListWidget, ui->selectAllInviteCheckbox->isChecked());
         ui->contentStackedWidget->setCurrentWidget(ui->pageInvite);
@@ -513,7 +514,7 @@ void ImportContactsDialog::onAnotherClicked()
 
 void ImportContactsDialog::checkAndImport()
 {
-    if (!contactManager)
+    if (!contactManager || m_signedOut)
         return;
     QMap<QString, QString> errors;
     groupName = ui->groupsComboBox->currentText();
@@ -562,7 +563,7 @@ void ImportContactsDialog::checkAndImport()
 
 void ImportContactsDialog::importContacts()
 {
-    if (!contactManager)
+    if (!contactManager || m_signedOut)
         return;
     importedCount = 0;
     m_acceptedCount = 0;
@@ -737,15 +738,36 @@ void ImportContactsDialog::onContactAnswered(const QString &nick, bool accepted)
 
 void ImportContactsDialog::onBookCleared()
 {
-    // Signed out: what was not answered will not be, and nothing more goes in.
+    // Signed out: what was not answered will not be, and nothing goes in or
+    // out until the book is the account's again. The page, its rows and
+    // what was typed stay.
     stopImport();
     m_awaitedNicks.clear();
-    if (ui->contentStackedWidget->currentIndex() == ConcludePage)
+    m_signedOut = true;
+    setErrorText(tr("You have been signed out. Sign in again to import contacts or send invitations."));
+    const int page = ui->contentStackedWidget->currentIndex();
+    if (page == ImportPage || page == InvitePage)
+        ui->importButton->setEnabled(false);
+    if (page == ConcludePage)
         updateConclusion();
+}
+
+void ImportContactsDialog::onBookChanged()
+{
+    // A sign-in gives the book its groups again, the default ones at least.
+    if (!m_signedOut || !contactManager || contactManager->groups().isEmpty())
+        return;
+    m_signedOut = false;
+    setErrorText(QString());
+    const int page = ui->contentStackedWidget->currentIndex();
+    if (page == ImportPage || page == InvitePage)
+        ui->importButton->setEnabled(true);
 }
 
 void ImportContactsDialog::sendInvitations()
 {
+    if (m_signedOut)
+        return;
     const QString name = ui->inviteNameLineEdit->text();
     const QString email = ui->inviteEmailLineEdit->text();
     if (name.isEmpty()) {

@@ -90,6 +90,7 @@ private slots:
     void handNextContacts();
     void onContactAnswered(const QString &nick, bool accepted);
     void onBookCleared();
+    void onBookChanged();
 
 private:
     void goToPage(int page);
@@ -141,6 +142,8 @@ private:
     // The nicks of the last import's contacts whose answer has not come yet.
     QSet<QString> m_awaitedNicks;
     int m_acceptedCount = 0;
+    // The account was signed out of since the book was last filled.
+    bool m_signedOut = false;
 };
 
 #endif // LINKORA_UI_IMPORTCONTACTSDIALOG_H

@@ -1,5 +1,6 @@
 #include "importcontacts/googleimporter.h"
 #include "importcontacts/yahooimporter.h"
+#include "phone/phonerig.h"
 #include "rest/resttesthelpers.h"
 #include "support/addressbookrig.h"
 #include "support/googlestandin.h"
@@ -97,6 +98,7 @@ private slots:
     void sameListTwiceAddsNothing();
     void eachImportCountsItsOwnAnswers();
     void signingOutEndsTheWait();
+    void signingOutBeforeTheImportStartsIt();
     void newGroupFollowsTheGroupRules_data();
     void newGroupFollowsTheGroupRules();
     void yahooWithoutARegistrationIsUnavailable();
@@ -841,6 +843,59 @@ void TestImportContactsDialog::signingOutEndsTheWait()
     m_rig->book.clear();
     QCOMPARE(conclusion(), "You haven't imported any contacts.");
     QCOMPARE(m_dialog->acceptedCount(), 0);
+}
+
+// Signed out between the Import button and the import: nothing goes in or
+// out, then or later, until the account is signed in again.
+void TestImportContactsDialog::signingOutBeforeTheImportStartsIt()
+{
+    QVERIFY2(TalkTesting::control(), "the stand-in talk library cannot be loaded");
+    TalkTesting::useStandIn();
+    TalkTesting::control()->reset();
+    PhoneRig account;
+    account.server.addGroup(PhoneRig::kUser, QStringLiteral("Friends"));
+    QVERIFY(account.logIn());
+    QTRY_VERIFY(account.contacts.group(QStringLiteral("Friends")));
+    m_dialog->setRestManager(&account.rest);
+    m_dialog->setContactManager(&account.contacts);
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    const auto *busy = child<QWidget>("importProgressBar");
+    const auto *error = child<QLabel>("errorLabel");
+    auto *list = child<QListWidget>("importListWidget");
+    child<QCheckBox>("selectAllImportCheckBox")->click();
+    click("importButton");
+    QVERIFY(busy->isVisible());
+
+    account.phone->logout();
+    QVERIFY(account.contacts.groups().isEmpty());
+    QVERIFY(busy->isHidden());
+    QCOMPARE(page(), int(ImportContactsDialog::ImportPage));
+    // Nothing to import into while signed out.
+    click("importButton");
+    QVERIFY(busy->isHidden());
+    QVERIFY(!child<QPushButton>("importButton")->isEnabled());
+    QVERIFY(error->isVisible());
+    QCOMPARE(error->text(),
+             "You have been signed out. Sign in again to import contacts or send invitations.");
+    // What the user chose stays.
+    QCOMPARE(list->item(0)->checkState(), Qt::Checked);
+    QCOMPARE(list->item(1)->checkState(), Qt::Checked);
+    QVERIFY(m_prompts->requests.isEmpty());
+
+    // Signed in again, an import of its own: had the first one gone on, its
+    // two contacts would have gone ahead of this one's.
+    QVERIFY(account.logIn());
+    QTRY_VERIFY(child<QPushButton>("importButton")->isEnabled());
+    QVERIFY(error->isHidden());
+    list->item(1)->setCheckState(Qt::Unchecked);
+    click("importButton");
+    QTRY_COMPARE_WITH_TIMEOUT(page(), int(ImportContactsDialog::InvitePage),
+                              ImportContactsDialog::ImportDelay + 5000);
+    QTRY_COMPARE(m_dialog->acceptedCount(), 1);
+    QCOMPARE(account.requests(QStringLiteral("contact"), "PUT").size(), 1);
+    QCOMPARE(account.server.contactNicks(PhoneRig::kUser).size(), 1);
+    QVERIFY(m_prompts->requests.isEmpty());
 }
 
 void TestImportContactsDialog::newGroupFollowsTheGroupRules_data()
