@@ -159,6 +159,7 @@ private slots:
     void groupDialogAddsAndRefuses();
     void groupDialogRenamesAndMovesByNick();
     void groupDialogCutsLongNamesAtTheEnd();
+    void groupDialogLimitsOnlyWhatIsTyped();
     void pastedNumberIsCleaned_data();
     void pastedNumberIsCleaned();
     void editKeepsTheOpenGroupsOpen();
@@ -172,6 +173,7 @@ private slots:
     void countsSayOneInTheSingular();
     void failedContactListIsTold_data();
     void failedContactListIsTold();
+    void generatedContactsCanBeEdited();
     void screenshots();
 
 private:
@@ -1006,6 +1008,44 @@ void TestAddressBook::groupDialogCutsLongNamesAtTheEnd()
     QCOMPARE(cut, (QStringList {"Maxim", "Manny"}));
 }
 
+// A name of more than 20 characters cannot be typed, but one the service
+// gave a group is saved as it is.
+void TestAddressBook::groupDialogLimitsOnlyWhatIsTyped()
+{
+    const QString given = QStringLiteral("Customers_of_the_North_Region");
+    m_rig->phone.server.addGroup(PhoneRig::kUser, given);
+    contacts().setGroups({Group(given)});
+    contacts().addOldContact(Contact(record("kim", given, "Kim", "Park", {}, {}, {}).toVariantMap()));
+    {
+        AddEditGroupDialog dialog;
+        dialog.setContactManager(&contacts());
+        dialog.setEditGroup(contacts().group(given));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(find<QLineEdit>(&dialog, "groupNameLineEdit")->text(), given);
+        QTest::mouseClick(find<QPushButton>(&dialog, "saveCreateGroupButton"), Qt::LeftButton);
+        QCOMPARE(find<QLabel>(&dialog, "errorLabel")->text(), QString());
+        QCOMPARE(marked(&dialog), QStringList());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(contacts().contact(QStringLiteral("kim"))->groupName(), given);
+
+    AddEditGroupDialog dialog;
+    dialog.setContactManager(&contacts());
+    dialog.setAddGroup();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *name = find<QLineEdit>(&dialog, "groupNameLineEdit");
+    QTest::keyClicks(name, QStringLiteral("Suppliers_and_Partners"));
+    QCOMPARE(name->text(), QStringLiteral("Suppliers_and_Partne"));
+    QTest::mouseClick(find<QPushButton>(&dialog, "saveCreateGroupButton"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    // The only change the service hears of: the saved long name went
+    // unchanged.
+    QTRY_COMPARE(writes(), QStringList {"PUT group Suppliers_and_Partne"});
+    QVERIFY(contacts().group(given));
+}
+
 void TestAddressBook::pastedNumberIsCleaned_data()
 {
     QTest::addColumn<QString>("pasted");
@@ -1290,6 +1330,29 @@ void TestAddressBook::failedContactListIsTold()
     QCOMPARE(m_rig->prompts.requests.first().textFormat, Qt::PlainText);
     // What the book held stays.
     QCOMPARE(contacts().contacts().size(), 6);
+}
+
+// The demo account's book of thousands: each contact has a name of its own,
+// so saving an edited one is not refused for its name.
+void TestAddressBook::generatedContactsCanBeEdited()
+{
+    WebserviceStandIn &server = m_rig->phone.server;
+    server.addSampleBook(PhoneRig::kUser, 10000, 50);
+    m_rig->phone.phone->retrieveContactsFromWebservices();
+    QTRY_COMPARE_WITH_TIMEOUT(contacts().contacts().size(), 10000 + 6, 60000);
+    server.clearRequests();
+    for (const QString nick : {QStringLiteral("c00056"), QStringLiteral("c09999")}) {
+        AddEditContactDialog dialog;
+        dialog.setContactManager(&contacts());
+        dialog.setEditContact(nick);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClicks(find<QLineEdit>(&dialog, "addressLineEdit"), QStringLiteral("9 New St"));
+        QTest::mouseClick(find<QPushButton>(&dialog, "addSaveContactButton"), Qt::LeftButton);
+        QCOMPARE(find<QLabel>(&dialog, "errorLabel")->text(), QString());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QTRY_COMPARE(writes(), (QStringList {"POST contact c00056 Group 07", "POST contact c09999 Group 50"}));
 }
 
 void TestAddressBook::screenshots()
