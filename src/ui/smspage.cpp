@@ -63,7 +63,6 @@ void SMSPage::setPhone(Phone *phone)
     if (m_phone)
         disconnect(m_phone, nullptr, this, nullptr);
     m_phone = phone;
-    m_ui->numberEdit->setPhone(phone);
     if (!phone)
         return;
     connect(phone, &Phone::successSendingSMS, this, &SMSPage::onSuccessSentSms);
