@@ -150,6 +150,8 @@ private slots:
     void doubleClick_data();
     void doubleClick();
     void detailsPageShowsTheContact();
+    void detailsShowAnEmailAddressWholeOrCut_data();
+    void detailsShowAnEmailAddressWholeOrCut();
     void contactDialogChecksTheForm_data();
     void contactDialogChecksTheForm();
     void editKeepsWhatTheFormDoesNotShow();
@@ -646,6 +648,49 @@ void TestAddressBook::doubleClick()
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(called, calls);
     QCOMPARE(shown, details);
+}
+
+void TestAddressBook::detailsShowAnEmailAddressWholeOrCut_data()
+{
+    QTest::addColumn<QString>("email");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("short") << "ann@example.org" << true;
+    QTest::newRow("a little too long") << "contact9800@example.org" << false;
+    QTest::newRow("long") << "firstname.lastname.department@subdomain.example.org" << false;
+}
+
+// In the window's central area an address that fits shows whole; a longer
+// one keeps the start of its mailbox and the end of its domain, an ellipsis
+// between, and shows whole in the tooltip.
+void TestAddressBook::detailsShowAnEmailAddressWholeOrCut()
+{
+    QFETCH(QString, email);
+    QFETCH(bool, whole);
+    contacts().addOldContact(
+        Contact(record("mail", "Friends", "Mia", "Post", {{"CELL", "0301111111"}}, {email}, "1 Main St")
+                    .toVariantMap()));
+    contacts().refreshContactList();
+    m_rig->widget->resize(UiLook::centralAreaSize());
+    emit page()->viewContactDetailsRequested(QStringLiteral("mail"));
+    auto *label = find<QLabel>(m_rig->child<ContactDetailsPage>("contactDetailsPage"), "emailLabel");
+    QTRY_VERIFY(label->isVisible() && !sliding(m_rig->widget.get()));
+    QTRY_VERIFY(UiLook::liesInside(label, m_rig->widget.get()));
+    // The address does not widen the area beyond the window.
+    QCOMPARE(m_rig->widget->width(), UiLook::centralAreaSize().width());
+    const QString shown = label->text();
+    QVERIFY2(label->fontMetrics().horizontalAdvance(shown) <= label->contentsRect().width(),
+             qPrintable(shown));
+    if (whole) {
+        QCOMPARE(shown, email);
+        QCOMPARE(label->toolTip(), QString());
+    } else {
+        const qsizetype cut = shown.indexOf(QChar(0x2026));
+        QVERIFY2(cut > 0 && cut < shown.size() - 1, qPrintable(shown));
+        QVERIFY2(email.startsWith(shown.left(cut)) && email.endsWith(shown.mid(cut + 1)), qPrintable(shown));
+        QCOMPARE(UiLook::shownToolTip(label), email);
+    }
+    QVERIFY(m_rig->widget->grab().save(screenshotPath(
+        QStringLiteral("contact-details-email-%1.png").arg(QTest::currentDataTag()).replace(' ', '-'))));
 }
 
 void TestAddressBook::detailsPageShowsTheContact()
