@@ -165,6 +165,8 @@ private slots:
     void pastedNumberIsCleaned();
     void editKeepsTheOpenGroupsOpen();
     void deleteQuestionShowsTheStartOfALongName();
+    void deleteQuestionKeepsClearOfTheSides_data();
+    void deleteQuestionKeepsClearOfTheSides();
     void deleteContactAsksFirst_data();
     void deleteContactAsksFirst();
     void deleteGroupAsksAndPicksTheTarget_data();
@@ -1168,6 +1170,56 @@ void TestAddressBook::deleteQuestionShowsTheStartOfALongName()
     QTRY_VERIFY(asked);
     QTRY_VERIFY(m_rig->widget->currentView() != ContentWidget::QueryUserView);
     QVERIFY(contacts().contact(QStringLiteral("max")));
+}
+
+void TestAddressBook::deleteQuestionKeepsClearOfTheSides_data()
+{
+    QTest::addColumn<QString>("nick");
+    QTest::newRow("a short name") << "ann";
+    QTest::newRow("a long name") << "max";
+}
+
+// In the window's central area the question, the name and the buttons keep
+// the room from the sides that the pages keep.
+void TestAddressBook::deleteQuestionKeepsClearOfTheSides()
+{
+    QFETCH(QString, nick);
+    constexpr int kSideRoom = 9;
+    addLongNamedContact();
+    QWidget *area = m_rig->widget.get();
+    area->resize(UiLook::centralAreaSize());
+    emit page()->viewContactDetailsRequested(nick);
+    auto *deleteButton
+        = find<QToolButton>(m_rig->child<ContactDetailsPage>("contactDetailsPage"), "deleteButton");
+    QTRY_VERIFY(deleteButton->isVisible());
+    const auto room = [area](const QRect &drawn) {
+        return qMin(drawn.left(), area->width() - 1 - drawn.right());
+    };
+    QStringList crowded;
+    bool asked = false;
+    whenAsked(false, [&] {
+        asked = true;
+        if (area->width() != UiLook::centralAreaSize().width())
+            crowded << QStringLiteral("the area widened to %1 px").arg(area->width());
+        for (const char *name : {"queryUserQuestionLabel", "queryUserExtraLabel"}) {
+            const auto *label = m_rig->child<QLabel>(name);
+            const int gap = room(UiLook::textArea(label, area));
+            if (!UiLook::textFits(label) || gap < kSideRoom)
+                crowded << QStringLiteral("%1 %2 px").arg(QLatin1String(name)).arg(gap);
+        }
+        for (const char *name : {"queryUserOkButton", "queryUserCancelButton"}) {
+            const auto *button = m_rig->child<QPushButton>(name);
+            const int gap = room(QRect(button->mapTo(area, QPoint()), button->size()));
+            if (gap < kSideRoom)
+                crowded << QStringLiteral("%1 %2 px").arg(QLatin1String(name)).arg(gap);
+        }
+        area->grab().save(screenshotPath(QStringLiteral("delete-question-%1.png").arg(nick)));
+    });
+    QTest::mouseClick(deleteButton, Qt::LeftButton);
+    QTRY_VERIFY(asked);
+    QCOMPARE(crowded.join(QLatin1String(", ")), QString());
+    QTRY_VERIFY(m_rig->widget->currentView() != ContentWidget::QueryUserView);
+    QVERIFY(contacts().contact(nick));
 }
 
 void TestAddressBook::deleteContactAsksFirst_data()
