@@ -355,7 +355,7 @@ void WebserviceStandIn::addSampleBook(const QString &username, int contacts, int
         return;
     groups = qMax(1, groups);
     for (int g = 0; g < groups; ++g)
-        addGroup(username, QStringLiteral("Group %1").arg(g + 1, 2, 10, QLatin1Char('0')));
+        addGroup(username, QStringLiteral("Group_%1").arg(g + 1, 2, 10, QLatin1Char('0')));
     const int firstCount = int(std::size(firstNames));
     const int lastCount = int(std::size(lastNames));
     for (int i = 0; i < contacts; ++i) {
@@ -371,7 +371,7 @@ void WebserviceStandIn::addSampleBook(const QString &username, int contacts, int
             last += QLatin1Char('-') + sampleFamilyName(namesake / lastCount);
         addContact(username,
                    contactRecord(QStringLiteral("c%1").arg(i, 5, 10, QLatin1Char('0')),
-                                 QStringLiteral("Group %1").arg(i % groups + 1, 2, 10, QLatin1Char('0')),
+                                 QStringLiteral("Group_%1").arg(i % groups + 1, 2, 10, QLatin1Char('0')),
                                  first, last, phones, {QStringLiteral("contact%1@example.org").arg(i)}));
     }
 }

@@ -1,5 +1,6 @@
 #include "support/testenvironment.h"
 #include "support/webservicestandin.h"
+#include "ui/groupnamerules.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -592,7 +593,11 @@ void TestWebserviceStandIn::sampleBookSharesNothingBetweenContacts()
 {
     const QString user = QStringLiteral("eve");
     m_standIn->addSampleBook(user, 10000, 50);
-    QCOMPARE(m_standIn->groups(user).size(), 50);
+    const QStringList groups = m_standIn->groups(user);
+    QCOMPARE(groups.size(), 50);
+    // Names the group dialog saves unchanged.
+    for (const QString &group : groups)
+        QVERIFY2(GroupNameRules::isWellFormed(group), qPrintable(group));
     const QStringList nicks = m_standIn->contactNicks(user);
     QCOMPARE(nicks.size(), 10000);
     QSet<QString> names;

@@ -1449,7 +1449,7 @@ void TestAddressBook::generatedContactsCanBeEdited()
         QCOMPARE(find<QLabel>(&dialog, "errorLabel")->text(), QString());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
-    QTRY_COMPARE(writes(), (QStringList {"POST contact c00056 Group 07", "POST contact c09999 Group 50"}));
+    QTRY_COMPARE(writes(), (QStringList {"POST contact c00056 Group_07", "POST contact c09999 Group_50"}));
 }
 
 void TestAddressBook::screenshots()
