@@ -2,6 +2,7 @@
 
 #include "rest/restmanager.h"
 #include "ui/groupdeleteedittask.h"
+#include "ui/sharedfieldindex.h"
 #include "util/trace.h"
 
 #include <QHash>
@@ -273,65 +274,24 @@ void ContactManager::addNewContacts(const QList<Contact> &contacts)
 {
     // The phones and e-mail addresses of each group compared with, gathered
     // once for the lot instead of walking the group for every contact.
-    struct Known
-    {
-        QSet<QString> phones;
-        QSet<QString> emails;
-        void add(const Contact &contact)
-        {
-            for (const PhoneNumber &phone : contact.phones()) {
-                if (!phone.number().isEmpty())
-                    phones.insert(phone.number());
-            }
-            for (const QString &email : contact.emails()) {
-                if (!email.isEmpty())
-                    emails.insert(email);
-            }
-        }
-        bool shares(const Contact &contact) const
-        {
-            for (const PhoneNumber &phone : contact.phones()) {
-                if (!phone.number().isEmpty() && phones.contains(phone.number()))
-                    return true;
-            }
-            for (const QString &email : contact.emails()) {
-                if (!email.isEmpty() && emails.contains(email))
-                    return true;
-            }
-            return false;
-        }
-    };
-    // By group name; the empty name stands for the whole book.
-    QHash<QString, Known> known;
-    const auto knownFor = [this, &known](const QString &groupName) -> Known & {
-        auto it = known.find(groupName);
-        if (it != known.end())
-            return it.value();
-        Known &entry = known[groupName];
-        if (groupName.isEmpty()) {
-            for (const ContactPtr &stored : qAsConst(m_contacts))
-                entry.add(*stored);
-        } else if (const ContactGroupPtr group = m_groups.value(groupName)) {
-            const QList<ContactPtr> members = group->contacts();
-            for (const ContactPtr &stored : members)
-                entry.add(*stored);
-        }
-        return entry;
+    QHash<QString, SharedFieldIndex> known;
+    const auto knownFor = [this, &known](const QString &groupName) -> SharedFieldIndex & {
+        return indexFor(groupName, known);
     };
 
     int added = 0;
     m_addContactCalls += int(contacts.size());
     for (const Contact &contact : contacts) {
         if (!m_contacts.isEmpty()
-            && (m_contacts.contains(contact.nick()) || knownFor(contact.groupName()).shares(contact))) {
+            && (m_contacts.contains(contact.nick()) || knownFor(contact.groupName()).find(contact))) {
             emit contactAlreadyPresent(contact);
             continue;
         }
         const ContactPtr stored = storeContact(contact, false);
         m_task->addContact(*stored);
-        knownFor(stored->groupName()).add(*stored);
+        knownFor(stored->groupName()).add(stored);
         if (known.contains(QString()) && !stored->groupName().isEmpty())
-            known[QString()].add(*stored);
+            known[QString()].add(stored);
         ++added;
     }
     TRACE << "Added" << added << "of" << contacts.size() << "new contacts";
@@ -548,14 +508,54 @@ ContactPtr ContactManager::contactPresent(const Contact &contact) const
     } else if (const ContactGroupPtr group = m_groups.value(contact.groupName())) {
         candidates = group->contacts();
     } else {
-        TRACE.noquote().nospace() << "Cannot find group: " << Trace::tag(contact.groupName())
-                                  << " for contact: " << Trace::tag(contact.nick());
+        traceMissingGroup(contact);
     }
     for (const ContactPtr &candidate : qAsConst(candidates)) {
         if (SameFields::sharedPhone(contact, *candidate) || SameFields::sharedEmail(contact, *candidate))
             return candidate;
     }
     return ContactPtr();
+}
+
+QList<ContactPtr> ContactManager::contactsPresent(const QList<Contact> &contacts) const
+{
+    QHash<QString, SharedFieldIndex> indexes;
+    QList<ContactPtr> found;
+    found.reserve(contacts.size());
+    for (const Contact &contact : contacts) {
+        if (const ContactPtr stored = m_contacts.value(contact.nick())) {
+            found << stored;
+            continue;
+        }
+        if (!contact.groupName().isEmpty() && !m_groups.value(contact.groupName()))
+            traceMissingGroup(contact);
+        found << indexFor(contact.groupName(), indexes).find(contact);
+    }
+    return found;
+}
+
+SharedFieldIndex &ContactManager::indexFor(const QString &groupName,
+                                           QHash<QString, SharedFieldIndex> &indexes) const
+{
+    auto it = indexes.find(groupName);
+    if (it != indexes.end())
+        return it.value();
+    SharedFieldIndex &index = indexes[groupName];
+    if (groupName.isEmpty()) {
+        for (const ContactPtr &stored : qAsConst(m_contacts))
+            index.add(stored);
+    } else if (const ContactGroupPtr group = m_groups.value(groupName)) {
+        const QList<ContactPtr> members = group->contacts();
+        for (const ContactPtr &stored : members)
+            index.add(stored);
+    }
+    return index;
+}
+
+void ContactManager::traceMissingGroup(const Contact &contact) const
+{
+    TRACE.noquote().nospace() << "Cannot find group: " << Trace::tag(contact.groupName())
+                              << " for contact: " << Trace::tag(contact.nick());
 }
 
 SameFields ContactManager::contactDetailsPresent(const Contact &contact) const

@@ -7,6 +7,7 @@
 #include "ui/contactgroup.h"
 #include "ui/samefields.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -17,6 +18,7 @@
 
 class GroupAddEditDeleteTask;
 class RestManager;
+class SharedFieldIndex;
 
 // The address book in memory: the account's groups by name and every contact
 // by nick. Changes apply to the book at once and go to the web service
@@ -128,6 +130,9 @@ public slots:
     // book when it names none) that shares a phone or an e-mail address.
     ContactPtr contactPresent(const Contact &contact) const;
     ContactPtr contactPresent(const QString &nick) const { return contact(nick); }
+    // contactPresent() of each contact, in order; the book is gathered once
+    // for the lot instead of walked for every contact.
+    QList<ContactPtr> contactsPresent(const QList<Contact> &contacts) const;
     bool groupPresent(const QString &name) const { return m_groups.contains(name); }
     void deleteContact(const ContactPtr &contact);
     void deleteContact(const QString &nick);
@@ -157,6 +162,10 @@ private:
     ContactPtr storeContact(const Contact &contact, bool verbose);
     // The contact's own generated nick, made unique in the book.
     QString newNick(const Contact &contact) const;
+    // The index of a group's contacts, or of the whole book for an empty
+    // name, made on first use into indexes.
+    SharedFieldIndex &indexFor(const QString &groupName, QHash<QString, SharedFieldIndex> &indexes) const;
+    void traceMissingGroup(const Contact &contact) const;
 
     QMap<QString, ContactGroupPtr> m_groups;
     QMap<QString, ContactPtr> m_contacts;

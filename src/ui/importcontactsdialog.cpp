@@ -537,8 +537,8 @@ void ImportContactsDialog::checkAndImport()
     const QList<ImportContact> checked = importContactsAt(rows);
     const QList<Contact> goingIn = contactsOf(checked);
     QStringList present;
-    for (int i = 0; i < checked.size(); ++i) {
-        if (const ContactPtr found = contactInBook(checked.at(i), goingIn.at(i)))
+    for (const ContactPtr &found : contactsInBook(checked, goingIn)) {
+        if (found)
             present << found->firstName() + QLatin1Char(' ') + found->lastName() + QStringLiteral(" (")
                     + found->groupName() + QLatin1Char(')');
     }
@@ -679,27 +679,36 @@ QList<Contact> ImportContactsDialog::withNicksOfTheirOwn(QList<Contact> contacts
     return contacts;
 }
 
-ContactPtr ImportContactsDialog::contactInBook(const ImportContact &imported, const Contact &contact) const
+QList<ContactPtr> ImportContactsDialog::contactsInBook(const QList<ImportContact> &imported,
+                                                       const QList<Contact> &goingIn) const
 {
-    // As the provider gives it and as it goes in: by its nickname and its
-    // nick, by its numbers as written and as sent; against the whole book,
-    // whatever group it is meant for.
-    Contact probe = contact;
-    probe.setGroupName(QString());
-    QList<PhoneNumber> phones = probe.phones();
-    const QStringList sent = probe.phoneNumbers();
-    for (const QString &number : imported.phones) {
-        if (!sent.contains(number)) {
-            PhoneNumber phone;
-            phone.setType(PhoneNumber::Home);
-            phone.setNumber(number);
-            phones << phone;
+    // As the provider gives them and as they go in: by nickname and nick, by
+    // numbers as written and as sent; against the whole book, whatever
+    // group they are meant for.
+    QList<Contact> probes;
+    probes.reserve(goingIn.size());
+    for (qsizetype i = 0; i < goingIn.size(); ++i) {
+        Contact probe = goingIn.at(i);
+        probe.setGroupName(QString());
+        QList<PhoneNumber> phones = probe.phones();
+        const QStringList sent = probe.phoneNumbers();
+        for (const QString &number : imported.at(i).phones) {
+            if (!sent.contains(number)) {
+                PhoneNumber phone;
+                phone.setType(PhoneNumber::Home);
+                phone.setNumber(number);
+                phones << phone;
+            }
         }
+        probe.setPhones(phones);
+        probes << probe;
     }
-    probe.setPhones(phones);
-    if (const ContactPtr found = contactManager->contactPresent(probe))
-        return found;
-    return imported.nickName.isEmpty() ? ContactPtr() : contactManager->contact(imported.nickName);
+    QList<ContactPtr> found = contactManager->contactsPresent(probes);
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        if (!found.at(i) && !imported.at(i).nickName.isEmpty())
+            found[i] = contactManager->contact(imported.at(i).nickName);
+    }
+    return found;
 }
 
 void ImportContactsDialog::stopImport()

@@ -107,8 +107,10 @@ private:
     QList<Contact> contactsOf(const QList<ImportContact> &imported) const;
     // The contacts of one import with nicks that tell them apart.
     QList<Contact> withNicksOfTheirOwn(QList<Contact> contacts) const;
-    // The contact of the book that the imported one, made into contact, is.
-    ContactPtr contactInBook(const ImportContact &imported, const Contact &contact) const;
+    // For each imported contact, made into the contact that goes in, the
+    // contact of the book it already is; empty where none.
+    QList<ContactPtr> contactsInBook(const QList<ImportContact> &imported,
+                                     const QList<Contact> &goingIn) const;
     QList<ImportContact> importContactsAt(const QList<int> &rows) const;
     // Why the importer ended in a network error, for the user.
     QString failureText() const;

@@ -79,6 +79,7 @@ private slots:
     void sameFieldsText_data();
     void sameFieldsText();
     void contactDetailsPresent();
+    void contactsPresentFindsWhatContactPresentFinds();
     void loadingManyContactsRefreshesOnce();
     void loadingManyGroupsRefreshesOnce();
     void clearEmptiesTheBook();
@@ -483,6 +484,41 @@ void TestContactManager::contactDetailsPresent()
              (SameFields {SameFields::SameName, SameFields::SameEmail, SameFields::SamePhone}));
     QCOMPARE(m_manager->contactDetailsPresent(contact("", "", "Zed", "", {""})),
              (SameFields {SameFields::Nothing}));
+}
+
+// The look-up of many at once finds, for each, what the look-up of one finds:
+// the contact of the nick, else the first in nick order of the group (or the
+// whole book) sharing a phone or an address.
+void TestContactManager::contactsPresentFindsWhatContactPresentFinds()
+{
+    m_manager->addOldGroup(QStringLiteral("Family"));
+    m_manager->addOldContact(contact("zed", "Work", "Zed", "", {"1", "", "3"}, {"z@example.org"}));
+    m_manager->addOldContact(contact("amy", "Family", "Amy", "", {"1", "2"}, {"", "a@example.org"}));
+    m_manager->addOldContact(contact("max", "Work", "Max", "", {"2"}, {"z@example.org"}));
+
+    const QList<Contact> probes {
+        contact("max", "Family", "", "", {"9"}), // the nick
+        contact("x", "", "", "", {"1"}), // amy before zed
+        contact("x", "Work", "", "", {"1"}), // within Work: zed
+        contact("x", "Work", "", "", {"9", "2"}), // max by the second number
+        contact("x", "", "", "", {}, {"z@example.org"}), // max before zed
+        contact("x", "Family", "", "", {"9"}, {"a@example.org"}),
+        contact("x", "", "", "", {""}, {""}), // empty texts share nothing
+        contact("x", "Nowhere", "", "", {"1"}), // no such group
+        contact("x", "", "", "", {"+1"}), // numbers as written
+        contact("x", "", "", "", {"3"}, {"a@example.org"}), // zed by number, amy by address
+    };
+    const QStringList expected {"max", "amy", "zed", "max", "max", "amy", "", "", "", "amy"};
+    QStringList oneByOne;
+    QStringList atOnce;
+    for (const Contact &probe : probes) {
+        const ContactPtr found = m_manager->contactPresent(probe);
+        oneByOne << (found ? found->nick() : QString());
+    }
+    for (const ContactPtr &found : m_manager->contactsPresent(probes))
+        atOnce << (found ? found->nick() : QString());
+    QCOMPARE(oneByOne, expected);
+    QCOMPARE(atOnce, expected);
 }
 
 void TestContactManager::loadingManyContactsRefreshesOnce()
