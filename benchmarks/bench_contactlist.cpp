@@ -194,7 +194,7 @@ void BenchContactList::openGroupDialog()
         timer.start();
         AddEditGroupDialog dialog;
         dialog.setContactManager(&m_book);
-        dialog.setEditGroup(m_book.group(QStringLiteral("Group 07")));
+        dialog.setEditGroup(m_book.group(QStringLiteral("Group_07")));
         dialog.show();
         dialog.findChild<QPushButton *>(QStringLiteral("expandCollapseButton"))->click();
         dialog.grab();

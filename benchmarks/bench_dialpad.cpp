@@ -1,6 +1,7 @@
 // How long the GUI thread is busy with one press on the dial pad: a key
 // outside a call (the number entry's rewrite and the key tone), a key during
-// a call (the key-pad tone sent to the call) and the call and hang-up button.
+// a call, pressed or typed (the key-pad tone sent to the call) and the call
+// and hang-up button.
 //
 // Run a Release or RelWithDebInfo build, e.g.
 //   build/benchmarks/bench_dialpad
@@ -14,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -134,6 +136,20 @@ void BenchDialPad::keysDuringACall()
     }
     report("keys during a call", presses);
     QCOMPARE(qstrlen(TalkTesting::control()->dtmf_sent()), size_t(presses.size()));
+
+    // The same keys typed on the keyboard into the number field.
+    auto *line = m_page->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+    QList<qint64> typed;
+    for (int round = 0; round < 20; ++round) {
+        for (const char key : QByteArrayLiteral("1234567890*#")) {
+            timer.start();
+            QTest::keyClick(line, key);
+            typed << timer.nsecsElapsed();
+        }
+        QCoreApplication::processEvents();
+    }
+    report("keys typed during a call", typed);
+    QCOMPARE(qstrlen(TalkTesting::control()->dtmf_sent()), size_t(presses.size() + typed.size()));
     m_page->hangup();
     QTRY_VERIFY(!m_rig->phone->currentCall());
 }

@@ -1,7 +1,5 @@
 #include "history/numberhistory.h"
-#include "phone/phonerig.h"
 #include "settings/dbstore.h"
-#include "support/talktesting.h"
 #include "support/testenvironment.h"
 #include "ui/numberedit.h"
 
@@ -27,8 +25,8 @@ QByteArray readResource(const QString &path)
 } // namespace
 
 // How long the GUI thread is busy with one key typed into the number field:
-// the validator, country detection with its rewrite of the text, and during
-// a call the key-pad tone sent to the call.
+// the validator and country detection with its rewrite of the text. Keys
+// typed during a call are the dial pad's (bench_dialpad).
 class BenchNumberEdit : public QObject
 {
     Q_OBJECT
@@ -37,7 +35,6 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void typingNumbers();
-    void typingDuringACall();
 
 private:
     // Types each key of the numbers (the field cleared before each number)
@@ -95,28 +92,6 @@ void BenchNumberEdit::typingNumbers()
     measure("typing",
             {QStringLiteral("442079460000"), QStringLiteral("12425550100"), QStringLiteral("12045550100"),
              QStringLiteral("0049301234567"), QStringLiteral("+861012345678")});
-}
-
-void BenchNumberEdit::typingDuringACall()
-{
-    QVERIFY2(TalkTesting::control(), "the stand-in talk library cannot be loaded");
-    TalkTesting::useStandIn();
-    TalkTesting::control()->reset();
-    PhoneRig rig;
-    QVERIFY(rig.logIn());
-    QSignalSpy started(rig.phone.get(), &Phone::callStarted);
-    rig.phone->call(QStringLiteral("4912345"), false);
-    QVERIFY(started.wait(5000));
-    m_edit->setPhone(rig.phone.get());
-
-    measure("during a call", {QStringLiteral("123456789*0#")});
-    QVERIFY(
-        QString::fromUtf8(TalkTesting::control()->dtmf_sent()).startsWith(QStringLiteral("123456789*0#")));
-
-    m_edit->setPhone(nullptr);
-    QSignalSpy destroyed(rig.phone.get(), &Phone::callInstanceDestroyed);
-    rig.phone->hangup();
-    QVERIFY(destroyed.wait(5000));
 }
 
 LINKORA_TEST_MAIN(BenchNumberEdit)

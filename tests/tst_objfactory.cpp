@@ -150,13 +150,17 @@ void TestObjFactory::restManagerReachesTheConfiguredService()
     QCOMPARE(urls->accountBalanceServiceBaseURL(), m_server->resourceBaseUrl(QStringLiteral("balance")));
 
     Phone *phone = factory.phone();
-    QSignalSpy balance(phone, &Phone::balanceUpdate);
     RestManager *rest = factory.restManager();
+    QSignalSpy balance(rest, qOverload<const Balance &>(&RestManager::requestFinished));
+    MessageCatcher traces;
     rest->setUsername(QStringLiteral("bob"));
     rest->setPassword(QStringLiteral("pw"));
     rest->getBalance();
     QVERIFY(balance.wait());
-    QCOMPARE(phone->balance().credit(), 10.0);
+    QCOMPARE(balance.first().at(0).value<Balance>().credit(), 10.0);
+    // It reached the Phone, which takes no credit while nobody is signed in.
+    QVERIFY(traces.contains(QStringLiteral("Balance dropped: not signed in")));
+    QCOMPARE(phone->balance().credit(), 0.0);
 
     // The request carried this installation's id.
     QCOMPARE(m_server->requests().size(), 1);

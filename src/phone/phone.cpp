@@ -153,6 +153,10 @@ void Phone::setCredentials(const QString &user, const QString &password)
 {
     // A logout still waiting for its call to end must not end this login.
     m_logoutTimer->stop();
+    // A balance still on its way is the credit of the account signed in
+    // before, whose logout this login may have cut short.
+    if (m_restManager)
+        m_restManager->abortBalanceRequests();
     emit usernameChanged(user);
     emit passwordChanged(password);
     m_username = user;
@@ -261,7 +265,8 @@ void Phone::setProxySettings(const talk::ProxySettings &settings)
 
 void Phone::requestBalanceUpdate(bool live)
 {
-    if (!m_restManager)
+    // Signed out, or on the way out: the answer would be dropped.
+    if (!m_restManager || m_sessionState != LoggedIn)
         return;
     if (live)
         m_restManager->getLiveBalance();
@@ -276,8 +281,7 @@ void Phone::requestBalanceUpdate()
 
 void Phone::requestLiveBalanceUpdate()
 {
-    if (m_restManager)
-        m_restManager->getLiveBalance();
+    requestBalanceUpdate(true);
 }
 
 void Phone::requestBalanceUpdateDelayed()
@@ -460,6 +464,12 @@ void Phone::onConnectionLost(plix::PLIX_DISCONNECT_REASON reason)
 
 void Phone::onBalanceRequestFinished(const Balance &balance)
 {
+    // The answer of an account signed out of must neither fill the window
+    // of the signed-out user nor be taken for the next user's credit.
+    if (m_sessionState != LoggedIn) {
+        TRACE << "Balance dropped: not signed in";
+        return;
+    }
     if (!balance.errorMessage().isEmpty()) {
         emit restfulError(balance.errorMessage());
         return;

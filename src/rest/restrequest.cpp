@@ -114,7 +114,10 @@ quint64 RestRequest::send(const QUrl &url, int method, const RestObj *body, int 
     request.setHeader(QNetworkRequest::ContentTypeHeader, kJsonContentType);
     const QString installationId = m_installationIdStore ? m_installationIdStore->id() : QString();
     request.setRawHeader(QByteArrayLiteral("osid"), installationId.toUtf8());
-    request.setTransferTimeout(m_transferTimeout);
+    const bool slow = answersSlowly();
+    const int headerDeadline = slow ? m_limits.slowHeaderDeadline : m_limits.headerDeadline;
+    // Qt counts the wait for the answer as a transfer without progress.
+    request.setTransferTimeout(slow ? qMax(m_transferTimeout, headerDeadline) : m_transferTimeout);
 
     QByteArray data;
     if (body && (method == Post || method == Put)) {
@@ -155,10 +158,13 @@ quint64 RestRequest::send(const QUrl &url, int method, const RestObj *body, int 
     const bool list = expectsList(mode);
     const qint64 maxBody = list ? m_limits.listBodySize : m_limits.recordBodySize;
     const QPointer<RestRequest> self(this);
-    CappedReply::cap(reply, maxBody, [self, reply](const QString &reason) {
-        if (self)
-            self->giveUp(reply, reason);
-    });
+    CappedReply::cap(
+        reply, maxBody,
+        [self, reply](const QString &reason) {
+            if (self)
+                self->giveUp(reply, reason);
+        },
+        headerDeadline);
     const int deadline = list ? m_limits.listDeadline : m_limits.recordDeadline;
     auto *timer = new QTimer(reply);
     timer->setSingleShot(true);
@@ -259,6 +265,11 @@ void RestRequest::endReply(QNetworkReply *reply)
 void RestRequest::onFinish(const QByteArray &, int) { }
 
 bool RestRequest::expectsList(int) const
+{
+    return false;
+}
+
+bool RestRequest::answersSlowly() const
 {
     return false;
 }

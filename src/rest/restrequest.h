@@ -1,6 +1,8 @@
 #ifndef REST_RESTREQUEST_H
 #define REST_RESTREQUEST_H
 
+#include "util/cappedreply.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -48,6 +50,12 @@ public:
         // From sending to the end of the answer, in milliseconds.
         int recordDeadline = 60000;
         int listDeadline = 300000;
+        // From the end of the request to the whole header block of its answer.
+        int headerDeadline = CappedReply::DefaultHeaderDeadline;
+        // The same for a request that the service answers only once its work
+        // is done, such as an SMS handed to the gateway: far longer than the
+        // SMS page waits, so that a late answer still comes.
+        int slowHeaderDeadline = 45000;
     };
 
     explicit RestRequest(QObject *parent = nullptr);
@@ -103,6 +111,8 @@ public slots:
 protected:
     // Whether the answer to a request sent with this mode is a list.
     virtual bool expectsList(int mode) const;
+    // Whether the service answers only once it has done what was asked.
+    virtual bool answersSlowly() const;
 
     const WebserviceUrls *urls() const { return m_urls; }
     const QString &username() const { return m_username; }

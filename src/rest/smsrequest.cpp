@@ -27,6 +27,11 @@ void SMSRequest::onFinish(const QByteArray &body, int)
     emit finished(replyId(), SMS(value));
 }
 
+bool SMSRequest::answersSlowly() const
+{
+    return true;
+}
+
 void SMSRequest::onFailed()
 {
     emit failed(replyId());

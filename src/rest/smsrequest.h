@@ -27,6 +27,10 @@ signals:
 public slots:
     void onFinish(const QByteArray &body, int status) override;
 
+protected:
+    // The service answers once the gateway has taken the message.
+    bool answersSlowly() const override;
+
 private slots:
     void onFailed();
 };

@@ -36,6 +36,8 @@ ContactDetailsPage::ContactDetailsPage(QWidget *parent)
     connect(m_ui->editButton, &QToolButton::clicked, this, &ContactDetailsPage::onEditClicked);
     connect(m_ui->deleteButton, &QToolButton::clicked, this, &ContactDetailsPage::onDeleteClicked);
     m_ui->nameLabel->installEventFilter(this);
+    // Cut in the middle, a long address still shows whose it is and where.
+    m_ui->emailLabel->setElideMode(Qt::ElideMiddle);
 }
 
 ContactDetailsPage::~ContactDetailsPage() = default;
@@ -56,7 +58,7 @@ void ContactDetailsPage::setContact(const QString &nick)
         showName();
         m_ui->addressLabel->clear();
         m_ui->groupLabel->clear();
-        m_ui->emailLabel->clear();
+        m_ui->emailLabel->setFullText(QString());
         for (int row = 0; row < MaxNumbers; ++row)
             hideRow(row);
         return;
@@ -66,7 +68,7 @@ void ContactDetailsPage::setContact(const QString &nick)
     showName();
     m_ui->addressLabel->setText(contact->addressLine1());
     m_ui->groupLabel->setText(contact->groupName());
-    m_ui->emailLabel->setText(contact->emails().value(0));
+    m_ui->emailLabel->setFullText(contact->emails().value(0));
     m_nick = contact->nick();
 
     const QList<PhoneNumber> &phones = contact->phones();

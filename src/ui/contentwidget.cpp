@@ -20,6 +20,7 @@
 #include "ui/incomingcalldialog.h"
 #include "ui/messageprompt.h"
 #include "ui/missedcallsdialog.h"
+#include "ui/questionkeys.h"
 #include "ui/ringtone.h"
 #include "ui/webpage.h"
 #include "util/connectivitycheck.h"
@@ -504,11 +505,13 @@ bool ContentWidget::queryUser(const QString &question, const QString &extra)
     }
 
     const View previousView = m_currentView;
+    QWidget *const focusBefore = window()->focusWidget();
     m_ui->queryUserQuestionLabel->setWordWrap(true);
     m_ui->queryUserQuestionLabel->setText(question);
     m_ui->queryUserExtraLabel->setFullText(extra);
     setView(QueryUserView, true);
 
+    const QuestionKeys keys(m_ui->queryUserOkButton, m_ui->queryUserCancelButton, focusBefore);
     const int code = m_loop->exec();
     switch (code) {
     case EndedFromOutside:

@@ -18,6 +18,7 @@
 #include "util/trace.h"
 
 #include <QDateTime>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -28,6 +29,11 @@ namespace {
 const int kEndReasonTimeout = 5000;
 const int kDurationTick = 1000;
 const double kMinimumCredit = 0.0001;
+
+bool isPadKey(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*') || c == QLatin1Char('#');
+}
 
 // Now, ms since 1970.
 qint64 wallClock()
@@ -76,7 +82,6 @@ DialPadPage::~DialPadPage() = default;
 void DialPadPage::setPhone(Phone *phone)
 {
     m_phone = phone;
-    m_ui->numberEdit->setPhone(phone);
     if (!phone)
         return;
     connect(phone, &Phone::connecting, this, &DialPadPage::onCallConnecting);
@@ -273,16 +278,36 @@ void DialPadPage::decreaseVolume(bool speaker)
 void DialPadPage::onDialKeyPressed()
 {
     const auto *key = qobject_cast<const QPushButton *>(sender());
-    if (!key || key->text().isEmpty())
-        return;
-    const QChar digit = key->text().at(0);
-    if (callInProgress()) {
-        if (talk::Call *call = m_phone->focusedCall())
-            call->sendDTMF(digit);
+    if (key && !key->text().isEmpty())
+        pressKey(key->text().at(0));
+}
+
+void DialPadPage::keyPressEvent(QKeyEvent *event)
+{
+    // The number field shows the callee and leaves these keys alone; with
+    // Ctrl, Alt or Meta held they are someone's shortcut.
+    const QString text = event->text();
+    const bool padKey = text.size() == 1 && isPadKey(text.at(0))
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!padKey || !callInProgress()) {
+        QWidget::keyPressEvent(event);
         return;
     }
-    m_ui->numberEdit->setText(m_ui->numberEdit->text() + key->text());
-    const bool playing = m_keyTones->play(digit);
+    // A key held down is one press, as on the pad.
+    if (!event->isAutoRepeat())
+        pressKey(text.at(0));
+    event->accept();
+}
+
+void DialPadPage::pressKey(QChar key)
+{
+    if (callInProgress()) {
+        if (talk::Call *call = m_phone->focusedCall())
+            call->sendDTMF(key);
+        return;
+    }
+    m_ui->numberEdit->setText(m_ui->numberEdit->text() + key);
+    const bool playing = m_keyTones->play(key);
     // Not the key nor its tone's file: key by key, the trace would spell out
     // the number dialled.
     TRACE << (playing ? "Key tone playing" : "Key tone missing");

@@ -16,6 +16,7 @@ class ContactManager;
 class History;
 class KeyTonePlayer;
 class Phone;
+class QKeyEvent;
 class QTimer;
 class Settings;
 
@@ -100,6 +101,8 @@ signals:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
+    // During a call the keyboard's digits, "*" and "#" are the pad's keys.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private slots:
     void onCallHangupClicked();
@@ -127,6 +130,9 @@ private slots:
 
 private:
     bool panelControlsMic() const;
+    // A key of the pad: a key-pad tone to the call while one is up, else the
+    // key joins the number and its tone plays.
+    void pressKey(QChar key);
     void showVolumePanel(bool mic);
     void stopDurationTimer();
     void showBox(QMessageBox::Icon icon, const QString &title, const QString &text);

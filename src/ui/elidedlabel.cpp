@@ -19,6 +19,12 @@ void ElidedLabel::setFullText(const QString &text)
     showElided();
 }
 
+void ElidedLabel::setElideMode(Qt::TextElideMode mode)
+{
+    m_elideMode = mode;
+    showElided();
+}
+
 QSize ElidedLabel::sizeHint() const
 {
     // Measured in the style sheet's font, which a layout asked before the
@@ -67,7 +73,7 @@ int ElidedLabel::lineHeight() const
 void ElidedLabel::showElided()
 {
     const int room = qMax(0, contentsRect().width() - 2 * margin());
-    const QString shown = fontMetrics().elidedText(m_fullText, Qt::ElideRight, room);
+    const QString shown = fontMetrics().elidedText(m_fullText, m_elideMode, room);
     if (text() != shown)
         setText(shown);
     setToolTip(shown == m_fullText ? QString() : Util::plainToolTip(m_fullText));

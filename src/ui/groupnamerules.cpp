@@ -7,26 +7,23 @@
 
 namespace {
 
-const QString NameCharacters = QStringLiteral("[\\w_]");
-
-QRegularExpression namePattern(int minimum)
+// "\w" of any script, not only ASCII.
+QRegularExpression namePattern(const QString &repeat)
 {
-    return QRegularExpression(
-        QRegularExpression::anchoredPattern(
-            QStringLiteral("%1{%2,%3}").arg(NameCharacters).arg(minimum).arg(GroupNameRules::MaxLength)),
-        QRegularExpression::UseUnicodePropertiesOption);
+    return QRegularExpression(QRegularExpression::anchoredPattern(QStringLiteral("[\\w_]") + repeat),
+                              QRegularExpression::UseUnicodePropertiesOption);
 }
 
 } // namespace
 
 QValidator *GroupNameRules::validator(QObject *parent)
 {
-    return new QRegularExpressionValidator(namePattern(0), parent);
+    return new QRegularExpressionValidator(namePattern(QStringLiteral("{0,%1}").arg(MaxLength)), parent);
 }
 
 bool GroupNameRules::isWellFormed(const QString &name)
 {
-    static const QRegularExpression pattern = namePattern(1);
+    static const QRegularExpression pattern = namePattern(QStringLiteral("+"));
     return pattern.match(name).hasMatch();
 }
 
@@ -50,13 +47,4 @@ QString GroupNameRules::malformedText()
 QString GroupNameRules::takenText(const QString &name)
 {
     return tr("The following group already exists: %1").arg(name);
-}
-
-QString GroupNameRules::problem(const QString &name, const ContactManager *book, const QString &ownName)
-{
-    if (!isWellFormed(name))
-        return malformedText();
-    if (isTaken(name, book, ownName))
-        return takenText(name);
-    return QString();
 }

@@ -34,15 +34,15 @@ ContactImporter *makeProviderImporter(int provider, QObject *parent)
     return new YahooImporter(parent);
 }
 
-QList<ImportContact> checkedContacts(const QListWidget *list)
+// The rows of the list that are checked, in order.
+QList<int> checkedRows(const QListWidget *list)
 {
-    QList<ImportContact> checked;
+    QList<int> rows;
     for (int row = 0; row < list->count(); ++row) {
-        const QListWidgetItem *item = list->item(row);
-        if (item->checkState() == Qt::Checked)
-            checked << item->data(Qt::UserRole).value<ImportContact>();
+        if (list->item(row)->checkState() == Qt::Checked)
+            rows << row;
     }
-    return checked;
+    return rows;
 }
 
 QListWidgetItem *makeRow(const QString &text, const QVariant &value)
@@ -132,6 +132,7 @@ void ImportContactsDialog::setContactManager(ContactManager *manager)
     connect(manager, &ContactManager::contactAlreadyPresent, this,
             [this](const Contact &contact) { onContactAnswered(contact.nick(), false); });
     connect(manager, &ContactManager::cleared, this, &ImportContactsDialog::onBookCleared);
+    connect(manager, &ContactManager::refreshContactListUI, this, &ImportContactsDialog::onBookChanged);
 }
 
 void ImportContactsDialog::setGroups(const QStringList &names)
@@ -258,7 +259,7 @@ void ImportContactsDialog::goToPage(int page)
         ui->groupStackedWidget->setCurrentWidget(ui->pageSelectGroup);
         ui->selectAllImportCheckBox->setChecked(false);
         ui->importButton->setText(QStringLiteral("Import"));
-        ui->importButton->setEnabled(true);
+        ui->importButton->setEnabled(!m_signedOut);
         fillImportList();
         ui->contactsWidget->setVisible(!phoneContacts.isEmpty());
         setAllChecked(ui->importListWidget, ui->selectAllImportCheckBox->isChecked());
@@ -268,7 +269,7 @@ void ImportContactsDialog::goToPage(int page)
         ui->skipButton->show();
         ui->selectAllInviteCheckbox->setChecked(false);
         ui->importButton->setText(QStringLiteral("Send Email"));
-        ui->importButton->setEnabled(true);
+        ui->importButton->setEnabled(!m_signedOut);
         fillInviteList();
         setAllChecked(ui->inviteListWidget, ui->selectAllInviteCheckbox->isChecked());
         ui->contentStackedWidget->setCurrentWidget(ui->pageInvite);
@@ -513,39 +514,31 @@ void ImportContactsDialog::onAnotherClicked()
 
 void ImportContactsDialog::checkAndImport()
 {
-    if (!contactManager)
+    if (!contactManager || m_signedOut)
         return;
     QMap<QString, QString> errors;
     groupName = ui->groupsComboBox->currentText();
     if (ui->groupStackedWidget->currentWidget() == ui->pageAddGroup) {
         const QString newName = ui->groupLineEdit->text().trimmed();
-        const QString problem = GroupNameRules::problem(newName, contactManager);
-        if (!problem.isEmpty()) {
-            errors.insert(QStringLiteral("Group"), problem);
+        if (newName.isEmpty()) {
+            errors.insert(QStringLiteral("Group"), QStringLiteral("Group name cannot be empty"));
+        } else if (!GroupNameRules::isWellFormed(newName)) {
+            errors.insert(QStringLiteral("Group"), GroupNameRules::malformedText());
+        } else if (GroupNameRules::isTaken(newName, contactManager)) {
+            // "friends" beside "Friends" would be a second group of one name.
+            errors.insert(QStringLiteral("Group"), QStringLiteral("Group %1 already exists").arg(newName));
         } else {
             groupName = newName;
             contactManager->addGroup(groupName, true);
         }
     }
 
-    const QList<ImportContact> checked = checkedContacts(ui->importListWidget);
+    const QList<int> rows = checkedRows(ui->importListWidget);
+    const QList<ImportContact> checked = importContactsAt(rows);
+    const QList<Contact> goingIn = contactsOf(checked);
     QStringList present;
-    for (const ImportContact &imported : checked) {
-        // Without the nick: the import gives each contact one of its own, so
-        // only shared numbers and addresses make a contact one of the book's.
-        Contact contact;
-        contact.setFirstName(imported.firstName);
-        contact.setLastName(imported.lastName);
-        contact.setEmails(imported.emails);
-        QList<PhoneNumber> phones;
-        for (const QString &number : imported.phones) {
-            PhoneNumber phone;
-            phone.setType(PhoneNumber::Home);
-            phone.setNumber(number);
-            phones << phone;
-        }
-        contact.setPhones(phones);
-        if (const ContactPtr found = contactManager->contactPresent(contact))
+    for (int i = 0; i < checked.size(); ++i) {
+        if (const ContactPtr found = contactInBook(checked.at(i), goingIn.at(i)))
             present << found->firstName() + QLatin1Char(' ') + found->lastName() + QStringLiteral(" (")
                     + found->groupName() + QLatin1Char(')');
     }
@@ -559,6 +552,10 @@ void ImportContactsDialog::checkAndImport()
              QCoreApplication::translate("ImportContactsDialog", errors.first().toUtf8().constData()));
         return;
     }
+    // What was checked is what goes in, nicks and all, unless the rows
+    // change before the import starts.
+    m_plannedRows = rows;
+    m_planned = withNicksOfTheirOwn(goingIn);
     // A second click starts the wait again rather than a second import.
     importTimer->start();
     ui->importProgressBar->show();
@@ -566,15 +563,17 @@ void ImportContactsDialog::checkAndImport()
 
 void ImportContactsDialog::importContacts()
 {
-    if (!contactManager)
+    if (!contactManager || m_signedOut)
         return;
     importedCount = 0;
     m_acceptedCount = 0;
     // Answers still to come for an earlier import are not this one's.
     m_awaitedNicks.clear();
-    m_importNicks.clear();
     contactManager->setAddContactCalls(0);
-    m_toImport = checkedContacts(ui->importListWidget);
+    const QList<int> rows = checkedRows(ui->importListWidget);
+    m_toImport = rows == m_plannedRows ? m_planned : withNicksOfTheirOwn(contactsOf(importContactsAt(rows)));
+    m_plannedRows.clear();
+    m_planned.clear();
     m_importing = true;
     handNextContacts();
 }
@@ -590,11 +589,7 @@ void ImportContactsDialog::handNextContacts()
         // A few at a time: the book refreshes its views once per call.
         QList<Contact> batch;
         while (!m_toImport.isEmpty() && batch.size() < ImportBatch) {
-            Contact contact = contactOf(m_toImport.takeFirst());
-            // Unique in the book and in this import: two contacts of one
-            // name and number, or of one provider nickname, stay two.
-            contact.setNick(contactManager->freeNick(contact.nick(), m_importNicks));
-            m_importNicks.insert(contact.nick());
+            const Contact contact = m_toImport.takeFirst();
             m_awaitedNicks.insert(contact.nick());
             batch << contact;
         }
@@ -644,11 +639,76 @@ Contact ImportContactsDialog::contactOf(const ImportContact &imported) const
     return contact;
 }
 
+QList<ImportContact> ImportContactsDialog::importContactsAt(const QList<int> &rows) const
+{
+    QList<ImportContact> contacts;
+    contacts.reserve(rows.size());
+    for (const int row : rows)
+        contacts << ui->importListWidget->item(row)->data(Qt::UserRole).value<ImportContact>();
+    return contacts;
+}
+
+QList<Contact> ImportContactsDialog::contactsOf(const QList<ImportContact> &imported) const
+{
+    QList<Contact> contacts;
+    contacts.reserve(imported.size());
+    for (const ImportContact &contact : imported)
+        contacts << contactOf(contact);
+    return contacts;
+}
+
+QList<Contact> ImportContactsDialog::withNicksOfTheirOwn(QList<Contact> contacts) const
+{
+    QSet<QString> taken;
+    for (const Contact &contact : qAsConst(contacts))
+        taken.insert(contact.nick());
+    // The first contact of a nick keeps it: that is the one the book is
+    // checked for. Those after it get "-2", "-3", ... of a nick that neither
+    // the import nor the book has, so that the book takes them too.
+    QSet<QString> kept;
+    for (Contact &contact : contacts) {
+        if (!kept.contains(contact.nick())) {
+            kept.insert(contact.nick());
+            continue;
+        }
+        const QString nick
+            = contactManager ? contactManager->freeNick(contact.nick(), taken) : contact.nick();
+        taken.insert(nick);
+        contact.setNick(nick);
+    }
+    return contacts;
+}
+
+ContactPtr ImportContactsDialog::contactInBook(const ImportContact &imported, const Contact &contact) const
+{
+    // As the provider gives it and as it goes in: by its nickname and its
+    // nick, by its numbers as written and as sent; against the whole book,
+    // whatever group it is meant for.
+    Contact probe = contact;
+    probe.setGroupName(QString());
+    QList<PhoneNumber> phones = probe.phones();
+    const QStringList sent = probe.phoneNumbers();
+    for (const QString &number : imported.phones) {
+        if (!sent.contains(number)) {
+            PhoneNumber phone;
+            phone.setType(PhoneNumber::Home);
+            phone.setNumber(number);
+            phones << phone;
+        }
+    }
+    probe.setPhones(phones);
+    if (const ContactPtr found = contactManager->contactPresent(probe))
+        return found;
+    return imported.nickName.isEmpty() ? ContactPtr() : contactManager->contact(imported.nickName);
+}
+
 void ImportContactsDialog::stopImport()
 {
     importTimer->stop();
     m_importing = false;
     m_toImport.clear();
+    m_plannedRows.clear();
+    m_planned.clear();
     ui->importProgressBar->hide();
 }
 
@@ -678,15 +738,36 @@ void ImportContactsDialog::onContactAnswered(const QString &nick, bool accepted)
 
 void ImportContactsDialog::onBookCleared()
 {
-    // Signed out: what was not answered will not be, and nothing more goes in.
+    // Signed out: what was not answered will not be, and nothing goes in or
+    // out until the book is the account's again. The page, its rows and
+    // what was typed stay.
     stopImport();
     m_awaitedNicks.clear();
-    if (ui->contentStackedWidget->currentIndex() == ConcludePage)
+    m_signedOut = true;
+    setErrorText(tr("You have been signed out. Sign in again to import contacts or send invitations."));
+    const int page = ui->contentStackedWidget->currentIndex();
+    if (page == ImportPage || page == InvitePage)
+        ui->importButton->setEnabled(false);
+    if (page == ConcludePage)
         updateConclusion();
+}
+
+void ImportContactsDialog::onBookChanged()
+{
+    // A sign-in gives the book its groups again, the default ones at least.
+    if (!m_signedOut || !contactManager || contactManager->groups().isEmpty())
+        return;
+    m_signedOut = false;
+    setErrorText(QString());
+    const int page = ui->contentStackedWidget->currentIndex();
+    if (page == ImportPage || page == InvitePage)
+        ui->importButton->setEnabled(true);
 }
 
 void ImportContactsDialog::sendInvitations()
 {
+    if (m_signedOut)
+        return;
     const QString name = ui->inviteNameLineEdit->text();
     const QString email = ui->inviteEmailLineEdit->text();
     if (name.isEmpty()) {

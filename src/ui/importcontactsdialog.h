@@ -3,6 +3,7 @@
 
 #include "importcontacts/importcontact.h"
 #include "rest/contact.h"
+#include "ui/contactgroup.h"
 #include "ui/dialogbase.h"
 
 #include <QList>
@@ -29,8 +30,8 @@ class ImportContactsDialog;
 // sign-in, contacts with phones (and the group they go into), contacts with
 // e-mail addresses, conclusion. Rows carry the imported contacts themselves;
 // the conclusion counts the contacts the address book has accepted, as its
-// answers come in. Each imported contact gets a nick of its own, so that the
-// answers can be told apart and no contact is taken for another.
+// answers come in. A contact goes in under the nick the Import button checked
+// the book for; contacts of one import that share a nick are told apart.
 class ImportContactsDialog : public DialogBase
 {
     Q_OBJECT
@@ -89,6 +90,7 @@ private slots:
     void handNextContacts();
     void onContactAnswered(const QString &nick, bool accepted);
     void onBookCleared();
+    void onBookChanged();
 
 private:
     void goToPage(int page);
@@ -102,6 +104,12 @@ private:
     // The address book's contact for an imported one, in the chosen group,
     // with the nick the provider gave it or one made from its name.
     Contact contactOf(const ImportContact &imported) const;
+    QList<Contact> contactsOf(const QList<ImportContact> &imported) const;
+    // The contacts of one import with nicks that tell them apart.
+    QList<Contact> withNicksOfTheirOwn(QList<Contact> contacts) const;
+    // The contact of the book that the imported one, made into contact, is.
+    ContactPtr contactInBook(const ImportContact &imported, const Contact &contact) const;
+    QList<ImportContact> importContactsAt(const QList<int> &rows) const;
     // Why the importer ended in a network error, for the user.
     QString failureText() const;
     void finishImport();
@@ -124,14 +132,18 @@ private:
     QPointer<RestManager> restManager;
     QPointer<ContactManager> contactManager;
     QTimer *const importTimer;
+    // The rows the Import button found checked and their contacts as they
+    // go in, until the import starts.
+    QList<int> m_plannedRows;
+    QList<Contact> m_planned;
     // Checked contacts still to be handed over.
-    QList<ImportContact> m_toImport;
+    QList<Contact> m_toImport;
     bool m_importing = false;
-    // The nicks of the last import's contacts: all of them, and those whose
-    // answer has not come yet.
-    QSet<QString> m_importNicks;
+    // The nicks of the last import's contacts whose answer has not come yet.
     QSet<QString> m_awaitedNicks;
     int m_acceptedCount = 0;
+    // The account was signed out of since the book was last filled.
+    bool m_signedOut = false;
 };
 
 #endif // LINKORA_UI_IMPORTCONTACTSDIALOG_H

@@ -2,9 +2,7 @@
 #include "ui_numberedit.h"
 
 #include "history/numberhistory.h"
-#include "phone/phone.h"
 #include "prefixprovider.h"
-#include "talk/call.h"
 #include "ui/countrytable.h"
 #include "ui/flagpopup.h"
 #include "ui/phonenumbervalidator.h"
@@ -29,11 +27,6 @@ constexpr int kLongestPrefix = 4;
 constexpr int kSmallestFontSize = 10;
 // What a line edit keeps free left and right of its text.
 constexpr int kTextMargin = 2;
-
-bool isPhoneKey(QChar c)
-{
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*') || c == QLatin1Char('#');
-}
 
 // One leading "011" (the North American exit code) and every leading "0".
 void removeExitCode(QString &number)
@@ -85,11 +78,6 @@ NumberEdit::NumberEdit(QWidget *parent)
 
 NumberEdit::~NumberEdit() = default;
 
-void NumberEdit::setPhone(Phone *phone)
-{
-    this->phone = phone;
-}
-
 void NumberEdit::setNumberHistory(NumberHistory *numberHistory)
 {
     this->numberHistory = numberHistory;
@@ -102,6 +90,10 @@ QString NumberEdit::text() const
 
 void NumberEdit::setText(const QString &text)
 {
+    if (callInProgress) {
+        TRACE << "The number called stays during the call";
+        return;
+    }
     ui->numberLineEdit->setText(text);
 }
 
@@ -112,6 +104,9 @@ int NumberEdit::currentCountryIndex() const
 
 void NumberEdit::setCurrentCountryIndex(int row)
 {
+    // The picker would write the country's prefix over the number called.
+    if (callInProgress)
+        return;
     flagPopup->setCurrentCountryIndex(row);
 }
 
@@ -123,6 +118,7 @@ void NumberEdit::setCallInProgress(bool inCall)
     if (inCall && flagPopup->isVisible())
         flagPopup->onClosePicker();
     ui->recentClearButton->setHidden(inCall);
+    ui->numberLineEdit->setReadOnly(inCall);
     // A country picked now would write its prefix over the number called.
     // The disabled flag keeps its colours: it still shows the callee's
     // country. An open picker keeps the buttons disabled until it closes.
@@ -322,7 +318,7 @@ void NumberEdit::onRecentNumbersPopupClosed()
 
 void NumberEdit::onRecentNumberSelected(const QString &number)
 {
-    ui->numberLineEdit->setText(number);
+    setText(number);
 }
 
 void NumberEdit::onSaveNumberClicked()
@@ -340,13 +336,6 @@ bool NumberEdit::eventFilter(QObject *watched, QEvent *event)
     if (watched != ui->numberLineEdit)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        const QString keyText = static_cast<QKeyEvent *>(event)->text();
-        if (!keyText.isEmpty() && isPhoneKey(keyText.at(0)))
-            sendKeyTone(keyText.at(0));
-        // The key is typed into the field as well.
-        break;
-    }
     case QEvent::ShortcutOverride:
         // A hot key the user chose wins over the field's own editing keys
         // (Ctrl+E, Ctrl+K, Ctrl+U, ...): left unaccepted, the key goes to
@@ -405,17 +394,6 @@ void NumberEdit::fitTextToField()
     const QString sheet = size == fullFontSize ? QString() : QStringLiteral("font-size: %1px;").arg(size);
     if (edit->styleSheet() != sheet)
         edit->setStyleSheet(sheet);
-}
-
-void NumberEdit::sendKeyTone(QChar key)
-{
-    // Without a phone, or before the first call, there is nothing to send to.
-    if (!phone || !phone->currentCall())
-        return;
-    // Not the key: tones sent during a call are often PINs.
-    TRACE << "Calling key";
-    if (talk::Call *call = phone->focusedCall())
-        call->sendDTMF(key);
 }
 
 void NumberEdit::paintEvent(QPaintEvent *event)

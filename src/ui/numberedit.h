@@ -9,7 +9,6 @@
 
 class FlagPopup;
 class NumberHistory;
-class Phone;
 class QKeyEvent;
 class RecentNumbersPopup;
 
@@ -20,8 +19,9 @@ class NumberEdit;
 // The phone-number field: lets only phone characters in, recognises the
 // country from the dialling prefix while the user types and writes the
 // number as prefix, dash and the rest. Its flag opens the country picker,
-// its right button lists the recent numbers or clears the field. During a
-// call the keys typed into it also go to the call as key-pad tones.
+// its right button lists the recent numbers or clears the field. While it
+// shows the number of a call, nothing edits it: the keys typed into it are
+// left to the page it sits on.
 class NumberEdit : public QWidget
 {
     Q_OBJECT
@@ -31,19 +31,21 @@ public:
     explicit NumberEdit(QWidget *parent = nullptr);
     ~NumberEdit() override;
 
-    // Not owned; without a phone no key-pad tones are sent.
-    void setPhone(Phone *phone);
     // Not owned; without a history the recent list stays closed.
     void setNumberHistory(NumberHistory *numberHistory);
 
     // The text as shown, dashes included.
     QString text() const;
+    // Refused while a call lasts.
     void setText(const QString &text);
     int currentCountryIndex() const;
+    // Refused while a call lasts.
     void setCurrentCountryIndex(int row);
-    // While a call lasts the field keeps the callee in view: the button that
+    // While a call lasts the field keeps the callee as called: the text is
+    // read-only (no typing, pasting, cutting or dropping), the button that
     // would clear it, or put a recent number in its place, is hidden, and the
-    // flag, which names the callee's country, picks no other.
+    // flag, which names the callee's country, picks no other. Clearing it
+    // (the sign-out does) still works.
     void setCallInProgress(bool inCall);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -78,14 +80,12 @@ private:
     void showRecentNumbers();
     void showPopup(QWidget *popup);
     static QString cleanNumber(const QString &number, bool removeDashes);
-    void sendKeyTone(QChar key);
     bool isHotKeyInForce(const QKeyEvent *event) const;
     void fitTextToField();
 
     const QScopedPointer<Ui::NumberEdit> ui;
     FlagPopup *flagPopup;
     RecentNumbersPopup *recentNumbersPopup;
-    QPointer<Phone> phone;
     QPointer<NumberHistory> numberHistory;
     QString previousText;
     bool callInProgress = false;

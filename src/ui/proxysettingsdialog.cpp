@@ -103,7 +103,9 @@ void ProxySettingsDialog::onOkClicked()
         m_settings.setPassword(m_ui->passwordLineEdit->text());
     }
 
-    if (!m_settings.isValid()) {
+    // The stored value's rule lets a port stand without a host, for values
+    // that name no proxy; a proxy typed here is unusable without one.
+    if (!m_settings.isValid() || hostMissing()) {
         refuseInvalid();
         return;
     }
@@ -111,13 +113,17 @@ void ProxySettingsDialog::onOkClicked()
         accept();
 }
 
+bool ProxySettingsDialog::hostMissing() const
+{
+    return m_settings.host().trimmed().isEmpty();
+}
+
 void ProxySettingsDialog::refuseInvalid()
 {
-    // The first field, in the order of the form, that the validity rule
-    // finds wanting.
+    // The first field, in the order of the form, that is found wanting.
     QString hint;
     QWidget *field = nullptr;
-    if (m_settings.host().isEmpty() && m_settings.port() == 0) {
+    if (hostMissing()) {
         hint = tr("Enter the proxy's address in \"%1\".").arg(m_ui->hostnameLabel->text());
         field = m_ui->hostnameLineEdit;
     } else if (m_settings.mode() == talk::ProxySettings::NoProxy) {

@@ -37,6 +37,8 @@ private slots:
     void onOkClicked();
 
 private:
+    // Whether the host typed is empty or blank.
+    bool hostMissing() const;
     // Says which field the held value fails on.
     void refuseInvalid();
     // A box over the dialog with one OK button; the field to mend then has

@@ -4,6 +4,7 @@
 #include "phone/phone.h"
 #include "ui/messageprompt.h"
 #include "ui_smspage.h"
+#include "util/trace.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -35,6 +36,9 @@ SMSPage::SMSPage(QWidget *parent)
     m_ui->placeHolderLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_ui->placeHolderLabel->move(0, 0);
 
+    m_animationTimer->setObjectName(QStringLiteral("sendingAnimationTimer"));
+    m_timeoutTimer->setObjectName(QStringLiteral("sendingTimeoutTimer"));
+    m_resultTimer->setObjectName(QStringLiteral("resultShownTimer"));
     m_timeoutTimer->setSingleShot(true);
     m_resultTimer->setSingleShot(true);
     updateSMSCounter();
@@ -59,7 +63,6 @@ void SMSPage::setPhone(Phone *phone)
     if (m_phone)
         disconnect(m_phone, nullptr, this, nullptr);
     m_phone = phone;
-    m_ui->numberEdit->setPhone(phone);
     if (!phone)
         return;
     connect(phone, &Phone::successSendingSMS, this, &SMSPage::onSuccessSentSms);
@@ -158,11 +161,12 @@ void SMSPage::doSendSms()
 
     m_resultTimer->stop();
     m_sendId = m_phone ? m_phone->sendSMS(sms) : 0;
+    m_lastSendId = m_sendId;
     if (!isSending()) {
-        endSending(tr("Error: SMS not sent."));
+        showResult(tr("Error: SMS not sent."));
         return;
     }
-    m_sentText = text;
+    m_sentTexts.insert(m_sendId, text);
 
     m_ui->smsStateLabel->setText(tr(kSending));
     m_animationTimer->start(m_delays.animation);
@@ -180,40 +184,65 @@ void SMSPage::updateSmsStateLabel()
         m_ui->smsStateLabel->setText(tr(kSendingThree));
 }
 
-void SMSPage::endSending(const QString &result)
+void SMSPage::stopSending()
 {
     m_animationTimer->stop();
     m_timeoutTimer->stop();
     m_sendId = 0;
-    m_sentText.clear();
-    m_ui->smsStateLabel->setText(result);
     m_resultTimer->start(m_delays.resultShown);
+}
+
+void SMSPage::showResult(const QString &result)
+{
+    stopSending();
+    m_ui->smsStateLabel->setText(result);
 }
 
 void SMSPage::smsMessageReset()
 {
-    // No answer in time: the message may or may not have gone, but the user
-    // must not read this as sent.
-    endSending(tr("Error: SMS not sent."));
+    // No answer in time. The message may or may not have gone: the state
+    // line claims neither, and the answer is still told should it come.
+    stopSending();
 }
 
 void SMSPage::onSuccessSentSms(quint64 id)
 {
-    if (!isAwaited(id))
+    const auto sent = m_sentTexts.constFind(id);
+    if (sent == m_sentTexts.cend())
         return;
-    // What the user changed while it was on its way stays.
-    const bool unchanged = m_ui->smsTextEdit->toPlainText() == m_sentText;
-    endSending(tr("SMS Sent"));
-    if (unchanged)
+    const QString text = sent.value();
+    m_sentTexts.erase(sent);
+    if (id != m_lastSendId) {
+        // A later message is on the state line; this one is in the call
+        // history.
+        TRACE << "An earlier SMS was sent after all";
+        return;
+    }
+    showResult(tr("SMS Sent"));
+    // What the user typed since stays.
+    if (m_ui->smsTextEdit->toPlainText() == text)
         m_ui->smsTextEdit->clear();
     updateHintLabel(true);
 }
 
 void SMSPage::onErrorSendingSms(quint64 id, const QString &error)
 {
-    if (!isAwaited(id))
+    if (!m_sentTexts.remove(id))
         return;
-    endSending(tr("Error: SMS not sent."));
+    const bool awaited = isAwaited(id);
+    if (!awaited && error.isEmpty()) {
+        // Given up by the page, then by the request: still no answer, so
+        // nothing more is known of the message than at its time-out.
+        TRACE << "An SMS given up ended without an answer";
+        return;
+    }
+    if (id == m_lastSendId)
+        showResult(tr("Error: SMS not sent."));
+    warnOfRefusal(error);
+}
+
+void SMSPage::warnOfRefusal(const QString &error)
+{
     MessagePrompt::Request request;
     request.parent = this;
     request.icon = QMessageBox::Warning;

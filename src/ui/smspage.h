@@ -1,6 +1,7 @@
 #ifndef LINKORA_UI_SMSPAGE_H
 #define LINKORA_UI_SMSPAGE_H
 
+#include <QHash>
 #include <QPointer>
 #include <QScopedPointer>
 #include <QString>
@@ -45,7 +46,8 @@ public:
     QString number() const;
 
     void setDelays(const Delays &delays) { m_delays = delays; }
-    // A message is on its way and its answer not in yet.
+    // A message is on its way, its answer not in yet and its time not up:
+    // another one is not sent meanwhile.
     bool isSending() const { return m_sendId != 0; }
 
     // "SMS Counter <left>(<parts>)" for a text of the given length in UTF-16
@@ -62,8 +64,9 @@ public slots:
     void doSendSms();
     void updateSmsStateLabel();
     void smsMessageReset();
-    // The answers to the sends of Phone, by their identity: only the one
-    // the page waits for is its own.
+    // The answers to the sends of Phone, by their identity. The answer to a
+    // send whose time was up is still told, as long as it does not disturb
+    // a message sent after it.
     void onSuccessSentSms(quint64 id);
     void onErrorSendingSms(quint64 id, const QString &error);
     void onAfterSuccesErrorSmsSent();
@@ -78,9 +81,13 @@ protected:
 private:
     void updateHintLabel(bool show);
     bool isAwaited(quint64 id) const { return id != 0 && id == m_sendId; }
-    // Ends the send under way, or one that never went out, with the result
-    // on the state line for a while.
-    void endSending(const QString &result);
+    // Stops the timers of the send under way, which is no longer awaited,
+    // and lets the state line return to "Enter SMS Text" a while later.
+    void stopSending();
+    // The result of the latest send, shown for a while.
+    void showResult(const QString &result);
+    // Tells a known refusal of the service in a warning box.
+    void warnOfRefusal(const QString &error);
 
     const QScopedPointer<Ui::SMSPage> m_ui;
     QTimer *m_animationTimer;
@@ -89,11 +96,16 @@ private:
     QPointer<Phone> m_phone;
     History *m_history = nullptr;
     Delays m_delays;
-    // The send under way, 0 when none: a send given up is no longer awaited,
-    // and its answer, should it still come, is not taken for the next one.
+    // The send under way, 0 when none.
     quint64 m_sendId = 0;
-    // Its text: its answer clears the field only while the field holds it.
-    QString m_sentText;
+    // The latest send, under way or given up; 0 when it never went out. Only
+    // its answer may change the state line and the text.
+    quint64 m_lastSendId = 0;
+    // The text of each send whose answer may still come: an answer clears
+    // the field only while the field holds what was sent. The service may
+    // well have sent a message whose time was up; the user must learn it,
+    // and not send it, and pay for it, twice.
+    QHash<quint64, QString> m_sentTexts;
 };
 
 #endif // LINKORA_UI_SMSPAGE_H

@@ -208,6 +208,8 @@ void VoicemailPage::onItemClicked(const QModelIndex &index)
     case VoicemailEntry::Playing:
         setState(sourceIndex, VoicemailEntry::Paused);
         pausePlayback();
+        // Only the clock stops: no sound is played that a pause could hold.
+        TRACE_NOTIMPL;
         break;
     default:
         setState(sourceIndex, VoicemailEntry::Playing);

@@ -421,8 +421,13 @@ void TestCrashDump::dumpsKeptToTheNewestFive()
 void TestCrashDump::dumpFolderMustBeOurs_data()
 {
     QTest::addColumn<bool>("link");
-    QTest::newRow("a link to another user's open folder") << true;
-    QTest::newRow("another user's open folder") << false;
+    QTest::addColumn<bool>("othersFolder");
+    QTest::addColumn<int>("folderMode");
+    QTest::newRow("a link to another user's open folder") << true << true << 0777;
+    QTest::newRow("another user's open folder") << false << true << 0777;
+    // The folder would pass every check but that it is reached through a
+    // link, which whoever made it can point elsewhere at any time.
+    QTest::newRow("a link to a private folder of the user's") << true << false << 0700;
 }
 
 // Another user who got a link or a folder of theirs in place of the dump
@@ -430,7 +435,9 @@ void TestCrashDump::dumpFolderMustBeOurs_data()
 void TestCrashDump::dumpFolderMustBeOurs()
 {
     QFETCH(bool, link);
-    if (::geteuid() != 0)
+    QFETCH(bool, othersFolder);
+    QFETCH(int, folderMode);
+    if (othersFolder && ::geteuid() != 0)
         QSKIP("Only root can give a folder to another user");
     CrashCollectorStandIn collector;
     QVERIFY(collector.listen());
@@ -438,8 +445,9 @@ void TestCrashDump::dumpFolderMustBeOurs()
     const QString folder = m_dataDir + QStringLiteral("/win_dump");
     const QString theirs = link ? m_home + QStringLiteral("/theirs") : folder;
     QVERIFY(QDir().mkpath(theirs));
-    QCOMPARE(::chmod(QFile::encodeName(theirs).constData(), 0777), 0);
-    QCOMPARE(::chown(QFile::encodeName(theirs).constData(), nobody(), nobody()), 0);
+    QCOMPARE(::chmod(QFile::encodeName(theirs).constData(), mode_t(folderMode)), 0);
+    if (othersFolder)
+        QCOMPARE(::chown(QFile::encodeName(theirs).constData(), nobody(), nobody()), 0);
     if (link) {
         QVERIFY(QDir(folder).removeRecursively());
         QVERIFY(QFile::link(theirs, folder));
@@ -449,7 +457,8 @@ void TestCrashDump::dumpFolderMustBeOurs()
     QVERIFY(run({QStringLiteral("null-write"), QString::fromUtf8(collector.submitUrl().toEncoded())},
                 QProcess::CrashExit, SIGSEGV));
     QCOMPARE(QDir(theirs).entryList(QDir::Files | QDir::Hidden), QStringList());
-    QCOMPARE(mode(theirs), 0777);
+    QCOMPARE(mode(theirs), folderMode);
+    QCOMPARE(QFileInfo(folder).isSymLink(), link);
     QTest::qWait(1000);
     QCOMPARE(collector.requests().size(), 0);
 
@@ -470,6 +479,8 @@ void TestCrashDump::dumpFolderChangedSinceTheStart_data()
                                       << "win_dump";
     QTest::newRow("a link in its place") << "linked-folder"
                                          << "win_dump-elsewhere";
+    QTest::newRow("a link to a private folder of the user's") << "linked-private-folder"
+                                                              << "win_dump-elsewhere";
 }
 
 // The folder is checked again when the crash comes: what took its place

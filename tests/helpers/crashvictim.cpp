@@ -2,8 +2,9 @@
 //   crashvictim <kind> <collector URL> [user name]
 // with kind one of null-write, worker-null-write, abort, stack-overflow, pure-virtual,
 // uncaught-exception, or "none" to only start crash reporting and end
-// normally a moment later. "opened-folder" and "linked-folder" first open
-// the dump folder to others, or put a link to an open folder in its place,
+// normally a moment later. "opened-folder", "linked-folder" and
+// "linked-private-folder" first open the dump folder to others, or put in its
+// place a link to a folder open to others or to a private one of the user's,
 // once reporting has started, then crash by a null write. Like the program, it sends its report by running
 // itself again with "--crash-upload <dump>".
 
@@ -115,17 +116,20 @@ int main(int argc, char *argv[])
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         return 0;
     }
-    if (std::strcmp(kind, "opened-folder") == 0 || std::strcmp(kind, "linked-folder") == 0) {
+    const bool linked
+        = std::strcmp(kind, "linked-folder") == 0 || std::strcmp(kind, "linked-private-folder") == 0;
+    if (linked || std::strcmp(kind, "opened-folder") == 0) {
         const QByteArray folder = QFile::encodeName(CrashReporter::dumpDirectory());
-        if (std::strcmp(kind, "linked-folder") == 0) {
+        if (linked) {
             const QByteArray elsewhere = folder + "-elsewhere";
             if (mkdir(elsewhere.constData(), 0700) != 0
                 || rename(folder.constData(), (folder + "-old").constData()) != 0
                 || symlink(elsewhere.constData(), folder.constData()) != 0) {
-                std::perror("linked-folder");
+                std::perror(kind);
                 return 2;
             }
-            chmod(elsewhere.constData(), 0777);
+            if (std::strcmp(kind, "linked-folder") == 0)
+                chmod(elsewhere.constData(), 0777);
         } else if (chmod(folder.constData(), 0777) != 0) {
             std::perror("opened-folder");
             return 2;

@@ -103,6 +103,8 @@ private slots:
     void muteAndVolumes();
     void logoutDuringACall();
     void newLoginCancelsThePendingLogout();
+    void balanceAnsweredAfterTheLogout_data();
+    void balanceAnsweredAfterTheLogout();
     void sms();
     void ringbackSound();
 
@@ -390,6 +392,109 @@ void TestPhoneCalls::newLoginCancelsThePendingLogout()
     QVERIFY(logout.isEmpty());
     QVERIFY(phone.isConnected());
     QVERIFY(!m_rig->contacts.groups().isEmpty());
+}
+
+void TestPhoneCalls::balanceAnsweredAfterTheLogout_data()
+{
+    // Which balance is asked for before the logout: the "periodic" one, or
+    // the live one "after a call".
+    QTest::addColumn<QString>("asked");
+    // How the user signs out: with no call up ("at once"), "during a call"
+    // (the logout waits for it to end), or during a call and "another user"
+    // signs in before the logout was through.
+    QTest::addColumn<QString>("logout");
+    QTest::newRow("periodic, at once") << "periodic"
+                                       << "at once";
+    QTest::newRow("after a call, at once") << "after a call"
+                                           << "at once";
+    QTest::newRow("periodic, during a call") << "periodic"
+                                             << "during a call";
+    QTest::newRow("after a call, during the next call") << "after a call"
+                                                        << "during a call";
+    QTest::newRow("periodic, another user") << "periodic"
+                                            << "another user";
+}
+
+// The answer of the account signed out of fills neither its window (which
+// listens to balanceUpdate) nor the credit of whoever signs in next.
+void TestPhoneCalls::balanceAnsweredAfterTheLogout()
+{
+    QFETCH(QString, asked);
+    QFETCH(QString, logout);
+    PhoneRig &rig = *m_rig;
+    Phone &phone = *rig.phone;
+    const bool periodic = asked == QLatin1String("periodic");
+    const QString resource = periodic ? QStringLiteral("balance") : QStringLiteral("realTimeBalance");
+    Phone::Delays delays = PhoneRig::shortDelays();
+    if (periodic)
+        delays.balancePeriod = 300;
+    // The logout during a call is not through before the test ends.
+    delays.logoutDelay = 60000;
+    phone.setDelays(delays);
+    const QString carol = QStringLiteral("carol");
+    rig.server.addAccount(carol, QStringLiteral("carolpass1"));
+    rig.server.setBalance(carol, 7.25, QStringLiteral("USD"), QStringLiteral("$"));
+    QVERIFY(rig.logIn());
+    QTRY_COMPARE(phone.balance().credit(), 10.0);
+    const auto received = [&rig, &resource] {
+        int count = 0;
+        for (const WebserviceStandIn::Request &request : rig.server.requests())
+            count += request.resource == resource ? 1 : 0;
+        return count;
+    };
+
+    CallRecorder recorder(&phone);
+    const int before = received();
+    // A credit of its own tells this answer apart.
+    const WebserviceStandIn::Match match {resource, "GET"};
+    rig.server.answerNextWith(200, R"([{"credit":55.5,"currency":"EUR","currencySymbol":"€"}])", match);
+    rig.server.holdNext(match);
+    if (!periodic) {
+        QVERIFY(placeCall(recorder, QStringLiteral("callStarted")));
+        phone.hangup();
+    }
+    QTRY_COMPARE(received(), before + 1);
+    if (logout != QLatin1String("at once")) {
+        recorder.events.clear();
+        QVERIFY(placeCall(recorder, QStringLiteral("callStarted")));
+    }
+
+    // Whatever becomes of the held request, its end is seen here: its
+    // answer, or its failure once the logout or the next login gave it up.
+    const char *const requestClass = periodic ? "BalanceRequest" : "LiveBalanceRequest";
+    RestRequest *request = nullptr;
+    for (RestRequest *child : rig.rest.findChildren<RestRequest *>()) {
+        if (qstrcmp(child->metaObject()->className(), requestClass) == 0)
+            request = child;
+    }
+    QVERIFY(request);
+    QSignalSpy answered(&rig.rest, qOverload<const Balance &>(&RestManager::requestFinished));
+    QSignalSpy failed(request, &RestRequest::requestError);
+    QSignalSpy updates(&phone, &Phone::balanceUpdate);
+    const double credit = phone.balance().credit();
+    phone.logout();
+    if (logout == QLatin1String("another user")) {
+        QSignalSpy success(&phone, &Phone::loginSuccessful);
+        QSignalSpy carolsBalance(&phone, &Phone::balanceUpdate);
+        // Her balance comes once, after her login.
+        phone.setDelays(PhoneRig::shortDelays());
+        phone.setCredentials(carol, QStringLiteral("carolpass1"));
+        QVERIFY(success.wait());
+        QTRY_VERIFY(!carolsBalance.isEmpty());
+        QCOMPARE(phone.balance().credit(), 7.25);
+        updates.clear();
+    }
+    rig.server.releaseHeld();
+    const auto ended = [&] {
+        for (const QList<QVariant> &arguments : std::as_const(answered)) {
+            if (arguments.at(0).value<Balance>().credit() == 55.5)
+                return true;
+        }
+        return !failed.isEmpty();
+    };
+    QTRY_VERIFY(ended());
+    QCOMPARE(phone.balance().credit(), logout == QLatin1String("another user") ? 7.25 : credit);
+    QVERIFY(updates.isEmpty());
 }
 
 void TestPhoneCalls::sms()

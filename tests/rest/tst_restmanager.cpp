@@ -240,6 +240,7 @@ private slots:
     void proxyFailureOfEveryRequest();
     void balancesArriveInReplyOrder();
     void smsAnswersCarryTheirOwnSend();
+    void smsAnswerIsAwaitedLongerThanOthers();
     void listsAreCutAtTheirLimit();
     void repliesAreTracedWithoutPasswordsOrNames();
 
@@ -754,6 +755,37 @@ void TestRestManager::smsAnswersCarryTheirOwnSend()
     QVERIFY(!QList<quint64>({first, second, third}).contains(0));
     QCOMPARE(m_recorder->smsIds, (QList<quint64> {second, third, first}));
     QCOMPARE(m_recorder->events.count(QLatin1String("SMS")), 2);
+}
+
+// The service answers an SMS once its gateway has taken the message: the
+// answer is awaited well past the time any other request is given.
+void TestRestManager::smsAnswerIsAwaitedLongerThanOthers()
+{
+    RestRequest::Limits limits;
+    limits.headerDeadline = 300;
+    m_manager->setLimits(limits);
+    const WebserviceStandIn::Match balance {QStringLiteral("balance")};
+    m_server->holdNext({QStringLiteral("sms")});
+    m_server->holdNext(balance);
+    m_server->holdNext(balance);
+    run(*m_manager, SendSMS);
+    QVERIFY(QTest::qWaitFor([this] { return m_server->requests().size() == 1; }, 5000));
+    // Two balances given up one after the other, each without its answer.
+    m_manager->getBalance();
+    waitForReplies(1);
+    m_manager->getBalance();
+    waitForReplies(2);
+    QCOMPARE(m_recorder->events, (QStringList {"requestError", "requestError"}));
+    QVERIFY(m_recorder->smsIds.isEmpty());
+
+    // All the while the SMS waited for its answer.
+    QVERIFY(QTest::qWaitFor(
+        [this] {
+            m_server->releaseHeld();
+            return !m_recorder->smsIds.isEmpty();
+        },
+        5000));
+    QCOMPARE(m_recorder->events, (QStringList {"requestError", "requestError", "SMS"}));
 }
 
 void TestRestManager::repliesAreTracedWithoutPasswordsOrNames()

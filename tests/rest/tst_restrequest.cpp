@@ -457,10 +457,10 @@ void TestRestRequest::answersBeyondTheirLimitsFail()
     QFETCH(int, delay);
     QFETCH(bool, parsed);
     const RestRequest::Limits limits;
-    QCOMPARE(
-        (QList<qint64> {RestRequest::DefaultTransferTimeout, limits.recordBodySize, limits.listBodySize,
-                        limits.listRecords, limits.fieldLength, limits.recordDeadline, limits.listDeadline}),
-        (QList<qint64> {30000, 64 << 10, 32 << 20, 20000, 4096, 60000, 300000}));
+    QCOMPARE((QList<qint64> {RestRequest::DefaultTransferTimeout, limits.recordBodySize, limits.listBodySize,
+                             limits.listRecords, limits.fieldLength, limits.recordDeadline,
+                             limits.listDeadline, limits.headerDeadline, limits.slowHeaderDeadline}),
+             (QList<qint64> {30000, 64 << 10, 32 << 20, 20000, 4096, 60000, 300000, 10000, 45000}));
 
     m_request->setTransferTimeout(200);
     m_request->setLimits({4096, 16384, 20000, 4096, 500, 5000});

@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QTextDocument>
 #include <QWidget>
 
 namespace {
@@ -75,7 +76,29 @@ bool UiLook::liesInside(const QWidget *widget, const QWidget *page)
 
 bool UiLook::textFits(const QLabel *label)
 {
+    return label->contentsRect().contains(textArea(label, label));
+}
+
+QRect UiLook::textArea(const QLabel *label, const QWidget *page)
+{
     const QRect room = label->contentsRect();
     const int flags = int(label->alignment()) | (label->wordWrap() ? int(Qt::TextWordWrap) : 0);
-    return room.contains(label->fontMetrics().boundingRect(room, flags, label->text()));
+    const QRect drawn = label->fontMetrics().boundingRect(room, flags, label->text());
+    return drawn.translated(label->mapTo(page, QPoint()));
+}
+
+QString UiLook::shownToolTip(const QWidget *widget)
+{
+    const QString tip = widget->toolTip();
+    QTextDocument document;
+    if (Qt::mightBeRichText(tip))
+        document.setHtml(tip);
+    else
+        document.setPlainText(tip);
+    return document.toPlainText();
+}
+
+QSize UiLook::centralAreaSize()
+{
+    return QSize(238, 410);
 }

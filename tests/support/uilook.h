@@ -1,6 +1,7 @@
 #ifndef UILOOK_H
 #define UILOOK_H
 
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -32,6 +33,13 @@ bool liesInside(const QWidget *widget, const QWidget *page);
 // Whether the label's plain text, laid out as the label lays it out
 // (wrapped when it wraps), stays inside the label.
 bool textFits(const QLabel *label);
+// Where the label's plain text is drawn, laid out as the label lays it out,
+// in the coordinates of page.
+QRect textArea(const QLabel *label, const QWidget *page);
+// The widget's tooltip as the person reads it: rich text shown as text.
+QString shownToolTip(const QWidget *widget);
+// The size the main window gives its central area.
+QSize centralAreaSize();
 
 } // namespace UiLook
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include <iterator>
 #include <optional>
 
 namespace {
@@ -144,6 +145,18 @@ bool isNonEmptyStringArray(const QJsonValue &value)
             return false;
     }
     return true;
+}
+
+// A family name made of a number from 1 on.
+QString sampleFamilyName(int number)
+{
+    // One syllable per decimal digit: different numbers, different names.
+    static const char *const syllables[] = {"ba", "ko", "li", "ma", "no", "ra", "su", "te", "vi", "zo"};
+    QString name;
+    for (const QChar digit : QString::number(number))
+        name += QLatin1String(syllables[digit.digitValue()]);
+    name[0] = name.at(0).toUpper();
+    return name;
 }
 
 } // namespace
@@ -342,17 +355,24 @@ void WebserviceStandIn::addSampleBook(const QString &username, int contacts, int
         return;
     groups = qMax(1, groups);
     for (int g = 0; g < groups; ++g)
-        addGroup(username, QStringLiteral("Group %1").arg(g + 1, 2, 10, QLatin1Char('0')));
+        addGroup(username, QStringLiteral("Group_%1").arg(g + 1, 2, 10, QLatin1Char('0')));
+    const int firstCount = int(std::size(firstNames));
+    const int lastCount = int(std::size(lastNames));
     for (int i = 0; i < contacts; ++i) {
         QList<QPair<QString, QString>> phones;
         for (int p = 0; p <= i % 3; ++p)
             phones.append({QLatin1String(kinds[p]), QStringLiteral("+4930%1").arg(1000000 + i * 3 + p)});
-        const QString first = QString::fromUtf8(firstNames[i % 8]);
+        // No two contacts share a name, as no two people in one address book
+        // would: the client takes a second one of the same name for the first.
+        const QString first = QString::fromUtf8(firstNames[i % firstCount]);
+        const int namesake = i / firstCount;
+        QString last = QString::fromUtf8(lastNames[namesake % lastCount]);
+        if (namesake >= lastCount)
+            last += QLatin1Char('-') + sampleFamilyName(namesake / lastCount);
         addContact(username,
                    contactRecord(QStringLiteral("c%1").arg(i, 5, 10, QLatin1Char('0')),
-                                 QStringLiteral("Group %1").arg(i % groups + 1, 2, 10, QLatin1Char('0')),
-                                 first, QString::fromUtf8(lastNames[i % 7]), phones,
-                                 {QStringLiteral("contact%1@example.org").arg(i)}));
+                                 QStringLiteral("Group_%1").arg(i % groups + 1, 2, 10, QLatin1Char('0')),
+                                 first, last, phones, {QStringLiteral("contact%1@example.org").arg(i)}));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "support/testenvironment.h"
 #include "support/webservicestandin.h"
+#include "ui/groupnamerules.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -71,6 +72,7 @@ private slots:
     void steeringAppliesToTheNextMatchingAcceptedRequest();
     void heldOrDelayedAnswerDoesNotBlockOthers();
     void clientLeavingDuringADelay();
+    void sampleBookSharesNothingBetweenContacts();
 
 private:
     // The client's URL forms, with every value percent-encoded.
@@ -588,6 +590,43 @@ void TestWebserviceStandIn::clientLeavingDuringADelay()
     QCOMPARE(answered.size(), 1);
     QCOMPARE(m_standIn->requests().first().status, 0);
     QCOMPARE(m_standIn->requests().last().status, 200);
+}
+
+// The demo's book of 10,000: no two contacts share a name (in any letter
+// case), an e-mail address or a number, which the client would each take
+// for the same person.
+void TestWebserviceStandIn::sampleBookSharesNothingBetweenContacts()
+{
+    const QString user = QStringLiteral("eve");
+    m_standIn->addSampleBook(user, 10000, 50);
+    const QStringList groups = m_standIn->groups(user);
+    QCOMPARE(groups.size(), 50);
+    // Names the group dialog saves unchanged.
+    for (const QString &group : groups)
+        QVERIFY2(GroupNameRules::isWellFormed(group), qPrintable(group));
+    const QStringList nicks = m_standIn->contactNicks(user);
+    QCOMPARE(nicks.size(), 10000);
+    QSet<QString> names;
+    QSet<QString> emails;
+    QSet<QString> numbers;
+    qsizetype phones = 0;
+    for (const QString &nick : nicks) {
+        const QJsonObject contact = m_standIn->contact(user, nick);
+        const QString first = contact.value("firstName").toString().trimmed().toLower();
+        const QString last = contact.value("lastName").toString().trimmed().toLower();
+        QVERIFY(!first.isEmpty() && !last.isEmpty());
+        names.insert(first + QLatin1Char('\n') + last);
+        for (const QJsonValue email : contact.value("emails").toArray())
+            emails.insert(email.toString());
+        for (const QJsonValue phone : contact.value("phones").toArray()) {
+            numbers.insert(phone["number"].toString());
+            ++phones;
+        }
+    }
+    QCOMPARE(names.size(), nicks.size());
+    QCOMPARE(emails.size(), nicks.size());
+    QCOMPARE(numbers.size(), phones);
+    QCOMPARE(m_standIn->contact(user, "c00056").value("lastName").toString(), QStringLiteral("Lee-Ko"));
 }
 
 LINKORA_TEST_MAIN(TestWebserviceStandIn)

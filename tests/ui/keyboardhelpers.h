@@ -72,9 +72,13 @@ private:
         Qt::KeyboardModifiers modifiers = m_held;
         if (key == Qt::Key_Enter)
             modifiers |= Qt::KeypadModifier;
+        // Without a focus widget the active window takes the key; a key let
+        // go once its press has closed the last window goes nowhere.
         QWidget *target = QApplication::focusWidget();
         if (!target)
-            return false;
+            target = QApplication::activeWindow();
+        if (!target)
+            return !press;
         const QString text = key < 0x01000000 && !(m_held & (Qt::ControlModifier | Qt::AltModifier))
             ? QString(QChar(key)).toLower()
             : QString();

@@ -150,6 +150,8 @@ private slots:
     void doubleClick_data();
     void doubleClick();
     void detailsPageShowsTheContact();
+    void detailsShowAnEmailAddressWholeOrCut_data();
+    void detailsShowAnEmailAddressWholeOrCut();
     void contactDialogChecksTheForm_data();
     void contactDialogChecksTheForm();
     void editKeepsWhatTheFormDoesNotShow();
@@ -159,10 +161,13 @@ private slots:
     void groupDialogAddsAndRefuses();
     void groupDialogRenamesAndMovesByNick();
     void groupDialogCutsLongNamesAtTheEnd();
+    void groupDialogLimitsOnlyWhatIsTyped();
     void pastedNumberIsCleaned_data();
     void pastedNumberIsCleaned();
     void editKeepsTheOpenGroupsOpen();
     void deleteQuestionShowsTheStartOfALongName();
+    void deleteQuestionKeepsClearOfTheSides_data();
+    void deleteQuestionKeepsClearOfTheSides();
     void deleteContactAsksFirst_data();
     void deleteContactAsksFirst();
     void deleteGroupAsksAndPicksTheTarget_data();
@@ -172,6 +177,7 @@ private slots:
     void countsSayOneInTheSingular();
     void failedContactListIsTold_data();
     void failedContactListIsTold();
+    void generatedContactsCanBeEdited();
     void screenshots();
 
 private:
@@ -648,6 +654,49 @@ void TestAddressBook::doubleClick()
     QCOMPARE(shown, details);
 }
 
+void TestAddressBook::detailsShowAnEmailAddressWholeOrCut_data()
+{
+    QTest::addColumn<QString>("email");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("short") << "ann@example.org" << true;
+    QTest::newRow("a little too long") << "contact9800@example.org" << false;
+    QTest::newRow("long") << "firstname.lastname.department@subdomain.example.org" << false;
+}
+
+// In the window's central area an address that fits shows whole; a longer
+// one keeps the start of its mailbox and the end of its domain, an ellipsis
+// between, and shows whole in the tooltip.
+void TestAddressBook::detailsShowAnEmailAddressWholeOrCut()
+{
+    QFETCH(QString, email);
+    QFETCH(bool, whole);
+    contacts().addOldContact(
+        Contact(record("mail", "Friends", "Mia", "Post", {{"CELL", "0301111111"}}, {email}, "1 Main St")
+                    .toVariantMap()));
+    contacts().refreshContactList();
+    m_rig->widget->resize(UiLook::centralAreaSize());
+    emit page()->viewContactDetailsRequested(QStringLiteral("mail"));
+    auto *label = find<QLabel>(m_rig->child<ContactDetailsPage>("contactDetailsPage"), "emailLabel");
+    QTRY_VERIFY(label->isVisible() && !sliding(m_rig->widget.get()));
+    QTRY_VERIFY(UiLook::liesInside(label, m_rig->widget.get()));
+    // The address does not widen the area beyond the window.
+    QCOMPARE(m_rig->widget->width(), UiLook::centralAreaSize().width());
+    const QString shown = label->text();
+    QVERIFY2(label->fontMetrics().horizontalAdvance(shown) <= label->contentsRect().width(),
+             qPrintable(shown));
+    if (whole) {
+        QCOMPARE(shown, email);
+        QCOMPARE(label->toolTip(), QString());
+    } else {
+        const qsizetype cut = shown.indexOf(QChar(0x2026));
+        QVERIFY2(cut > 0 && cut < shown.size() - 1, qPrintable(shown));
+        QVERIFY2(email.startsWith(shown.left(cut)) && email.endsWith(shown.mid(cut + 1)), qPrintable(shown));
+        QCOMPARE(UiLook::shownToolTip(label), email);
+    }
+    QVERIFY(m_rig->widget->grab().save(screenshotPath(
+        QStringLiteral("contact-details-email-%1.png").arg(QTest::currentDataTag()).replace(' ', '-'))));
+}
+
 void TestAddressBook::detailsPageShowsTheContact()
 {
     auto *details = m_rig->child<ContactDetailsPage>("contactDetailsPage");
@@ -1006,6 +1055,44 @@ void TestAddressBook::groupDialogCutsLongNamesAtTheEnd()
     QCOMPARE(cut, (QStringList {"Maxim", "Manny"}));
 }
 
+// A name of more than 20 characters cannot be typed, but one the service
+// gave a group is saved as it is.
+void TestAddressBook::groupDialogLimitsOnlyWhatIsTyped()
+{
+    const QString given = QStringLiteral("Customers_of_the_North_Region");
+    m_rig->phone.server.addGroup(PhoneRig::kUser, given);
+    contacts().setGroups({Group(given)});
+    contacts().addOldContact(Contact(record("kim", given, "Kim", "Park", {}, {}, {}).toVariantMap()));
+    {
+        AddEditGroupDialog dialog;
+        dialog.setContactManager(&contacts());
+        dialog.setEditGroup(contacts().group(given));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(find<QLineEdit>(&dialog, "groupNameLineEdit")->text(), given);
+        QTest::mouseClick(find<QPushButton>(&dialog, "saveCreateGroupButton"), Qt::LeftButton);
+        QCOMPARE(find<QLabel>(&dialog, "errorLabel")->text(), QString());
+        QCOMPARE(marked(&dialog), QStringList());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(contacts().contact(QStringLiteral("kim"))->groupName(), given);
+
+    AddEditGroupDialog dialog;
+    dialog.setContactManager(&contacts());
+    dialog.setAddGroup();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *name = find<QLineEdit>(&dialog, "groupNameLineEdit");
+    QTest::keyClicks(name, QStringLiteral("Suppliers_and_Partners"));
+    QCOMPARE(name->text(), QStringLiteral("Suppliers_and_Partne"));
+    QTest::mouseClick(find<QPushButton>(&dialog, "saveCreateGroupButton"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    // The only change the service hears of: the saved long name went
+    // unchanged.
+    QTRY_COMPARE(writes(), QStringList {"PUT group Suppliers_and_Partne"});
+    QVERIFY(contacts().group(given));
+}
+
 void TestAddressBook::pastedNumberIsCleaned_data()
 {
     QTest::addColumn<QString>("pasted");
@@ -1123,6 +1210,56 @@ void TestAddressBook::deleteQuestionShowsTheStartOfALongName()
     QTRY_VERIFY(asked);
     QTRY_VERIFY(m_rig->widget->currentView() != ContentWidget::QueryUserView);
     QVERIFY(contacts().contact(QStringLiteral("max")));
+}
+
+void TestAddressBook::deleteQuestionKeepsClearOfTheSides_data()
+{
+    QTest::addColumn<QString>("nick");
+    QTest::newRow("a short name") << "ann";
+    QTest::newRow("a long name") << "max";
+}
+
+// In the window's central area the question, the name and the buttons keep
+// the room from the sides that the pages keep.
+void TestAddressBook::deleteQuestionKeepsClearOfTheSides()
+{
+    QFETCH(QString, nick);
+    constexpr int kSideRoom = 9;
+    addLongNamedContact();
+    QWidget *area = m_rig->widget.get();
+    area->resize(UiLook::centralAreaSize());
+    emit page()->viewContactDetailsRequested(nick);
+    auto *deleteButton
+        = find<QToolButton>(m_rig->child<ContactDetailsPage>("contactDetailsPage"), "deleteButton");
+    QTRY_VERIFY(deleteButton->isVisible());
+    const auto room = [area](const QRect &drawn) {
+        return qMin(drawn.left(), area->width() - 1 - drawn.right());
+    };
+    QStringList crowded;
+    bool asked = false;
+    whenAsked(false, [&] {
+        asked = true;
+        if (area->width() != UiLook::centralAreaSize().width())
+            crowded << QStringLiteral("the area widened to %1 px").arg(area->width());
+        for (const char *name : {"queryUserQuestionLabel", "queryUserExtraLabel"}) {
+            const auto *label = m_rig->child<QLabel>(name);
+            const int gap = room(UiLook::textArea(label, area));
+            if (!UiLook::textFits(label) || gap < kSideRoom)
+                crowded << QStringLiteral("%1 %2 px").arg(QLatin1String(name)).arg(gap);
+        }
+        for (const char *name : {"queryUserOkButton", "queryUserCancelButton"}) {
+            const auto *button = m_rig->child<QPushButton>(name);
+            const int gap = room(QRect(button->mapTo(area, QPoint()), button->size()));
+            if (gap < kSideRoom)
+                crowded << QStringLiteral("%1 %2 px").arg(QLatin1String(name)).arg(gap);
+        }
+        area->grab().save(screenshotPath(QStringLiteral("delete-question-%1.png").arg(nick)));
+    });
+    QTest::mouseClick(deleteButton, Qt::LeftButton);
+    QTRY_VERIFY(asked);
+    QCOMPARE(crowded.join(QLatin1String(", ")), QString());
+    QTRY_VERIFY(m_rig->widget->currentView() != ContentWidget::QueryUserView);
+    QVERIFY(contacts().contact(nick));
 }
 
 void TestAddressBook::deleteContactAsksFirst_data()
@@ -1290,6 +1427,29 @@ void TestAddressBook::failedContactListIsTold()
     QCOMPARE(m_rig->prompts.requests.first().textFormat, Qt::PlainText);
     // What the book held stays.
     QCOMPARE(contacts().contacts().size(), 6);
+}
+
+// The demo account's book of thousands: each contact has a name of its own,
+// so saving an edited one is not refused for its name.
+void TestAddressBook::generatedContactsCanBeEdited()
+{
+    WebserviceStandIn &server = m_rig->phone.server;
+    server.addSampleBook(PhoneRig::kUser, 10000, 50);
+    m_rig->phone.phone->retrieveContactsFromWebservices();
+    QTRY_COMPARE_WITH_TIMEOUT(contacts().contacts().size(), 10000 + 6, 60000);
+    server.clearRequests();
+    for (const QString nick : {QStringLiteral("c00056"), QStringLiteral("c09999")}) {
+        AddEditContactDialog dialog;
+        dialog.setContactManager(&contacts());
+        dialog.setEditContact(nick);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClicks(find<QLineEdit>(&dialog, "addressLineEdit"), QStringLiteral("9 New St"));
+        QTest::mouseClick(find<QPushButton>(&dialog, "addSaveContactButton"), Qt::LeftButton);
+        QCOMPARE(find<QLabel>(&dialog, "errorLabel")->text(), QString());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    QTRY_COMPARE(writes(), (QStringList {"POST contact c00056 Group_07", "POST contact c09999 Group_50"}));
 }
 
 void TestAddressBook::screenshots()

@@ -11,8 +11,10 @@
 #include "ui/recentnumberspopup.h"
 #include "uitesthelpers.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -69,6 +71,7 @@ private slots:
     void longNumberIsShownWhole_data();
     void longNumberIsShownWhole();
     void calleeStaysInViewDuringACall();
+    void keysDuringACallAreTonesNotEdits();
     void recentListHangsWhereThePickerDoes();
 
 private:
@@ -320,6 +323,56 @@ void TestDialPadField::calleeStaysInViewDuringACall()
     QVERIFY(clear->isVisible());
     QTest::mouseClick(clear, Qt::LeftButton);
     QCOMPARE(field()->text(), QString());
+}
+
+// The keyboard's digits, "*" and "#" do during a call what the pad's keys
+// do; nothing the user types changes the number called, before or after it
+// ends. The SMS page's field, which holds no call, edits as ever.
+void TestDialPadField::keysDuringACallAreTonesNotEdits()
+{
+    const auto tones = [] {
+        return QString::fromUtf8(control()->dtmf_sent());
+    };
+    typeNumber(QStringLiteral("4420794600"));
+    const QString callee = QStringLiteral("44-20794600");
+    const QString country = fieldButton("flagButton")->toolTip();
+    QApplication::clipboard()->setText(QStringLiteral("0123"));
+    Fingers fingers;
+    QVERIFY(fingers.type(QStringLiteral("Return")));
+    QVERIFY(callStarted());
+
+    for (const char *key : {"1", "Backspace", "Ctrl+A", "Delete", "1", "2", "3", "*", "#", "Ctrl+V"})
+        QVERIFY2(fingers.type(QLatin1String(key)), key);
+    // The repeats of a key held down send no tones of their own.
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"), true);
+    QApplication::sendEvent(line(), &held);
+    QTest::mouseClick(dialPad()->findChild<QPushButton *>(QStringLiteral("num9")), Qt::LeftButton);
+    QCOMPARE(field()->text(), callee);
+    QCOMPARE(fieldButton("flagButton")->toolTip(), country);
+    QCOMPARE(tones(), QStringLiteral("1123*#9"));
+
+    QTest::mouseClick(dialPad()->findChild<QPushButton *>(QStringLiteral("smsButton")), Qt::LeftButton);
+    QTRY_COMPARE(m_client->content()->currentView(), ContentWidget::SmsView);
+    QTRY_VERIFY(!UiTesting::sliding(m_client->content()));
+    auto *sms = m_client->child<QWidget>("smsPage")->findChild<NumberEdit *>(QStringLiteral("numberEdit"));
+    QTest::mouseClick(sms->findChild<QLineEdit *>(QStringLiteral("numberLineEdit")), Qt::LeftButton);
+    QVERIFY(fingers.type(QStringLiteral("Ctrl+A")) && fingers.type(QStringLiteral("Delete")));
+    for (const char *key : {"4", "9", "3", "0"})
+        QVERIFY(fingers.type(QLatin1String(key)));
+    QCOMPARE(sms->text(), QStringLiteral("49-30"));
+    QCOMPARE(tones(), QStringLiteral("1123*#9"));
+
+    QTest::mouseClick(m_client->child<QPushButton>("smsTopMenuBackButton"), Qt::LeftButton);
+    QTRY_COMPARE(m_client->content()->currentView(), ContentWidget::DialPadView);
+    QTest::mouseClick(dialPad()->findChild<QPushButton *>(QStringLiteral("callHungUpButton")),
+                      Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(phone()->calls().isEmpty(), 5000);
+    QCOMPARE(field()->text(), callee);
+    QTest::mouseClick(line(), Qt::LeftButton);
+    line()->end(false);
+    QVERIFY(fingers.type(QStringLiteral("1")));
+    QCOMPARE(field()->text(), callee + QLatin1Char('1'));
+    QCOMPARE(tones(), QStringLiteral("1123*#9"));
 }
 
 void TestDialPadField::recentListHangsWhereThePickerDoes()

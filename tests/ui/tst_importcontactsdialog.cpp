@@ -1,5 +1,6 @@
 #include "importcontacts/googleimporter.h"
 #include "importcontacts/yahooimporter.h"
+#include "phone/phonerig.h"
 #include "rest/resttesthelpers.h"
 #include "support/addressbookrig.h"
 #include "support/googlestandin.h"
@@ -10,6 +11,7 @@
 #include "ui/uitesthelpers.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
@@ -63,6 +65,15 @@ QString networkError(const QString &cause)
     return QStringLiteral("An error occurred while importing contacts: ") + cause;
 }
 
+// A contact of the Yahoo list with these fields.
+QJsonObject yahooContact(const QJsonObject &fields)
+{
+    QList<QPair<QString, QJsonValue>> list;
+    for (auto it = fields.begin(); it != fields.end(); ++it)
+        list.append({it.key(), it.value()});
+    return YahooStandIn::contact(list);
+}
+
 } // namespace
 
 class TestImportContactsDialog : public QObject
@@ -80,9 +91,14 @@ private slots:
     void importChecksAndProviderSwitch();
     void buttonsAndCheckBoxesKeepTheirLook();
     void conclusionWaitsForTheAddressBook();
+    void everyContactGetsANickOfItsOwn_data();
     void everyContactGetsANickOfItsOwn();
+    void contactsOfTheBookAreNamed_data();
+    void contactsOfTheBookAreNamed();
+    void sameListTwiceAddsNothing();
     void eachImportCountsItsOwnAnswers();
     void signingOutEndsTheWait();
+    void signingOutBeforeTheImportStartsIt();
     void newGroupFollowsTheGroupRules_data();
     void newGroupFollowsTheGroupRules();
     void yahooWithoutARegistrationIsUnavailable();
@@ -99,6 +115,8 @@ private:
     QStringList rows(const char *list) const;
     // Checks every row and imports them; true on the invite page.
     bool importAll();
+    // What the Import button said is in the book already, if anything.
+    QString presentText();
     QString conclusion() const { return child<QLabel>("concludeLabel")->text(); }
     // Of the Yahoo import only: its names show what plain text looks like.
     void screenshot(const QString &name)
@@ -224,6 +242,17 @@ bool TestImportContactsDialog::importAll()
                            ImportContactsDialog::ImportDelay + 10000);
 }
 
+QString TestImportContactsDialog::presentText()
+{
+    child<QCheckBox>("selectAllImportCheckBox")->click();
+    click("importButton");
+    // Nothing waits to go in.
+    if (!child<QWidget>("importProgressBar")->isHidden())
+        return QString();
+    const QStringList texts = m_prompts->texts();
+    return texts.isEmpty() ? QString() : texts.last();
+}
+
 void TestImportContactsDialog::importsThroughEveryPage_data()
 {
     QTest::addColumn<int>("provider");
@@ -233,8 +262,9 @@ void TestImportContactsDialog::importsThroughEveryPage_data()
     QTest::addColumn<QString>("group");
     QTest::addColumn<int>("accepted");
 
-    // Yahoo: Ann is already in the book under her number's digits, and the
-    // service fails the first contact it is sent.
+    // Yahoo: Ann is already in the book under her number's digits, which the
+    // Import button finds, and the service fails the first contact it is
+    // sent.
     QTest::newRow("yahoo") << int(ImportContactsDialog::Yahoo)
                            << QStringList {"POST /oauth/v2/get_request_token",
                                            "GET /login/start",
@@ -299,6 +329,14 @@ void TestImportContactsDialog::importsThroughEveryPage()
     }
     screenshot(QStringLiteral("importcontacts-3-contacts.png"));
     click("importButton");
+    if (yahoo) {
+        QCOMPARE(m_prompts->texts(),
+                 QStringList {"Contacts below are already in your list\nPlease deselect "
+                              "them:\nAnn <i>Old</i> (Friends)"});
+        child<QListWidget>("importListWidget")->item(1)->setCheckState(Qt::Unchecked);
+        m_prompts->requests.clear();
+        click("importButton");
+    }
     QTRY_COMPARE_WITH_TIMEOUT(page(), int(ImportContactsDialog::InvitePage),
                               ImportContactsDialog::ImportDelay + 5000);
     QVERIFY(m_prompts->requests.isEmpty());
@@ -613,17 +651,48 @@ void TestImportContactsDialog::conclusionWaitsForTheAddressBook()
     QCOMPARE(m_dialog->acceptedCount(), 2);
 }
 
+void TestImportContactsDialog::everyContactGetsANickOfItsOwn_data()
+{
+    QTest::addColumn<QString>("nickname"); // the provider's for all 300 shops
+    QTest::addColumn<QString>("bookNick");
+    QTest::addColumn<QStringList>("sent"); // some nicks the service gets
+    QTest::addColumn<QString>("refusal");
+
+    // A second "Info" cannot be "Info-2": the book has that one.
+    QTest::newRow("one nickname") << "Info"
+                                  << "Info-2" << QStringList {"Info", "Info-3", "Info-301"} << QString();
+    // No name and no nickname, only an e-mail address: nicks made of
+    // "info", the number and the time.
+    QTest::newRow("e-mail only") << ""
+                                 << "Info" << QStringList() << QString();
+    // The book's "Info" is each of them, as far as the nick goes.
+    QStringList lines;
+    for (int i = 0; i < 300; ++i)
+        lines << QStringLiteral("Info  (Work)");
+    QTest::newRow("the book's nickname")
+        << "Info"
+        << "Info" << QStringList()
+        << QStringLiteral("Contacts below are already in your list\nPlease deselect them:\n")
+            + lines.join('\n');
+}
+
 void TestImportContactsDialog::everyContactGetsANickOfItsOwn()
 {
-    // Shops the provider knows by one nickname, and people whose names and
-    // nicknames the nick's letters cannot hold; the book has an Info already.
+    QFETCH(QString, nickname);
+    QFETCH(QString, bookNick);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, refusal);
+    // Shops the provider knows by one nickname or by their address alone,
+    // and people whose names and nicknames the nick's letters cannot hold.
     QJsonArray contacts;
     for (int i = 0; i < 300; ++i) {
-        contacts.append(
-            YahooStandIn::contact({{"name", QJsonObject {{"givenName", "Info"}}},
-                                   {"nickname", "Info"},
-                                   {"email", QStringLiteral("info@shop%1.test").arg(i)},
-                                   {"phone", QStringLiteral("555 1%1").arg(i, 3, 10, QChar('0'))}}));
+        QJsonObject shop {{"email", QStringLiteral("info@shop%1.test").arg(i)},
+                          {"phone", QStringLiteral("555 1%1").arg(i, 3, 10, QChar('0'))}};
+        if (!nickname.isEmpty()) {
+            shop.insert("name", QJsonObject {{"givenName", "Info"}});
+            shop.insert("nickname", nickname);
+        }
+        contacts.append(yahooContact(shop));
     }
     for (int i = 0; i < 100; ++i) {
         contacts.append(YahooStandIn::contact(
@@ -633,7 +702,7 @@ void TestImportContactsDialog::everyContactGetsANickOfItsOwn()
              {"phone", QStringLiteral("555 2%1").arg(i, 3, 10, QChar('0'))}}));
     }
     m_yahoo->setContacts(contacts);
-    m_rig->book.addOldContact(Contact(QVariantMap {{"nick", "Info"},
+    m_rig->book.addOldContact(Contact(QVariantMap {{"nick", bookNick},
                                                    {"firstName", "Info"},
                                                    {"groupName", "Work"},
                                                    {"emails", QStringList {"info@example.test"}}}));
@@ -641,6 +710,13 @@ void TestImportContactsDialog::everyContactGetsANickOfItsOwn()
     signIn(ImportContactsDialog::Yahoo, kMail, kMailPassword);
     QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
     QCOMPARE(child<QListWidget>("importListWidget")->count(), 400);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(presentText(), refusal);
+        QCOMPARE(m_prompts->titles(), QStringList {"Error"});
+        QCOMPARE(page(), int(ImportContactsDialog::ImportPage));
+        QVERIFY(m_rig->service.contactNicks(AddressBookRig::User).isEmpty());
+        return;
+    }
     QVERIFY(importAll());
     QVERIFY(m_prompts->requests.isEmpty());
     click("skipButton");
@@ -648,9 +724,81 @@ void TestImportContactsDialog::everyContactGetsANickOfItsOwn()
     QCOMPARE(m_dialog->acceptedCount(), 400);
     const QStringList nicks = m_rig->service.contactNicks(AddressBookRig::User);
     QCOMPARE(nicks.size(), 400);
-    QVERIFY(nicks.contains("Info-2") && nicks.contains("Info-301"));
+    QVERIFY(!nicks.contains(bookNick));
+    for (const QString &nick : qAsConst(sent))
+        QVERIFY2(nicks.contains(nick), qPrintable(nick));
     static const QRegularExpression clean(QStringLiteral("^[A-Za-z0-9._~-]+$"));
     QCOMPARE(nicks.filter(clean).size(), 400);
+}
+
+void TestImportContactsDialog::contactsOfTheBookAreNamed_data()
+{
+    QTest::addColumn<QJsonObject>("provided"); // a Yahoo contact
+    QTest::addColumn<QVariantMap>("stored"); // a contact of the book, in Work
+    QTest::addColumn<QString>("line");
+
+    const auto stored = [](const char *nick, const char *first, const char *last, const char *number) {
+        return QVariantMap {{"nick", nick},
+                            {"firstName", QString::fromUtf8(first)},
+                            {"lastName", last},
+                            {"groupName", "Work"},
+                            {"phones", QVariantList {QVariantMap {{"number", number}}}}};
+    };
+    // The provider's "Bob" with the number the book holds as digits.
+    QTest::newRow("nickname and number") << QJsonObject {{"nickname", "Bob"}, {"phone", "+1-555-0101"}}
+                                         << stored("Bob", "Bob", "", "15550101") << "Bob  (Work)";
+    QTest::newRow("nickname") << QJsonObject {{"nickname", "Bob"}, {"phone", "+1-555-0101"}}
+                              << stored("Bob", "Bob", "", "15550199") << "Bob  (Work)";
+    QTest::newRow("nickname as it goes in")
+        << QJsonObject {{"nickname", "Mary Ann"}, {"phone", "555 0102"}}
+        << stored("MaryAnn", "Mary", "Ann", "15550199") << "Mary Ann (Work)";
+    QTest::newRow("number as it goes in")
+        << QJsonObject {{"name", QJsonObject {{"givenName", "Zoë"}}}, {"phone", "+44-2079460000"}}
+        << stored("zoe", "Zoë", "", "442079460000") << "Zoë  (Work)";
+}
+
+// A contact the book has is named when the Import button is clicked, and
+// none goes in, whatever group they are meant for.
+void TestImportContactsDialog::contactsOfTheBookAreNamed()
+{
+    QFETCH(QJsonObject, provided);
+    QFETCH(QVariantMap, stored);
+    QFETCH(QString, line);
+    m_yahoo->setContacts(
+        {yahooContact(provided), YahooStandIn::contact({{"nickname", "Cy"}, {"phone", "555 0103"}})});
+    m_rig->book.addOldContact(Contact(stored));
+    signIn(ImportContactsDialog::Yahoo, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    QCOMPARE(presentText(), "Contacts below are already in your list\nPlease deselect them:\n" + line);
+    QCOMPARE(m_prompts->requests.first().textFormat, Qt::PlainText);
+    QVERIFY(m_rig->service.contactNicks(AddressBookRig::User).isEmpty());
+    QCOMPARE(m_rig->book.contacts().size(), 2);
+}
+
+// The same address book again, into another group: nothing goes in twice,
+// and the wizard names what is there.
+void TestImportContactsDialog::sameListTwiceAddsNothing()
+{
+    m_google->setEntries({GoogleStandIn::entry("Ann", "Lee", {"ann@example.test"}, {"+1 555 0100"}),
+                          GoogleStandIn::entry("Eve", "", {}, {"+44-20-7946-0001"})});
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    QVERIFY(importAll());
+    QTRY_COMPARE(m_dialog->acceptedCount(), 2);
+    const QStringList nicks = m_rig->service.contactNicks(AddressBookRig::User);
+    QCOMPARE(nicks.size(), 2);
+
+    click("skipButton");
+    click("anotherServiceButton");
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    QTest::keyClick(child<QComboBox>("groupsComboBox"), Qt::Key_Down);
+    QCOMPARE(child<QComboBox>("groupsComboBox")->currentText(), "Work");
+    QCOMPARE(
+        presentText(),
+        "Contacts below are already in your list\nPlease deselect them:\nAnn Lee (Friends)\nEve  (Friends)");
+    QCOMPARE(m_rig->service.contactNicks(AddressBookRig::User), nicks);
+    QCOMPARE(m_rig->book.contacts().size(), 3);
 }
 
 void TestImportContactsDialog::eachImportCountsItsOwnAnswers()
@@ -697,15 +845,68 @@ void TestImportContactsDialog::signingOutEndsTheWait()
     QCOMPARE(m_dialog->acceptedCount(), 0);
 }
 
+// Signed out between the Import button and the import: nothing goes in or
+// out, then or later, until the account is signed in again.
+void TestImportContactsDialog::signingOutBeforeTheImportStartsIt()
+{
+    QVERIFY2(TalkTesting::control(), "the stand-in talk library cannot be loaded");
+    TalkTesting::useStandIn();
+    TalkTesting::control()->reset();
+    PhoneRig account;
+    account.server.addGroup(PhoneRig::kUser, QStringLiteral("Friends"));
+    QVERIFY(account.logIn());
+    QTRY_VERIFY(account.contacts.group(QStringLiteral("Friends")));
+    m_dialog->setRestManager(&account.rest);
+    m_dialog->setContactManager(&account.contacts);
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    const auto *busy = child<QWidget>("importProgressBar");
+    const auto *error = child<QLabel>("errorLabel");
+    auto *list = child<QListWidget>("importListWidget");
+    child<QCheckBox>("selectAllImportCheckBox")->click();
+    click("importButton");
+    QVERIFY(busy->isVisible());
+
+    account.phone->logout();
+    QVERIFY(account.contacts.groups().isEmpty());
+    QVERIFY(busy->isHidden());
+    QCOMPARE(page(), int(ImportContactsDialog::ImportPage));
+    // Nothing to import into while signed out.
+    click("importButton");
+    QVERIFY(busy->isHidden());
+    QVERIFY(!child<QPushButton>("importButton")->isEnabled());
+    QVERIFY(error->isVisible());
+    QCOMPARE(error->text(),
+             "You have been signed out. Sign in again to import contacts or send invitations.");
+    // What the user chose stays.
+    QCOMPARE(list->item(0)->checkState(), Qt::Checked);
+    QCOMPARE(list->item(1)->checkState(), Qt::Checked);
+    QVERIFY(m_prompts->requests.isEmpty());
+
+    // Signed in again, an import of its own: had the first one gone on, its
+    // two contacts would have gone ahead of this one's.
+    QVERIFY(account.logIn());
+    QTRY_VERIFY(child<QPushButton>("importButton")->isEnabled());
+    QVERIFY(error->isHidden());
+    list->item(1)->setCheckState(Qt::Unchecked);
+    click("importButton");
+    QTRY_COMPARE_WITH_TIMEOUT(page(), int(ImportContactsDialog::InvitePage),
+                              ImportContactsDialog::ImportDelay + 5000);
+    QTRY_COMPARE(m_dialog->acceptedCount(), 1);
+    QCOMPARE(account.requests(QStringLiteral("contact"), "PUT").size(), 1);
+    QCOMPARE(account.server.contactNicks(PhoneRig::kUser).size(), 1);
+    QVERIFY(m_prompts->requests.isEmpty());
+}
+
 void TestImportContactsDialog::newGroupFollowsTheGroupRules_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("created");
-    const QString invalid = QStringLiteral("The following field is invalid or contains spaces: Group");
-    const QString taken = QStringLiteral("The following group already exists: %1");
-    QTest::newRow("blank") << "" << invalid << "";
-    QTest::newRow("blanks only") << "   " << invalid << "";
+    const QString empty = QStringLiteral("Group name cannot be empty");
+    const QString taken = QStringLiteral("Group %1 already exists");
+    QTest::newRow("blank") << "" << empty << "";
+    QTest::newRow("blanks only") << "   " << empty << "";
     QTest::newRow("over 20 characters") << "Abcdefghijklmnopqrstuvwxy" << QString() << "Abcdefghijklmnopqrst";
     QTest::newRow("taken, other case") << "friends" << taken.arg("friends") << "";
     QTest::newRow("taken") << "Friends" << taken.arg("Friends") << "";

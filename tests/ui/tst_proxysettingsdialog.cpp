@@ -166,6 +166,23 @@ void TestProxySettingsDialog::typedEntries_data()
         << ""
         << "0" << 0 << false << ""
         << "" << QStringList {kInvalidLead + kHostHint} << "hostnameLineEdit" << -1;
+    // A port alone is no proxy to reach, of whatever type.
+    QTest::newRow("a port without a host")
+        << ""
+        << "8080" << 0 << false << ""
+        << "" << QStringList {kInvalidLead + kHostHint} << "hostnameLineEdit" << -1;
+    QTest::newRow("a blank host") << "   "
+                                  << "1080" << 1 << true << "ann"
+                                  << "pw" << QStringList {kInvalidLead + kHostHint} << "hostnameLineEdit"
+                                  << -1;
+    // The host is named first, as it comes first in the form.
+    QTest::newRow("neither host nor type")
+        << ""
+        << "3128" << -1 << false << ""
+        << "" << QStringList {kInvalidLead + kHostHint} << "hostnameLineEdit" << -1;
+    QTest::newRow("a host with port 0") << "proxy.lan"
+                                        << "0" << 0 << false << ""
+                                        << "" << QStringList() << QString() << 0;
     QTest::newRow("no type") << "proxy.lan"
                              << "3128" << -1 << false << ""
                              << "" << QStringList {kInvalidLead + kTypeHint} << "proxyTypeComboBox" << -1;

@@ -672,6 +672,13 @@ void TestSettingsDialog::customProxyThroughItsDialog_data()
     QTest::newRow("no type, then cancelled")
         << false << "proxy.lan"
         << "3128" << -1 << QStringList {"okButton", "cancelButton"} << QStringList {invalid} << false;
+    // Nothing unusable is kept: the dialog stays open until cancelled.
+    QTest::newRow("a port without a host, then cancelled")
+        << false << ""
+        << "8080" << 0 << QStringList {"okButton", "cancelButton"}
+        << QStringList {QStringLiteral(
+               "The proxy settings you entered are not valid.\nEnter the proxy's address in \"Hostname\".")}
+        << false;
     QTest::newRow("unticked") << true << QString() << QString() << 0 << QStringList() << QStringList()
                               << false;
 }

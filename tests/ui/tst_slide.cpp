@@ -1,6 +1,8 @@
 #include "centralrig.h"
+#include "mainwindowrig.h"
 
 #include "support/testenvironment.h"
+#include "support/uilook.h"
 #include "talk/call.h"
 #include "ui/dialpadpage.h"
 #include "ui/incomingcalldialog.h"
@@ -9,6 +11,7 @@
 #include <QLabel>
 #include <QParallelAnimationGroup>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -37,6 +40,8 @@ private slots:
     void switchDuringASlideLeavesNoPictureBehind();
     void liveStripDuringACall();
     void glossSweepsAndWraps();
+    void liveStripNamesTheWholeNumber_data();
+    void liveStripNamesTheWholeNumber();
 
 private:
     QLabel *label(const char *name) const { return m_rig->child<QLabel>(name); }
@@ -207,6 +212,56 @@ void TestSlide::glossSweepsAndWraps()
     m_rig->widget->setCallInfo(QString());
     QVERIFY(!label("glossLiveConversationLabel"));
     QVERIFY(panel->isHidden());
+}
+
+void TestSlide::liveStripNamesTheWholeNumber_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::newRow("a mobile number") << "+4915112345678";
+    // Fifteen digits, the most a telephone number has.
+    QTest::newRow("the longest number") << "+491511234567890";
+    QTest::newRow("a short number") << "+4930123";
+}
+
+// In the window as it is, the strip over the other pages names the callee
+// whole, the caption making room: cut with an ellipsis, its whole text in
+// the tooltip.
+void TestSlide::liveStripNamesTheWholeNumber()
+{
+    QFETCH(QString, number);
+    m_rig.reset();
+    UiLook::install();
+    const auto plainLook = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+    UiTesting::PromptRecorder prompts;
+    MainWindowRig client(QStringLiteral("slide-window%1.px").arg(++m_case));
+    client.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(client.window.get()));
+    ContentWidget *content = client.content();
+    QCOMPARE(content->size(), UiLook::centralAreaSize());
+    content->setView(ContentWidget::DialPadView, false);
+    DialPadPage *dialPad = client.child<DialPadPage>("dialPadPage");
+    dialPad->setNumber(number);
+    content->setCallInfo(QStringLiteral("00:00:05"));
+    content->setView(ContentWidget::SmsView, false);
+    auto *panel = client.child<QWidget>("liveConversationPanel");
+    QTRY_VERIFY(panel->isVisible());
+
+    auto *callee = client.child<QLabel>("numberLabel");
+    QCOMPARE(callee->text(), dialPad->number());
+    auto *caption = client.child<QLabel>("conversationLabel");
+    for (QLabel *label : {caption, callee, client.child<QLabel>("timeLabel")}) {
+        const QString name = label->objectName();
+        QVERIFY2(UiLook::liesInside(label, panel), qPrintable(name));
+        QVERIFY2(UiLook::textFits(label), qPrintable(name + QLatin1Char(' ') + label->text()));
+    }
+    QVERIFY(QRect(callee->mapTo(panel, QPoint()), callee->size()).intersected(caption->geometry()).isEmpty());
+    if (caption->text() != QLatin1String("conversation")) {
+        QVERIFY2(caption->text().endsWith(QChar(0x2026)), qPrintable(caption->text()));
+        QCOMPARE(UiLook::shownToolTip(caption), QStringLiteral("conversation"));
+    }
+    QVERIFY(client.window->grab().save(UiLook::screenshotPath(
+        QStringLiteral("live-strip-%1.png").arg(QTest::currentDataTag()).replace(' ', '-'))));
+    content->setCallInfo(QString());
 }
 
 LINKORA_TEST_MAIN(TestSlide)

@@ -960,7 +960,9 @@ void TestUiBase::proxyDialogConfirmation_data()
     QTest::newRow("port 0 with a host") << "proxy.lan"
                                         << "0" << 0 << false << "" << QStringList() << true;
     QTest::newRow("no host, a port") << ""
-                                     << "8080" << 1 << true << "pw" << QStringList() << true;
+                                     << "8080" << 1 << true << "pw"
+                                     << QStringList {lead + "Enter the proxy's address in \"Hostname\"."}
+                                     << false;
 }
 
 void TestUiBase::proxyDialogConfirmation()
