@@ -143,7 +143,7 @@ void TestAccountFlow::signInCallFindItAndTextIt()
     QCOMPARE(call.data(HistoryRoles::DurationRole).toTime(), QTime(0, 0, 1));
 
     // Back where it came from, then an SMS to that number.
-    QTRY_VERIFY(UiTesting::slideEnded(client.content()));
+    QTRY_VERIFY(!UiTesting::sliding(client.content()));
     QTest::mouseClick(client.child<QPushButton>("callHistoryTopMenuBackButton"), Qt::LeftButton);
     QTRY_COMPARE(client.content()->currentView(), ContentWidget::DialPadView);
     QVERIFY(client.chooseFromMenu("menuCalls", "actionSMS"));

@@ -87,7 +87,7 @@ private:
     {
         m_rig->widget->showCallHistory();
         QTRY_COMPARE(m_rig->currentPage(), QStringLiteral("callHistoryPage"));
-        QTRY_VERIFY(UiTesting::slideEnded(m_rig->widget.get()));
+        QTRY_VERIFY(!UiTesting::sliding(m_rig->widget.get()));
     }
     void addBookContact();
 
@@ -426,7 +426,7 @@ void TestCallHistoryPage::screenshots()
     history->addEvent(QStringLiteral("+442079460018"), QTime(0, 0), CallHistoryEvent::Sms, now.addDays(-3));
     m_rig->widget->showCallHistory();
     QTRY_COMPARE(m_rig->currentPage(), QStringLiteral("callHistoryPage"));
-    QTRY_VERIFY(UiTesting::slideEnded(m_rig->widget.get()));
+    QTRY_VERIFY(!UiTesting::sliding(m_rig->widget.get()));
     list()->setCurrentIndex(list()->model()->index(1, 0));
     QVERIFY(m_rig->widget->grab().save(UiLook::screenshotPath(QStringLiteral("callhistory.png"))));
 }

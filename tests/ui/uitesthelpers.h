@@ -133,19 +133,6 @@ private:
 
 using ::ConnectivityProbe;
 
-// Whether the central area's last slide between pages is over: the pictures
-// it slides are hidden again. Widgets under them take clicks only then.
-inline bool slideEnded(const QWidget *content)
-{
-    for (const char *name :
-         {"contentAnimationBackground", "outgoingSlideSnapshot", "incomingSlideSnapshot"}) {
-        const QWidget *overlay = content->findChild<QWidget *>(QLatin1String(name));
-        if (overlay && overlay->isVisible())
-            return false;
-    }
-    return true;
-}
-
 // Gives the desktop a tray, or takes it away, while it lives: the offscreen
 // platform has none of its own.
 class TrayPresence
