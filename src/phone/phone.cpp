@@ -11,6 +11,7 @@
 #include "talk/plixtalk.h"
 #include "ui/contactmanager.h"
 #include "ui/voicemailmodel.h"
+#include "util/clock.h"
 #include "util/trace.h"
 
 #include <QMessageBox>
@@ -599,7 +600,7 @@ void Phone::callCreated(const talk::Call *call)
     CallRecord record;
     record.number = remoteNumber(call);
     record.incoming = call->isIncoming();
-    record.start = QDateTime::currentDateTime();
+    record.start = Clock::currentDateTime();
     m_callRecords.insert(call, record);
     connect(call, &talk::Call::sessionInitiated, this, &Phone::callSessionInitiated, Qt::UniqueConnection);
     connect(call, &talk::Call::accepted, this, &Phone::callAccepted, Qt::UniqueConnection);

@@ -12,9 +12,9 @@
 #include "talk/device.h"
 #include "talk/proxysettings.h"
 #include "talk/talkmetatypes.h"
+#include "util/stopwatch.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -240,7 +240,7 @@ private:
         bool incoming = false;
         QDateTime start;
         // Runs from the moment the parties are connected.
-        QElapsedTimer talking;
+        Stopwatch talking;
     };
     QHash<const talk::Call *, CallRecord> m_callRecords;
     QPointer<CallHistory> m_callHistory;

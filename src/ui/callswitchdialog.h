@@ -2,8 +2,8 @@
 #define LINKORA_UI_CALLSWITCHDIALOG_H
 
 #include "ui/dialogbase.h"
+#include "util/stopwatch.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <QScopedPointer>
@@ -67,7 +67,7 @@ private:
     const QScopedPointer<Ui::CallSwitchDialog> m_ui;
     const QPointer<Phone> m_phone;
     // Since when each call is connected, as far as the dialog saw it.
-    QHash<const talk::Call *, QElapsedTimer> m_connectedSince;
+    QHash<const talk::Call *, Stopwatch> m_connectedSince;
 };
 
 #endif // LINKORA_UI_CALLSWITCHDIALOG_H

@@ -899,6 +899,7 @@ void ContentWidget::onInternetConnectionChecked(bool online)
     }
     if (!m_autoLoginTimer) {
         m_autoLoginTimer = new QTimer(this);
+        m_autoLoginTimer->setObjectName(QStringLiteral("autoLoginTimer"));
         m_autoLoginTimer->setInterval(autoLoginRetryInterval);
         connect(m_autoLoginTimer, &QTimer::timeout, this,
                 &ContentWidget::onAutoLoginInternetConnectionTimerTimedOut);

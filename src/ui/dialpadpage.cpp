@@ -441,7 +441,7 @@ void DialPadPage::onCallStarted(const talk::Call *call)
     // Also sent when a held call is resumed.
     auto clock = m_talkClocks.find(call);
     if (clock == m_talkClocks.end()) {
-        clock = m_talkClocks.insert(call, TalkClock {wallClock(), QElapsedTimer()});
+        clock = m_talkClocks.insert(call, TalkClock {wallClock(), Stopwatch()});
         clock->talking.start();
         m_lastTick = clock->start;
     }

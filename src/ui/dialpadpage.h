@@ -3,8 +3,8 @@
 
 #include "history/callhistoryevent.h"
 #include "rest/balance.h"
+#include "util/stopwatch.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QMessageBox>
 #include <QPointer>
@@ -141,13 +141,13 @@ private:
     int m_durationTimerId = -1;
     qint64 m_callStart = 0;
     qint64 m_lastTick = 0;
-    QElapsedTimer m_callClock;
+    Stopwatch m_callClock;
     // Each live call's talk time from its first answer on: a call taken off
     // hold goes on with the time it has, as its history entry does.
     struct TalkClock
     {
         qint64 start = 0;
-        QElapsedTimer talking;
+        Stopwatch talking;
     };
     QHash<const talk::Call *, TalkClock> m_talkClocks;
     qint64 m_callDuration = 0;

@@ -1,6 +1,7 @@
 #include "ui/historyfiltermodel.h"
 
 #include "ui/historyroles.h"
+#include "util/clock.h"
 
 #include <QDateTime>
 #include <QTimer>
@@ -21,7 +22,7 @@ HistoryFilterModel::HistoryFilterModel(QObject *parent)
 QDateTime HistoryFilterModel::oldestShown() const
 {
     if (!m_oldestAge.isValid() || m_oldestAge.elapsed() > 500) {
-        const QDateTime now = QDateTime::currentDateTime();
+        const QDateTime now = Clock::currentDateTime();
         m_oldest = m_filter == LastDayHistory ? now.addDays(-1) : now.addDays(-7);
         m_oldestAge.start();
     }

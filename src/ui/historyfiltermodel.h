@@ -1,8 +1,9 @@
 #ifndef LINKORA_UI_HISTORYFILTERMODEL_H
 #define LINKORA_UI_HISTORYFILTERMODEL_H
 
+#include "util/stopwatch.h"
+
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QSortFilterProxyModel>
 
 class QTimer;
@@ -36,7 +37,7 @@ private:
     // rather than for every row.
     QDateTime oldestShown() const;
     mutable QDateTime m_oldest;
-    mutable QElapsedTimer m_oldestAge;
+    mutable Stopwatch m_oldestAge;
 };
 
 #endif // LINKORA_UI_HISTORYFILTERMODEL_H

@@ -134,6 +134,8 @@ MainWindow::MainWindow(QWidget *parent)
     setMinimumSize(QPixmap(QStringLiteral(":/gfx/mainwindow.png")).size());
     updateGeometry();
 
+    m_resumeCheck->setObjectName(QStringLiteral("resumeConnectivityCheck"));
+    m_resumeTimer->setObjectName(QStringLiteral("resumeRetryTimer"));
     m_resumeTimer->setSingleShot(true);
     m_resumeTimer->setInterval(resumeRetryInterval);
     connect(m_resumeTimer, &QTimer::timeout, this, &MainWindow::onResume);

@@ -70,6 +70,8 @@ public:
 
     // Every answer leaves this much later: a slow provider.
     void setAnswerDelay(int milliseconds) { m_delay = milliseconds; }
+    // Answers whose time has not come yet.
+    int pendingAnswers() const { return int(m_pending.size()); }
     // The next request for the path gets this answer instead of its own.
     void answerNext(const QString &path, const Answer &answer);
 

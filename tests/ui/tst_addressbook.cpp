@@ -1462,7 +1462,7 @@ void TestAddressBook::screenshots()
     QTest::qWait(50);
     QVERIFY(m_rig->widget->grab().save(screenshotPath(QStringLiteral("contacts-list.png"))));
     emit page()->viewContactDetailsRequested(QStringLiteral("ann"));
-    QTest::qWait(400);
+    QTRY_VERIFY(!UiTesting::sliding(m_rig->widget.get()));
     QVERIFY(m_rig->widget->grab().save(screenshotPath(QStringLiteral("contact-details.png"))));
 
     AddEditContactDialog contactDialog;

@@ -150,8 +150,7 @@ void TestDialPadField::init()
     QTRY_COMPARE_WITH_TIMEOUT(m_client->content()->currentView(), ContentWidget::DialPadView, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(phone()->balance().credit() > 0, 5000);
     // The dial pad has slid into its place.
-    auto *incoming = m_client->window->findChild<QLabel *>(QStringLiteral("incomingSlideSnapshot"));
-    QTRY_VERIFY_WITH_TIMEOUT(!incoming || incoming->isHidden(), 2000);
+    QTRY_VERIFY(!UiTesting::sliding(m_client->content()));
 }
 
 void TestDialPadField::cleanup()

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QSoundEffect>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -59,16 +61,22 @@ void TestKeyTonePlayer::pressesLeaveNoFilesBehind()
     const QSoundEffect *five = player.effect(QLatin1Char('5'));
 
     QElapsedTimer timer;
-    qint64 slowest = 0;
+    QHash<QChar, QList<qint64>> times;
     for (int i = 0; i < 100; ++i) {
         for (const QChar key : kKeys) {
             timer.start();
             QVERIFY(player.play(key));
-            slowest = qMax(slowest, timer.elapsed());
+            times[key] << timer.elapsed();
         }
     }
-    // No audio output is needed to start a sound, and none blocks.
-    QVERIFY2(slowest < 16, qPrintable(QString::number(slowest)));
+    // No audio output is needed to start a sound, and none blocks: a key
+    // that waited would wait on most presses, where a busy machine holds up
+    // only a few.
+    for (auto it = times.begin(); it != times.end(); ++it) {
+        std::sort(it->begin(), it->end());
+        const qint64 median = it->at(it->size() / 2);
+        QVERIFY2(median < 16, qPrintable(QStringLiteral("%1: %2 ms").arg(it.key()).arg(median)));
+    }
     QCOMPARE(filesIn(folder).size(), 12);
     QCOMPARE(filesIn(temp), before);
     QCOMPARE(player.effect(QLatin1Char('5')), five);
