@@ -118,8 +118,8 @@ public:
                                      const QList<QPair<QString, QString>> &phones = {},
                                      const QStringList &emails = {}, const QString &address = {});
     // A large address book: the contacts spread evenly over groups named
-    // "Group_01" and on (names the group dialog saves as they are), each with a name, e-mail address and one to three
-    // phones of its own.
+    // "Group_01" and on (names the group dialog saves as they are), each
+    // with a name, e-mail address and one to three phones of its own.
     void addSampleBook(const QString &username, int contacts, int groups);
     QJsonObject contact(const QString &username, const QString &nick) const;
     QStringList contactNicks(const QString &username) const;
