@@ -12,6 +12,7 @@ packages=(
     sqlite3 unzip openssl
     clang libclang-rt-14-dev
     lldb
+    xvfb openbox x11-utils
 )
 
 missing=()
