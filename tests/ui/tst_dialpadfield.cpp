@@ -22,7 +22,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QtTest>
 
 #include <memory>
@@ -80,11 +79,15 @@ public:
         QFile file(TraceLog::logFilePath());
         if (!file.open(QIODevice::ReadOnly))
             return QStringLiteral("no log");
-        static const QRegularExpression line(QStringLiteral("\\[DBG\\] .* Calling key: (.)$"),
-                                             QRegularExpression::MultilineOption);
+        const QLatin1String mark(" Calling key: ");
         QString keys;
-        for (auto match = line.globalMatch(QString::fromUtf8(file.readAll())); match.hasNext();)
-            keys += match.next().captured(1);
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        for (const QString &line : lines) {
+            // The line ends in its one key.
+            const qsizetype at = line.lastIndexOf(mark);
+            if (at > 0 && at == line.size() - mark.size() - 1 && line.contains(QLatin1String("[DBG] ")))
+                keys += line.back();
+        }
         return keys;
     }
 
