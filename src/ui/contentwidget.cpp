@@ -755,8 +755,13 @@ void ContentWidget::onClearVoicemailClicked()
 
 void ContentWidget::onClearCallHistoryClicked()
 {
-    if (m_history)
-        m_history->callHistory()->clearHistory();
+    if (!m_history)
+        return;
+    // Every entry goes at once and none comes back: asked first, as a
+    // contact's deletion is.
+    if (!queryUser(tr("Do you want to clear the call history?"), QString()))
+        return;
+    m_history->callHistory()->clearHistory();
 }
 
 void ContentWidget::onCallRatesClicked()

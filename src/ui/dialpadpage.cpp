@@ -302,8 +302,10 @@ void DialPadPage::keyPressEvent(QKeyEvent *event)
 void DialPadPage::pressKey(QChar key)
 {
     if (callInProgress()) {
-        if (talk::Call *call = m_phone->focusedCall())
+        if (talk::Call *call = m_phone->focusedCall()) {
+            TRACE.noquote().nospace() << "Calling key: " << key;
             call->sendDTMF(key);
+        }
         return;
     }
     m_ui->numberEdit->setText(m_ui->numberEdit->text() + key);

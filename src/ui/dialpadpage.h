@@ -130,8 +130,9 @@ private slots:
 
 private:
     bool panelControlsMic() const;
-    // A key of the pad: a key-pad tone to the call while one is up, else the
-    // key joins the number and its tone plays.
+    // A key of the pad, clicked or typed: a key-pad tone to the call while
+    // one is up, each tone with its trace line, else the key joins the
+    // number and its tone plays.
     void pressKey(QChar key);
     void showVolumePanel(bool mic);
     void stopDurationTimer();

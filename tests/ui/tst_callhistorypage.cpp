@@ -1,5 +1,6 @@
 #include "centralrig.h"
 #include "history/callhistory.h"
+#include "keyboardhelpers.h"
 #include "support/testclock.h"
 #include "support/testenvironment.h"
 #include "support/uilook.h"
@@ -16,8 +17,10 @@
 #include <QEnterEvent>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLabel>
 #include <QListView>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include <memory>
@@ -66,7 +69,8 @@ private slots:
     void nameAndDurationTexts();
     void modelGivesNothingOutsideItsRows();
     void doubleClickCallsAgainAndBackReturns();
-    void clearEmptiesTheHistory();
+    void clearAsksFirst_data();
+    void clearAsksFirst();
     void filterButtonsShowTheirWholeCaption_data();
     void filterButtonsShowTheirWholeCaption();
     void screenshots();
@@ -90,6 +94,12 @@ private:
         QTRY_VERIFY(!UiTesting::sliding(m_rig->widget.get()));
     }
     void addBookContact();
+    // The rows of the history table in the database itself.
+    static int storedRows()
+    {
+        QSqlQuery query(QStringLiteral("select count(*) from call_history"));
+        return query.next() ? query.value(0).toInt() : -1;
+    }
 
     std::unique_ptr<CentralRig> m_rig;
 };
@@ -374,20 +384,65 @@ void TestCallHistoryPage::doubleClickCallsAgainAndBackReturns()
     QVERIFY(noCallLeft());
 }
 
-void TestCallHistoryPage::clearEmptiesTheHistory()
+void TestCallHistoryPage::clearAsksFirst_data()
 {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("erased");
+    // A key typed, or the name of the answer clicked.
+    QTest::newRow("Escape") << "Esc" << false;
+    QTest::newRow("Cancel clicked") << "queryUserCancelButton" << false;
+    QTest::newRow("Return") << "Return" << true;
+    QTest::newRow("key-pad Enter") << "Enter" << true;
+    QTest::newRow("OK clicked") << "queryUserOkButton" << true;
+}
+
+// CLEAR erases every entry at once with no way back: the in-page question
+// comes first, and only Ok erases.
+void TestCallHistoryPage::clearAsksFirst()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, erased);
     m_rig->history->callHistory()->addEvent(QStringLiteral("+1555"), QTime(0, 0, 10),
                                             CallHistoryEvent::Outgoing);
     m_rig->history->callHistory()->addEvent(QStringLiteral("+1666"), QTime(0, 0), CallHistoryEvent::Missed,
                                             QDateTime::currentDateTime().addSecs(-60));
     openHistory();
     QCOMPARE(rows().size(), 2);
-    auto *clear = m_rig->child<MenuButton>("clearHistoryTopMenuButton");
-    QSignalSpy clicked(clear, &MenuButton::clicked);
-    press(clear);
-    QCOMPARE(clicked.size(), 1);
-    QCOMPARE(rows().size(), 0);
-    QVERIFY(m_rig->history->callHistory()->events(nullptr).isEmpty());
+    QCOMPARE(storedRows(), 2);
+    // The keys go to the window in front.
+    m_rig->widget->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_rig->widget.get()));
+
+    QString question;
+    int shownMeanwhile = -1;
+    int storedMeanwhile = -1;
+    bool answered = false;
+    auto *ok = m_rig->child<QPushButton>("queryUserOkButton");
+    UiTesting::when([&] { return ok->isVisible() && QApplication::focusWidget() == ok; },
+                    [&] {
+                        question = m_rig->child<QLabel>("queryUserQuestionLabel")->text();
+                        shownMeanwhile = page()->model()->rowCount();
+                        storedMeanwhile = storedRows();
+                        if (answer.startsWith(QLatin1String("queryUser"))) {
+                            QTest::mouseClick(m_rig->child<QPushButton>(qPrintable(answer)), Qt::LeftButton);
+                            answered = true;
+                        } else {
+                            answered = KeyboardTesting::Fingers().type(answer);
+                        }
+                    },
+                    m_rig->widget.get());
+    press(m_rig->child<MenuButton>("clearHistoryTopMenuButton"));
+    QTRY_VERIFY(answered);
+    QCOMPARE(question, QStringLiteral("Do you want to clear the call history?"));
+    // Nothing went while the question waited.
+    QCOMPARE(shownMeanwhile, 2);
+    QCOMPARE(storedMeanwhile, 2);
+
+    QTRY_COMPARE(m_rig->widget->currentView(), ContentWidget::CallHistoryView);
+    const int left = erased ? 0 : 2;
+    QCOMPARE(rows().size(), left);
+    QCOMPARE(storedRows(), left);
+    QCOMPARE(m_rig->history->callHistory()->events(nullptr).size(), left);
 }
 
 void TestCallHistoryPage::filterButtonsShowTheirWholeCaption_data()

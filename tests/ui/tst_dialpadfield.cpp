@@ -10,9 +10,11 @@
 #include "ui/numberedit.h"
 #include "ui/recentnumberspopup.h"
 #include "uitesthelpers.h"
+#include "util/tracelog.h"
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -51,6 +53,48 @@ QPair<int, int> inkColumns(const QImage &image)
     }
     return {first, last};
 }
+
+// The program's trace log file while it lives, the lines also reaching the
+// test's own output as before.
+class TraceLogFile
+{
+public:
+    TraceLogFile()
+        : m_testOutput(qInstallMessageHandler(nullptr))
+    {
+        qInstallMessageHandler(m_testOutput);
+        m_installed = TraceLog::install();
+    }
+    ~TraceLogFile()
+    {
+        TraceLog::uninstall();
+        qInstallMessageHandler(m_testOutput);
+    }
+    Q_DISABLE_COPY(TraceLogFile)
+
+    bool isInstalled() const { return m_installed; }
+    // The keys of the "Calling key: " lines, in the order written.
+    QString keysCalled() const
+    {
+        QFile file(TraceLog::logFilePath());
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("no log");
+        const QLatin1String mark(" Calling key: ");
+        QString keys;
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        for (const QString &line : lines) {
+            // The line ends in its one key.
+            const qsizetype at = line.lastIndexOf(mark);
+            if (at > 0 && at == line.size() - mark.size() - 1 && line.contains(QLatin1String("[DBG] ")))
+                keys += line.back();
+        }
+        return keys;
+    }
+
+private:
+    QtMessageHandler m_testOutput;
+    bool m_installed = false;
+};
 
 } // namespace
 
@@ -333,6 +377,9 @@ void TestDialPadField::keysDuringACallAreTonesNotEdits()
     const auto tones = [] {
         return QString::fromUtf8(control()->dtmf_sent());
     };
+    // Each tone sent, typed or clicked, writes its trace line once.
+    const TraceLogFile log;
+    QVERIFY(log.isInstalled());
     typeNumber(QStringLiteral("4420794600"));
     const QString callee = QStringLiteral("44-20794600");
     const QString country = fieldButton("flagButton")->toolTip();
@@ -346,10 +393,12 @@ void TestDialPadField::keysDuringACallAreTonesNotEdits()
     // The repeats of a key held down send no tones of their own.
     QKeyEvent held(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"), true);
     QApplication::sendEvent(line(), &held);
-    QTest::mouseClick(dialPad()->findChild<QPushButton *>(QStringLiteral("num9")), Qt::LeftButton);
+    for (const char *key : {"num9", "numStar", "numHash"})
+        QTest::mouseClick(dialPad()->findChild<QPushButton *>(QLatin1String(key)), Qt::LeftButton);
     QCOMPARE(field()->text(), callee);
     QCOMPARE(fieldButton("flagButton")->toolTip(), country);
-    QCOMPARE(tones(), QStringLiteral("1123*#9"));
+    QCOMPARE(tones(), QStringLiteral("1123*#9*#"));
+    QCOMPARE(log.keysCalled(), tones());
 
     QTest::mouseClick(dialPad()->findChild<QPushButton *>(QStringLiteral("smsButton")), Qt::LeftButton);
     QTRY_COMPARE(m_client->content()->currentView(), ContentWidget::SmsView);
@@ -360,7 +409,8 @@ void TestDialPadField::keysDuringACallAreTonesNotEdits()
     for (const char *key : {"4", "9", "3", "0"})
         QVERIFY(fingers.type(QLatin1String(key)));
     QCOMPARE(sms->text(), QStringLiteral("49-30"));
-    QCOMPARE(tones(), QStringLiteral("1123*#9"));
+    QCOMPARE(tones(), QStringLiteral("1123*#9*#"));
+    QCOMPARE(log.keysCalled(), tones());
 
     QTest::mouseClick(m_client->child<QPushButton>("smsTopMenuBackButton"), Qt::LeftButton);
     QTRY_COMPARE(m_client->content()->currentView(), ContentWidget::DialPadView);
@@ -372,7 +422,8 @@ void TestDialPadField::keysDuringACallAreTonesNotEdits()
     line()->end(false);
     QVERIFY(fingers.type(QStringLiteral("1")));
     QCOMPARE(field()->text(), callee + QLatin1Char('1'));
-    QCOMPARE(tones(), QStringLiteral("1123*#9"));
+    QCOMPARE(tones(), QStringLiteral("1123*#9*#"));
+    QCOMPARE(log.keysCalled(), tones());
 }
 
 void TestDialPadField::recentListHangsWhereThePickerDoes()

@@ -148,6 +148,13 @@ void TestQuestionKeys::questionTakesTheKeys_data()
     QTest::newRow("LOGOUT, Return") << "logoutButton"
                                     << "Logout?"
                                     << "Return" << true;
+    // "Enter" is the key pad's: Qt::Key_Enter with Qt::KeypadModifier.
+    QTest::newRow("menu's Close, key-pad Enter") << "menu"
+                                                 << "Quit?"
+                                                 << "Enter" << true;
+    QTest::newRow("LOGOUT, key-pad Enter") << "logoutButton"
+                                           << "Logout?"
+                                           << "Enter" << true;
 }
 
 // Escape answers Cancel and Return Ok, as in a dialog; the hot keys, Escape
