@@ -536,17 +536,10 @@ void ImportContactsDialog::checkAndImport()
     const QList<int> rows = checkedRows(ui->importListWidget);
     const QList<ImportContact> checked = importContactsAt(rows);
     const QList<Contact> goingIn = contactsOf(checked);
-    QStringList present;
-    for (const ContactPtr &found : contactsInBook(checked, goingIn)) {
-        if (found)
-            present << found->firstName() + QLatin1Char(' ') + found->lastName() + QStringLiteral(" (")
-                    + found->groupName() + QLatin1Char(')');
-    }
+    const QString present = alreadyInBookText(checked, goingIn);
     TRACE << "Items checked: " << checked.size();
     if (!present.isEmpty())
-        errors.insert(QStringLiteral("Contacts"),
-                      QStringLiteral("Contacts below are already in your list\nPlease deselect them:\n%1")
-                          .arg(present.join(QLatin1Char('\n'))));
+        errors.insert(QStringLiteral("Contacts"), present);
     if (!errors.isEmpty()) {
         warn(tr("Error"),
              QCoreApplication::translate("ImportContactsDialog", errors.first().toUtf8().constData()));
@@ -565,15 +558,33 @@ void ImportContactsDialog::importContacts()
 {
     if (!contactManager || m_signedOut)
         return;
+    const QList<int> rows = checkedRows(ui->importListWidget);
+    QList<Contact> toImport = m_planned;
+    if (rows != m_plannedRows) {
+        // Rows checked during the wait were not looked up at the click: the
+        // book may have them already, in any group.
+        const QList<ImportContact> checked = importContactsAt(rows);
+        const QList<Contact> goingIn = contactsOf(checked);
+        const QString present = alreadyInBookText(checked, goingIn);
+        if (!present.isEmpty()) {
+            m_plannedRows.clear();
+            m_planned.clear();
+            groupName.clear();
+            ui->importProgressBar->hide();
+            warn(tr("Error"),
+                 QCoreApplication::translate("ImportContactsDialog", present.toUtf8().constData()));
+            return;
+        }
+        toImport = withNicksOfTheirOwn(goingIn);
+    }
+    m_plannedRows.clear();
+    m_planned.clear();
     importedCount = 0;
     m_acceptedCount = 0;
     // Answers still to come for an earlier import are not this one's.
     m_awaitedNicks.clear();
     contactManager->setAddContactCalls(0);
-    const QList<int> rows = checkedRows(ui->importListWidget);
-    m_toImport = rows == m_plannedRows ? m_planned : withNicksOfTheirOwn(contactsOf(importContactsAt(rows)));
-    m_plannedRows.clear();
-    m_planned.clear();
+    m_toImport = toImport;
     m_importing = true;
     handNextContacts();
 }
@@ -709,6 +720,21 @@ QList<ContactPtr> ImportContactsDialog::contactsInBook(const QList<ImportContact
             found[i] = contactManager->contact(imported.at(i).nickName);
     }
     return found;
+}
+
+QString ImportContactsDialog::alreadyInBookText(const QList<ImportContact> &imported,
+                                                const QList<Contact> &goingIn) const
+{
+    QStringList present;
+    for (const ContactPtr &found : contactsInBook(imported, goingIn)) {
+        if (found)
+            present << found->firstName() + QLatin1Char(' ') + found->lastName() + QStringLiteral(" (")
+                    + found->groupName() + QLatin1Char(')');
+    }
+    if (present.isEmpty())
+        return QString();
+    return QStringLiteral("Contacts below are already in your list\nPlease deselect them:\n%1")
+        .arg(present.join(QLatin1Char('\n')));
 }
 
 void ImportContactsDialog::stopImport()

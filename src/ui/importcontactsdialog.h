@@ -111,6 +111,9 @@ private:
     // contact of the book it already is; empty where none.
     QList<ContactPtr> contactsInBook(const QList<ImportContact> &imported,
                                      const QList<Contact> &goingIn) const;
+    // The message naming the contacts of the book that these are already;
+    // empty when the book has none of them.
+    QString alreadyInBookText(const QList<ImportContact> &imported, const QList<Contact> &goingIn) const;
     QList<ImportContact> importContactsAt(const QList<int> &rows) const;
     // Why the importer ended in a network error, for the user.
     QString failureText() const;

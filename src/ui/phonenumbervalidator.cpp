@@ -9,6 +9,10 @@ PhoneNumberValidator::PhoneNumberValidator(Signs signs, QObject *parent)
 
 QValidator::State PhoneNumberValidator::validate(QString &input, int &pos) const
 {
+    // Key-pad signs are dialled: a number without them would be another
+    // number, so where they have no place the edit is refused whole.
+    if (!m_keyPadSigns && (input.contains(QLatin1Char('*')) || input.contains(QLatin1Char('#'))))
+        return Invalid;
     int removedBeforeCursor = 0;
     for (int i = 0; i < qMin(pos, int(input.size())); ++i) {
         if (!isPhoneCharacter(input.at(i)))

@@ -9,7 +9,8 @@
 // Anything else typed or pasted (blanks, brackets, letters) is dropped from
 // the edit rather than refusing it whole, so that a number copied from a
 // page or a card comes in clean; an edit that leaves a "+" anywhere but first
-// is refused.
+// is refused, and so is one that brings key-pad signs where they have no
+// place.
 class PhoneNumberValidator : public QValidator
 {
     Q_OBJECT

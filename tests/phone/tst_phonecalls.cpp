@@ -413,10 +413,13 @@ void TestPhoneCalls::balanceAnsweredAfterTheLogout_data()
                                                         << "during a call";
     QTest::newRow("periodic, another user") << "periodic"
                                             << "another user";
+    QTest::newRow("after a call, another user") << "after a call"
+                                                << "another user";
 }
 
 // The answer of the account signed out of fills neither its window (which
-// listens to balanceUpdate) nor the credit of whoever signs in next.
+// listens to balanceUpdate) nor the credit of whoever signs in next; and no
+// live balance is asked for that account once it has signed out.
 void TestPhoneCalls::balanceAnsweredAfterTheLogout()
 {
     QFETCH(QString, asked);
@@ -472,6 +475,13 @@ void TestPhoneCalls::balanceAnsweredAfterTheLogout()
     QSignalSpy failed(request, &RestRequest::requestError);
     QSignalSpy updates(&phone, &Phone::balanceUpdate);
     const double credit = phone.balance().credit();
+    const auto liveAskedFor = [&rig](const QString &user) {
+        int count = 0;
+        for (const WebserviceStandIn::Request &request : rig.server.requests())
+            count += request.resource == QLatin1String("realTimeBalance") && request.user() == user ? 1 : 0;
+        return count;
+    };
+    const int askedBeforeTheLogout = liveAskedFor(PhoneRig::kUser);
     phone.logout();
     if (logout == QLatin1String("another user")) {
         QSignalSpy success(&phone, &Phone::loginSuccessful);
@@ -495,6 +505,12 @@ void TestPhoneCalls::balanceAnsweredAfterTheLogout()
     QTRY_VERIFY(ended());
     QCOMPARE(phone.balance().credit(), logout == QLatin1String("another user") ? 7.25 : credit);
     QVERIFY(updates.isEmpty());
+    // The call that the logout hung up would have its live balance asked
+    // for a moment after its end.
+    if (logout != QLatin1String("at once"))
+        QTRY_VERIFY(recorder.events.contains(QStringLiteral("destroyed")));
+    QTest::qWait(PhoneRig::shortDelays().liveBalanceDelay * 3);
+    QCOMPARE(liveAskedFor(PhoneRig::kUser), askedBeforeTheLogout);
 }
 
 void TestPhoneCalls::sms()

@@ -1106,6 +1106,11 @@ void TestAddressBook::pastedNumberIsCleaned_data()
     QTest::newRow("leading plus") << "+4930123456" << "+4930123456" << "4930123456";
     QTest::newRow("letters") << "Tel. 030 7654 321 (office)" << "0307654321" << "0307654321";
     QTest::newRow("plus inside") << "12+3" << "" << "";
+    // Key-pad signs are dialled: a number without them is another number,
+    // and a contact's number cannot hold them.
+    QTest::newRow("key-pad code") << "*100#" << "" << "";
+    QTest::newRow("extension after a hash") << "+44 20 7946 0001 #22" << "" << "";
+    QTest::newRow("star inside") << "0800*123" << "" << "";
     // clang-format on
 }
 

@@ -97,6 +97,8 @@ private slots:
     void contactsOfTheBookAreNamed();
     void sameListTwiceAddsNothing();
     void eachImportCountsItsOwnAnswers();
+    void rowsSwappedDuringTheWait_data();
+    void rowsSwappedDuringTheWait();
     void signingOutEndsTheWait();
     void signingOutBeforeTheImportStartsIt();
     void newGroupFollowsTheGroupRules_data();
@@ -829,6 +831,86 @@ void TestImportContactsDialog::eachImportCountsItsOwnAnswers()
     QCOMPARE(m_dialog->acceptedCount(), 3);
     QTRY_COMPARE(m_rig->service.contactNicks(AddressBookRig::User).size(), 5);
     QCOMPARE(conclusion(), "You have successfully added 3 contacts.");
+}
+
+void TestImportContactsDialog::rowsSwappedDuringTheWait_data()
+{
+    QTest::addColumn<int>("swappedIn"); // the row checked instead of Fay's
+    QTest::addColumn<QString>("refusal"); // empty: the book has not got the row's contact
+    QTest::addColumn<QStringList>("sent"); // first names the service gets in the end
+
+    const QString present
+        = QStringLiteral("Contacts below are already in your list\nPlease deselect them:\n");
+    QTest::newRow("new contact") << 2 << QString() << QStringList {"Eve", "Gus"};
+    QTest::newRow("in the book, another group") << 3 << present + "Hal Old (Work)" << QStringList {"Eve"};
+    QTest::newRow("in the book, the same group") << 4 << present + "Ida Old (Friends)" << QStringList {"Eve"};
+}
+
+// The rows are read again when the wait after Import is over: what goes in
+// is what is checked then, each row checked against the book as at the
+// click.
+void TestImportContactsDialog::rowsSwappedDuringTheWait()
+{
+    QFETCH(int, swappedIn);
+    QFETCH(QString, refusal);
+    QFETCH(QStringList, sent);
+    m_google->setEntries(
+        {GoogleStandIn::entry("Eve", "", {}, {"5550301"}), GoogleStandIn::entry("Fay", "", {}, {"5550302"}),
+         GoogleStandIn::entry("Gus", "", {}, {"5550303"}), GoogleStandIn::entry("Hal", "", {}, {"5550304"}),
+         GoogleStandIn::entry("Ida", "", {}, {"5550305"})});
+    const auto stored = [](const char *nick, const char *first, const char *group, const char *number) {
+        return Contact(QVariantMap {{"nick", nick},
+                                    {"firstName", first},
+                                    {"lastName", "Old"},
+                                    {"groupName", group},
+                                    {"phones", QVariantList {QVariantMap {{"number", number}}}}});
+    };
+    m_rig->book.addOldContact(stored("halold", "Hal", "Work", "5550304"));
+    m_rig->book.addOldContact(stored("idaold", "Ida", "Friends", "5550305"));
+    const int inTheBook = int(m_rig->book.contacts().size());
+    const auto sentNames = [this] {
+        QStringList names;
+        for (const QString &nick : m_rig->service.contactNicks(AddressBookRig::User))
+            names << m_rig->service.contact(AddressBookRig::User, nick).value("firstName").toString();
+        names.sort();
+        return names;
+    };
+
+    signIn(ImportContactsDialog::Google, kMail, kMailPassword);
+    QTRY_COMPARE(page(), int(ImportContactsDialog::ImportPage));
+    auto *list = child<QListWidget>("importListWidget");
+    QCOMPARE(
+        rows("importListWidget"),
+        QStringList({"Eve (5550301)", "Fay (5550302)", "Gus (5550303)", "Hal (5550304)", "Ida (5550305)"}));
+    UiTesting::clickRowCheckBox(list, 0);
+    UiTesting::clickRowCheckBox(list, 1);
+    click("importButton");
+    QVERIFY(m_prompts->requests.isEmpty());
+    QVERIFY(child<QWidget>("importProgressBar")->isVisible());
+    // Within the wait: as many rows checked, another one instead of Fay's.
+    UiTesting::clickRowCheckBox(list, 1);
+    UiTesting::clickRowCheckBox(list, swappedIn);
+    QCOMPARE(list->item(1)->checkState(), Qt::Unchecked);
+    QCOMPARE(list->item(swappedIn)->checkState(), Qt::Checked);
+
+    if (!refusal.isEmpty()) {
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts->texts(), QStringList {refusal},
+                                  ImportContactsDialog::ImportDelay + 5000);
+        QCOMPARE(m_prompts->titles(), QStringList {"Error"});
+        QCOMPARE(page(), int(ImportContactsDialog::ImportPage));
+        QVERIFY(child<QWidget>("importProgressBar")->isHidden());
+        QCOMPARE(int(m_rig->book.contacts().size()), inTheBook);
+        // The user deselects the contact named, and imports again.
+        UiTesting::clickRowCheckBox(list, swappedIn);
+        m_prompts->requests.clear();
+        click("importButton");
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(page(), int(ImportContactsDialog::InvitePage),
+                              ImportContactsDialog::ImportDelay + 5000);
+    QVERIFY(m_prompts->requests.isEmpty());
+    QTRY_COMPARE(m_dialog->acceptedCount(), int(sent.size()));
+    QCOMPARE(sentNames(), sent);
+    QCOMPARE(int(m_rig->book.contacts().size()), inTheBook + int(sent.size()));
 }
 
 void TestImportContactsDialog::signingOutEndsTheWait()

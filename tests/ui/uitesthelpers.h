@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -289,6 +291,22 @@ inline void clickRow(QListWidget *list, int row)
     QListWidgetItem *item = list->item(row);
     list->scrollToItem(item);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
+}
+
+// A click on the check box of a row, scrolled into view first: the row's
+// check state turns as under a person's mouse.
+inline void clickRowCheckBox(QListWidget *list, int row)
+{
+    QListWidgetItem *item = list->item(row);
+    list->scrollToItem(item);
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.rect = list->visualItemRect(item);
+    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.checkState = item->checkState();
+    option.text = item->text();
+    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, box.center());
 }
 
 // Whether a view is still sliding in: its pictures lie over the pages and

@@ -150,6 +150,16 @@ void TestUpdaterDialog::downloads_data()
                                      << "control characters";
     QTest::newRow("line break in the name")
         << "/download/linkora/a%0Ab.sh" << whole << "" << plenty << cap << "control characters";
+    QTest::newRow("DEL in the name") << "/download/linkora/a%7Fb.sh" << whole << "" << plenty << cap
+                                     << "control characters";
+    QTest::newRow("first C1 control in the name")
+        << "/download/linkora/a%C2%80b.sh" << whole << "" << plenty << cap << "control characters";
+    QTest::newRow("last C1 control in the name")
+        << "/download/linkora/a%C2%9Fb.sh" << whole << "" << plenty << cap << "control characters";
+    // The version file is Latin-1: its byte 0x85 is the C1 control NEL.
+    QTest::newRow("C1 byte of the version file in the name")
+        << QStringLiteral("/download/linkora/a\u0085b.sh") << whole << "" << plenty << cap
+        << "control characters";
     QTest::newRow("not found") << "/missing.sh" << whole << "" << plenty << cap << "Not Found";
     QTest::newRow("redirect loop") << "/loop" << whole << "" << plenty << cap << "Too many redirects";
     QTest::newRow("redirect to http") << "/down" << whole << "" << plenty << cap << "Insecure redirect";
