@@ -1,12 +1,18 @@
 #include "mainwindowrig.h"
 
+#include "contactsmodels.h"
 #include "support/testenvironment.h"
 #include "support/uilook.h"
+#include "support/webservicestandin.h"
 #include "support/xserver.h"
+#include "ui/contactdetailspage.h"
 #include "ui/dialpadpage.h"
 
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeView>
 #include <QtTest>
 
 #include <functional>
@@ -103,6 +109,11 @@ QString wholeOrCut(const QLabel *label, const QString &text)
         .arg(label->objectName(), shown, label->toolTip(), text);
 }
 
+QRect geometryIn(const QWidget *widget, const QWidget *ancestor)
+{
+    return QRect(widget->mapTo(ancestor, QPoint()), widget->size());
+}
+
 QString dataTag()
 {
     return QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
@@ -119,6 +130,8 @@ private slots:
 
     void liveStripCaption_data();
     void liveStripCaption();
+    void detailsRows_data();
+    void detailsRows();
 
 private:
     int m_case = 0;
@@ -167,6 +180,113 @@ void TestPaintedTexts::liveStripCaption()
     QVERIFY(client.window->grab().save(
         UiLook::screenshotPath(QStringLiteral("live-strip-%1.png").arg(dataTag()))));
     content->setCallInfo(QString());
+}
+
+void TestPaintedTexts::detailsRows_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("address");
+    const QString longAddress
+        = QStringLiteral("Apartment 12, Long Street Name Number 1234, Berlin-Charlottenburg");
+    QTest::newRow("three-line address") << 3 << "CELL"
+                                        << "0301234567" << longAddress;
+    QTest::newRow("15-digit number") << 1 << "WORK"
+                                     << "493055512345678"
+                                     << "1 Main St";
+    QTest::newRow("both") << 5 << "WORK"
+                          << "493055512345678" << longAddress;
+}
+
+// On the contact's page, reached by a double click in the contact list, the
+// number rows keep their height whatever the address, and each number shows
+// whole or cut with an ellipsis clear of its buttons.
+void TestPaintedTexts::detailsRows()
+{
+    QFETCH(int, count);
+    QFETCH(QString, kind);
+    QFETCH(QString, number);
+    QFETCH(QString, address);
+    PromptRecorder prompts;
+    MainWindowRig client(QStringLiteral("details%1.px").arg(++m_case));
+    // A double click shows the contact rather than calls it.
+    client.settings->setCallStartDblClick(false);
+    QList<QPair<QString, QString>> phones;
+    for (int i = 0; i < count; ++i)
+        phones << qMakePair(kind, number);
+    client.rig.contacts.addOldContact(
+        Contact(WebserviceStandIn::contactRecord("mia", "Friends", "Mia", "Post", phones, {"mia@example.org"},
+                                                 address)
+                    .toVariantMap()));
+    client.rig.contacts.refreshContactList();
+    client.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(client.window.get()));
+    ContentWidget *content = client.content();
+    content->setView(ContentWidget::ContactListView, false);
+    auto *tree = client.child<QTreeView>("contactsTreeView");
+    QTRY_VERIFY(tree->isVisible());
+    const QModelIndexList found
+        = tree->model()->match(tree->model()->index(0, 0), ContactsTreeModel::NickRole, QStringLiteral("mia"),
+                               1, Qt::MatchRecursive);
+    QCOMPARE(found.size(), 1);
+    // Its group opened by a click on its arrow, then a double click on it.
+    const QRect groupRow = tree->visualRect(found.first().parent());
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      QPoint(groupRow.left() - tree->indentation() / 2, groupRow.center().y()));
+    QTRY_VERIFY(tree->isExpanded(found.first().parent()));
+    const QPoint at = tree->visualRect(found.first()).center();
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QTRY_COMPARE(content->currentView(), ContentWidget::ContactDetailsView);
+    QTRY_VERIFY(!sliding(content));
+
+    auto *page = client.child<ContactDetailsPage>("contactDetailsPage");
+    auto *addressLabel = client.child<QLabel>("addressLabel");
+    QCOMPARE(addressLabel->text(), address);
+    if (address.size() > 40)
+        QVERIFY2(addressLabel->height() >= 3 * addressLabel->fontMetrics().lineSpacing(),
+                 "the address should wrap to three lines at least");
+    const auto row = [&](const char *format, int r) {
+        return client.child<QWidget>(qPrintable(QString::fromLatin1(format).arg(r)));
+    };
+    int bottom = -1;
+    for (int r = 1; r <= count; ++r) {
+        const QString name = QStringLiteral("row %1").arg(r);
+        auto *type = static_cast<QLabel *>(row("numberTypeLabel_%1", r));
+        auto *shown = static_cast<QLabel *>(row("numberLabel_%1", r));
+        QWidget *call = row("callNumberButton_%1", r);
+        QWidget *sms = row("sendSMSButton_%1", r);
+        // As high as the form makes them, one below the other.
+        for (const QWidget *widget :
+             {static_cast<QWidget *>(type), static_cast<QWidget *>(shown), call, sms}) {
+            QVERIFY2(widget->isVisible(), qPrintable(name));
+            QVERIFY2(widget->height() >= qMax(widget->minimumHeight(), widget->sizeHint().height()),
+                     qPrintable(QStringLiteral("%1: %2 is %3 px high")
+                                    .arg(name, widget->objectName())
+                                    .arg(widget->height())));
+        }
+        const QRect label = geometryIn(shown, page);
+        QVERIFY2(label.top() > bottom, qPrintable(name));
+        bottom = label.bottom();
+        QVERIFY2(geometryIn(call, page).top() >= label.top()
+                     && geometryIn(call, page).bottom() <= label.bottom(),
+                 qPrintable(name));
+        // The number clear of its buttons, whole or cut where it shows.
+        QCOMPARE(type->text(), kind + QLatin1Char(':'));
+        QVERIFY2(label.right() < geometryIn(call, page).left(), qPrintable(name));
+        const QString cut = wholeOrCut(shown, number);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
+        const QString painted = paintedWhole(shown);
+        QVERIFY2(painted.isEmpty(), qPrintable(painted));
+    }
+    QVERIFY(
+        page->grab().save(UiLook::screenshotPath(QStringLiteral("contact-details-%1.png").arg(dataTag()))));
+
+    // The button sends the number whole, also when the row shows it cut.
+    QSignalSpy sms(page, &ContactDetailsPage::sendSMS);
+    QTest::mouseClick(row("sendSMSButton_%1", 1), Qt::LeftButton);
+    QCOMPARE(sms, (QList<QVariantList> {{QString(), number}}));
 }
 
 LINKORA_XSERVER_TEST_MAIN(TestPaintedTexts, XServer::Bare)
