@@ -132,6 +132,8 @@ private slots:
     void liveStripCaption();
     void detailsRows_data();
     void detailsRows();
+    void groupRowName_data();
+    void groupRowName();
 
 private:
     int m_case = 0;
@@ -287,6 +289,95 @@ void TestPaintedTexts::detailsRows()
     QSignalSpy sms(page, &ContactDetailsPage::sendSMS);
     QTest::mouseClick(row("sendSMSButton_%1", 1), Qt::LeftButton);
     QCOMPARE(sms, (QList<QVariantList> {{QString(), number}}));
+}
+
+void TestPaintedTexts::groupRowName_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("countText");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("twenty wide letters") << QString(20, QLatin1Char('W')) << "(0 contacts)" << false;
+    QTest::newRow("one contact") << QString(20, QLatin1Char('W')) << "(1 contact)" << false;
+    QTest::newRow("short name") << "Work"
+                                << "(0 contacts)" << true;
+}
+
+// A group row of the contact tree shows its name, cut with an ellipsis when
+// long, left of its count, which shows whole; both inside the row.
+void TestPaintedTexts::groupRowName()
+{
+    QFETCH(QString, group);
+    QFETCH(QString, countText);
+    QFETCH(bool, whole);
+    PromptRecorder prompts;
+    MainWindowRig client(QStringLiteral("groups%1.px").arg(++m_case));
+    ContactManager &contacts = client.rig.contacts;
+    contacts.addOldGroup(group);
+    if (countText.startsWith(QLatin1String("(1 ")))
+        contacts.addOldContact(
+            Contact(WebserviceStandIn::contactRecord("ann", group, "Ann", "Lee", {{"CELL", "0301234567"}})
+                        .toVariantMap()));
+    contacts.refreshContactList();
+    client.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(client.window.get()));
+    client.content()->setView(ContentWidget::ContactListView, false);
+    auto *tree = client.child<QTreeView>("contactsTreeView");
+    QTRY_VERIFY(tree->isVisible());
+    const QModelIndexList found
+        = tree->model()->match(tree->model()->index(0, 0), Qt::DisplayRole, group, 1, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.first().data(ContactsTreeModel::ContactCountRole).toInt(),
+             countText.startsWith("(1 ") ? 1 : 0);
+
+    // The row as painted, from its own left edge on: the branch arrow lies
+    // left of it.
+    const QRect rowRect = tree->visualRect(found.first());
+    QVERIFY(tree->viewport()->rect().contains(rowRect));
+    const QImage painted = tree->viewport()->grab(rowRect).toImage();
+    // Dark blue and grey on white: the row is neither hovered nor selected.
+    const auto nameInk = [](QRgb pixel) {
+        return qBlue(pixel) - qRed(pixel) > 40 && qGray(pixel) < 160;
+    };
+    const auto countInk = [](QRgb pixel) {
+        const int high = qMax(qRed(pixel), qMax(qGreen(pixel), qBlue(pixel)));
+        const int low = qMin(qRed(pixel), qMin(qGreen(pixel), qBlue(pixel)));
+        return high - low <= 8 && qGray(pixel) < 200;
+    };
+    const InkSpan name = inkSpan(painted, nameInk);
+    const InkSpan count = inkSpan(painted, countInk);
+    QVERIFY(painted.save(UiLook::screenshotPath(QStringLiteral("group-row-%1.png").arg(dataTag()))));
+    QVERIFY(client.window->grab().save(
+        UiLook::screenshotPath(QStringLiteral("group-list-%1.png").arg(dataTag()))));
+
+    QFont nameFont = tree->font();
+    nameFont.setWeight(QFont::Bold);
+    nameFont.setPixelSize(13);
+    QFont countFont = nameFont;
+    countFont.setPixelSize(10);
+    const auto countWidth = [&](const QString &text) {
+        return inkOf(text, countFont, countInk, QColor(0x80, 0x80, 0x80), Qt::white).width();
+    };
+    const auto nameWidth = [&](const QString &text) {
+        return inkOf(text, nameFont, nameInk, QColor(0x00, 0x43, 0x72), Qt::white).width();
+    };
+    QVERIFY2(
+        count.width() == countWidth(countText),
+        qPrintable(
+            QStringLiteral("the count painted %1 px of %2").arg(count.width()).arg(countWidth(countText))));
+    QVERIFY2(name.right < count.left,
+             qPrintable(QStringLiteral("the name's ink reaches %1, the count's starts at %2")
+                            .arg(name.right)
+                            .arg(count.left)));
+    QVERIFY(count.right < rowRect.width());
+    if (whole) {
+        QCOMPARE(name.width(), nameWidth(group));
+    } else {
+        // Some of its letters and the ellipsis.
+        bool elided = false;
+        for (int letters = 1; letters < group.size() && !elided; ++letters)
+            elided = name.width() == nameWidth(group.left(letters) + Ellipsis);
+        QVERIFY2(elided, qPrintable(QStringLiteral("the name painted %1 px wide").arg(name.width())));
+    }
 }
 
 LINKORA_XSERVER_TEST_MAIN(TestPaintedTexts, XServer::Bare)
