@@ -2,12 +2,15 @@
 #include "ui_contactdetailspage.h"
 
 #include "ui/contactmanager.h"
+#include "ui/elidedlabel.h"
 #include "util/trace.h"
 
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOption>
 
 namespace {
@@ -36,6 +39,10 @@ ContactDetailsPage::ContactDetailsPage(QWidget *parent)
     connect(m_ui->editButton, &QToolButton::clicked, this, &ContactDetailsPage::onEditClicked);
     connect(m_ui->deleteButton, &QToolButton::clicked, this, &ContactDetailsPage::onDeleteClicked);
     m_ui->nameLabel->installEventFilter(this);
+    m_ui->detailsScrollArea->installEventFilter(this);
+    m_ui->detailsScrollContents->installEventFilter(this);
+    m_ui->detailsScrollArea->verticalScrollBar()->installEventFilter(this);
+    m_rightMargin = m_ui->verticalLayout->contentsMargins().right();
     // Cut in the middle, a long address still shows whose it is and where.
     m_ui->emailLabel->setElideMode(Qt::ElideMiddle);
 }
@@ -83,12 +90,13 @@ void ContactDetailsPage::showRow(int row, const QString &type, const QString &nu
 {
     auto *call = rowWidget<QPushButton>(m_ui->numbersGroupBox, "callNumberButton_%1", row);
     auto *sms = rowWidget<QPushButton>(m_ui->numbersGroupBox, "sendSMSButton_%1", row);
-    auto *numberLabel = rowWidget<QLabel>(m_ui->numbersGroupBox, "numberLabel_%1", row);
+    auto *numberLabel = rowWidget<ElidedLabel>(m_ui->numbersGroupBox, "numberLabel_%1", row);
     auto *typeLabel = rowWidget<QLabel>(m_ui->numbersGroupBox, "numberTypeLabel_%1", row);
     if (!call || !sms || !numberLabel || !typeLabel)
         return;
     typeLabel->setText(type);
-    numberLabel->setText(number);
+    // Cut at its end when the row is too narrow, whole in the tooltip.
+    numberLabel->setFullText(number);
     for (QWidget *widget : {static_cast<QWidget *>(call), static_cast<QWidget *>(sms),
                             static_cast<QWidget *>(numberLabel), static_cast<QWidget *>(typeLabel)})
         widget->show();
@@ -142,8 +150,10 @@ QString ContactDetailsPage::senderNumber() const
     if (!button)
         return QString();
     const int row = phoneRowIndex(button->objectName());
-    const auto *label = row >= 0 ? rowWidget<QLabel>(m_ui->numbersGroupBox, "numberLabel_%1", row) : nullptr;
-    return label ? label->text() : QString();
+    const auto *label
+        = row >= 0 ? rowWidget<ElidedLabel>(m_ui->numbersGroupBox, "numberLabel_%1", row) : nullptr;
+    // The number whole, also when the row shows it cut.
+    return label ? label->fullText() : QString();
 }
 
 void ContactDetailsPage::onCallNumberClicked()
@@ -178,9 +188,37 @@ void ContactDetailsPage::paintEvent(QPaintEvent *)
     style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
 }
 
+void ContactDetailsPage::fitDetails()
+{
+    // The numbers and the details take the height they need, the room left
+    // going to the buttons below. Where the page is too short for them, they
+    // scroll rather than squeeze the number rows.
+    QScrollArea *area = m_ui->detailsScrollArea;
+    const QWidget *contents = m_ui->detailsScrollContents;
+    const int needed = contents->hasHeightForWidth() ? contents->heightForWidth(area->contentsRect().width())
+                                                     : contents->sizeHint().height();
+    const int frame = area->height() - area->contentsRect().height();
+    area->setMaximumHeight(qMax(needed, contents->minimumSizeHint().height()) + frame);
+}
+
+void ContactDetailsPage::makeRoomForScrollBar()
+{
+    // The scroll bar takes the right margin, not the numbers' width.
+    const QScrollBar *bar = m_ui->detailsScrollArea->verticalScrollBar();
+    QMargins margins = m_ui->verticalLayout->contentsMargins();
+    margins.setRight(bar->isVisible() ? qMax(0, m_rightMargin - bar->width()) : m_rightMargin);
+    m_ui->verticalLayout->setContentsMargins(margins);
+}
+
 bool ContactDetailsPage::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_ui->nameLabel && event->type() == QEvent::Resize)
         showName();
+    else if ((watched == m_ui->detailsScrollArea && event->type() == QEvent::Resize)
+             || (watched == m_ui->detailsScrollContents && event->type() == QEvent::LayoutRequest))
+        fitDetails();
+    else if (watched == m_ui->detailsScrollArea->verticalScrollBar()
+             && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        makeRoomForScrollBar();
     return QWidget::eventFilter(watched, event);
 }

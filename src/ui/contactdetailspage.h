@@ -63,10 +63,15 @@ private:
     // The number shown in the row of the clicked button; empty for another sender.
     QString senderNumber() const;
     void showName();
+    // Fits the scrolling part of the page to what it holds.
+    void fitDetails();
+    void makeRoomForScrollBar();
 
     const QScopedPointer<Ui::ContactDetailsPage> m_ui;
     QString m_nick;
     QString m_name;
+    // The form's right margin of the numbers and details.
+    int m_rightMargin = 0;
     ContactManager *m_contactManager = nullptr;
 };
 

@@ -3,12 +3,15 @@
 #include "contactsmodels.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace {
 
 // The highlight of the tree reaches this far over each level of indentation.
 const int TreeIndent = 11;
+// Between a group's name and its count.
+const int CountGap = 6;
 
 } // namespace
 
@@ -79,20 +82,27 @@ void ContactItemDelegate::paintGroup(QPainter *painter, const QStyleOptionViewIt
 {
     QFont font = option.font;
     font.setWeight(QFont::Bold);
+    QFont countFont = font;
+    countFont.setPixelSize(10);
     font.setPixelSize(13);
-    painter->setFont(font);
-    painter->setPen(QColor(QStringLiteral("#004372")));
-    QRect name;
-    painter->drawText(background.translated(13, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                      index.data(Qt::DisplayRole).toString(), &name);
-
     const int count = index.data(ContactsTreeModel::ContactCountRole).toInt();
     const QString countText = contactCountText(count);
-    QRect countRect = background.translated(-5, 0);
-    countRect.setTop(name.top() - 2);
-    painter->setPen(QColor(QStringLiteral("#808080")));
-    font.setPixelSize(10);
+
+    // The name takes the room left of the count, cut at its end when longer.
+    QRect nameRect = background.translated(13, 0);
+    nameRect.setRight(background.right() - 5 - QFontMetrics(countFont).horizontalAdvance(countText)
+                      - CountGap);
+    const QString name = QFontMetrics(font).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
+                                                       qMax(0, nameRect.width()));
     painter->setFont(font);
+    painter->setPen(QColor(QStringLiteral("#004372")));
+    QRect nameBox;
+    painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter, name, &nameBox);
+
+    QRect countRect = background.translated(-5, 0);
+    countRect.setTop(nameBox.top() - 2);
+    painter->setPen(QColor(QStringLiteral("#808080")));
+    painter->setFont(countFont);
     painter->drawText(countRect, Qt::AlignRight | Qt::AlignTop, countText);
 }
 

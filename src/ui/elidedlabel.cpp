@@ -60,7 +60,20 @@ void ElidedLabel::changeEvent(QEvent *event)
 
 int ElidedLabel::horizontalPadding() const
 {
-    return width() - contentsRect().width() + 2 * margin();
+    return width() - contentsRect().width() + 2 * margin() + textIndent();
+}
+
+int ElidedLabel::textIndent() const
+{
+    // QLabel draws the text this far in from the side it is aligned to, and
+    // cuts it off at the other: its indent or, when none is set and it has a
+    // frame (which a style sheet's padding or border gives it), half an "x".
+    if (!(alignment() & (Qt::AlignLeft | Qt::AlignRight)))
+        return 0;
+    int indent = this->indent();
+    if (indent < 0 && frameWidth() > 0)
+        indent = fontMetrics().horizontalAdvance(QLatin1Char('x')) / 2 - margin();
+    return qMax(0, indent);
 }
 
 int ElidedLabel::lineHeight() const
@@ -72,7 +85,7 @@ int ElidedLabel::lineHeight() const
 
 void ElidedLabel::showElided()
 {
-    const int room = qMax(0, contentsRect().width() - 2 * margin());
+    const int room = qMax(0, width() - horizontalPadding());
     const QString shown = fontMetrics().elidedText(m_fullText, m_elideMode, room);
     if (text() != shown)
         setText(shown);

@@ -33,8 +33,10 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    // The width around the text: margins and frame.
+    // The width around the text: margins, frame and indent.
     int horizontalPadding() const;
+    // How far in from its aligned side the text is drawn.
+    int textIndent() const;
     int lineHeight() const;
     void showElided();
 
