@@ -493,7 +493,11 @@ QWidget *AddEditContactDialog::focusTarget(QWidget *from, bool next) const
 bool AddEditContactDialog::focusNextPrevChild(bool next)
 {
     QWidget *target = focusTarget(QApplication::focusWidget(), next);
-    if (!target)
+    // Not only Tab asks: a focused field going out of sight does too, and the
+    // whole form is out of sight while the window is dragged. A field that
+    // cannot be seen takes no focus; with no other to take it, the focus
+    // stays where the user put it.
+    if (!target || !target->isVisible())
         return DialogBase::focusNextPrevChild(next);
     target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;

@@ -405,6 +405,12 @@ void ContentWidget::setView(View view, bool animated)
         }
         m_ui->loginButton->setAutoDefault(true);
         m_ui->loginButton->setDefault(true);
+        // The person types the address first, or only the password when the
+        // address is remembered.
+        if (m_ui->loginCombo->currentText().isEmpty())
+            m_ui->loginCombo->setFocus(Qt::OtherFocusReason);
+        else
+            m_ui->passwordLineEdit->setFocus(Qt::OtherFocusReason);
         break;
     case PinSelectView:
         m_ui->bottomToolbarStackedWidget->setCurrentWidget(m_ui->emptyMenuPage);
@@ -486,6 +492,10 @@ void ContentWidget::setView(View view, bool animated)
             m_ui->mainStackedWidget->setCurrentWidget(mainPage);
         if (view == CallHistoryView)
             m_ui->callHistoryPage->refresh();
+        // The page that was left had the keyboard; on the dial pad a number
+        // is typed next.
+        if (view == DialPadView)
+            m_ui->dialPadPage->focusNumberEntry();
         break;
     }
     }

@@ -131,6 +131,11 @@ void DialPadPage::setNumber(const QString &number)
     m_ui->numberEdit->setText(number);
 }
 
+void DialPadPage::focusNumberEntry()
+{
+    m_ui->numberEdit->focusNumberField();
+}
+
 int DialPadPage::currentCountryIndex() const
 {
     return m_ui->numberEdit->currentCountryIndex();

@@ -51,6 +51,8 @@ public:
     // The number entry's text as typed.
     QString number() const;
     void setNumber(const QString &number);
+    // The next key typed goes into the number entry.
+    void focusNumberEntry();
     int currentCountryIndex() const;
     void setCurrentCountryIndex(int row);
     // Whether a call is up, ringing or held: the page then shows the callee.

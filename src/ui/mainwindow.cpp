@@ -544,6 +544,10 @@ void MainWindow::showWelcomeDialog()
     WelcomeDialog dialog(m_talk ? m_talk->mediaEngine() : nullptr);
     dialog.exec();
     m_welcomeDialogOpen = false;
+    // The dialog has no parent: closing it hands the activation back to no
+    // window, and the keys typed next would reach no field.
+    if (isVisible())
+        activateWindow();
 }
 
 bool MainWindow::showIncommingCall(const QString &caller)

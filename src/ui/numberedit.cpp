@@ -135,6 +135,11 @@ void NumberEdit::clearNumber()
     ui->numberLineEdit->clear();
 }
 
+void NumberEdit::focusNumberField()
+{
+    ui->numberLineEdit->setFocus(Qt::OtherFocusReason);
+}
+
 void NumberEdit::setFlag(const QPixmap &flag, const QString &text)
 {
     QIcon icon;
@@ -279,10 +284,13 @@ void NumberEdit::onFlagPopupClosed()
 
 void NumberEdit::onRecentClearClicked()
 {
-    if (ui->recentClearButton->property("_is_clear").toBool())
+    if (ui->recentClearButton->property("_is_clear").toBool()) {
         ui->numberLineEdit->clear();
-    else
+        // The clicked button took the keyboard; a new number is typed next.
+        focusNumberField();
+    } else {
         showRecentNumbers();
+    }
 }
 
 void NumberEdit::showRecentNumbers()
@@ -319,6 +327,10 @@ void NumberEdit::onRecentNumbersPopupClosed()
 void NumberEdit::onRecentNumberSelected(const QString &number)
 {
     setText(number);
+    // The list had the keyboard and its window the activation; both come
+    // back to the field, where the number is called or finished.
+    focusNumberField();
+    activateWindow();
 }
 
 void NumberEdit::onSaveNumberClicked()

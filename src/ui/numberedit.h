@@ -47,6 +47,8 @@ public:
     // flag, which names the callee's country, picks no other. Clearing it
     // (the sign-out does) still works.
     void setCallInProgress(bool inCall);
+    // Gives the keyboard to the field: the next key typed goes into it.
+    void focusNumberField();
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -1,5 +1,6 @@
 #include "history/history.h"
 #include "history/loginhistory.h"
+#include "history/numberhistory.h"
 #include "mainwindowrig.h"
 #include "objfactory.h"
 #include "phone/phonerig.h"
@@ -40,6 +41,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <QtTest>
 
 #include <functional>
@@ -166,6 +168,8 @@ private slots:
     void bottomMenuLeadsToEveryPage();
     void webPagesWithoutABrowserShowTheAddress_data();
     void webPagesWithoutABrowserShowTheAddress();
+    void typingGoesToTheFieldUsedNext_data();
+    void typingGoesToTheFieldUsedNext();
     void screenshots();
 
 public slots:
@@ -1173,6 +1177,114 @@ void TestMainWindowCase::webPagesWithoutABrowserShowTheAddress()
     QTRY_VERIFY(!QApplication::activeModalWidget());
     QVERIFY2(shown.contains(url.toString(QUrl::FullyEncoded)), qPrintable(shown));
     QVERIFY(selectable);
+}
+
+void TestMainWindowCase::typingGoesToTheFieldUsedNext_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("field"); // that has the focus at the end of the path
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown"); // what the field then holds, dashes aside
+    QTest::addColumn<QString>("tabTo"); // where Tab then goes, if anywhere asked
+
+    QTest::newRow("signed in, welcome dialog closed") << "welcome"
+                                                      << "numberLineEdit"
+                                                      << "5"
+                                                      << "5"
+                                                      << "";
+    QTest::newRow("number cleared") << "clear"
+                                    << "numberLineEdit"
+                                    << "5"
+                                    << "5"
+                                    << "";
+    QTest::newRow("recent number picked") << "recent"
+                                          << "numberLineEdit"
+                                          << "9"
+                                          << "4420794609589"
+                                          << "";
+    QTest::newRow("logged out, no e-mail kept") << "logout"
+                                                << "loginCombo"
+                                                << "ann"
+                                                << "ann"
+                                                << "passwordLineEdit";
+    QTest::newRow("logged out, e-mail kept")
+        << "logout remembered"
+        << "passwordLineEdit"
+        << "7" << QString(PhoneRig::kPassword + QStringLiteral("7")) << "";
+}
+
+void TestMainWindowCase::typingGoesToTheFieldUsedNext()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, tabTo);
+    Client &client = *m_client;
+    QWindow *window = client.window->windowHandle();
+    QVERIFY(QTest::qWaitForWindowActive(client.window.get()));
+    const auto focused = [] {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
+    const auto typeIn = [window](const QString &text) {
+        for (const QChar c : text)
+            QTest::keyClick(window, c.toLatin1());
+    };
+    // The dial pad's number field; the SMS page has one of its own.
+    auto *dialPad = client.child<QWidget>("dialPadPage");
+    auto *number = dialPad->findChild<QLineEdit *>(QStringLiteral("numberLineEdit"));
+    auto *recentClear = dialPad->findChild<QPushButton *>(QStringLiteral("recentClearButton"));
+
+    if (path == QLatin1String("welcome")) {
+        client.settings->setShowWelcome(true);
+        whenModal(
+            [](QWidget *dialog) {
+                if (QTest::qWaitForWindowActive(dialog))
+                    leftClick(dialog->findChild<QWidget *>(QStringLiteral("saveButton")));
+            },
+            client.window.get());
+    }
+    typeLogin(client, PhoneRig::kUser, PhoneRig::kPassword, path == QLatin1String("logout remembered"),
+              false);
+    QTRY_COMPARE_WITH_TIMEOUT(client.content()->currentView(), ContentWidget::DialPadView, 5000);
+    QTRY_VERIFY(!sliding(client.content()));
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+    QVERIFY(QTest::qWaitForWindowActive(client.window.get()));
+
+    if (path == QLatin1String("clear")) {
+        leftClick(number);
+        typeIn(QStringLiteral("4420"));
+        QCOMPARE(number->text(), QStringLiteral("44-20"));
+        leftClick(recentClear);
+        QCOMPARE(number->text(), QString());
+    } else if (path == QLatin1String("recent")) {
+        client.history->numberHistory()->addNumber(QStringLiteral("+44-20-7946-0958"), QString());
+        leftClick(recentClear);
+        auto *recent = dialPad->findChild<QWidget *>(QStringLiteral("recentNumbersPopup"));
+        QVERIFY(recent);
+        QVERIFY(QTest::qWaitForWindowActive(recent));
+        clickRow(recent->findChild<QListWidget *>(), 0);
+        QTRY_VERIFY(!recent->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(client.window.get()));
+    } else if (path.startsWith(QLatin1String("logout"))) {
+        whenAsked(client, [&] { leftClick(client.child<QPushButton>("queryUserOkButton")); });
+        leftClick(client.child<QPushButton>("logoutButton"));
+        QTRY_COMPARE(client.content()->currentView(), ContentWidget::LoginView);
+    }
+
+    QTRY_COMPARE(focused(), field);
+    QWidget *const focus = QApplication::focusWidget();
+    typeIn(typed);
+    QString holds;
+    if (auto *combo = qobject_cast<QComboBox *>(focus))
+        holds = combo->currentText();
+    else
+        holds = qobject_cast<QLineEdit *>(focus)->text().remove(QLatin1Char('-'));
+    QCOMPARE(holds, shown);
+    if (!tabTo.isEmpty()) {
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focused(), tabTo);
+    }
 }
 
 void TestMainWindowCase::screenshots()
