@@ -189,6 +189,8 @@ void NumberEdit::onNumberChanged(const QString &text)
 void NumberEdit::onPrefixSelected(const QPixmap &flag, const QString &countryName, const QString &prefix,
                                   bool clearNumber)
 {
+    // Picked from the open list, not set from outside.
+    const bool picked = flagPopup->isVisible();
     setFlag(flag, countryName);
 
     QString number = ui->numberLineEdit->text();
@@ -215,6 +217,12 @@ void NumberEdit::onPrefixSelected(const QPixmap &flag, const QString &countryNam
         cursor = prefix.size() + 1;
     if (!clearNumber)
         ui->numberLineEdit->setCursorPosition(cursor);
+    if (picked) {
+        // As after a recent number: the keyboard and the activation come
+        // back from the list to the field, where the number goes on.
+        focusNumberField();
+        activateWindow();
+    }
 }
 
 void NumberEdit::onFormatNumberRequested(int row)

@@ -12,6 +12,7 @@
 #include "support/uilook.h"
 #include "support/updateserverstandin.h"
 #include "ui/contentwidget.h"
+#include "ui/flagpopup.h"
 #include "ui/incomingcalldialog.h"
 #include "ui/mainwindow.h"
 #include "ui/menubutton.h"
@@ -1202,6 +1203,12 @@ void TestMainWindowCase::typingGoesToTheFieldUsedNext_data()
                                           << "9"
                                           << "4420794609589"
                                           << "";
+    // The country's prefix goes first; "<prefix>" is what the pick wrote.
+    QTest::newRow("country picked") << "country"
+                                    << "numberLineEdit"
+                                    << "5"
+                                    << "<prefix>5"
+                                    << "";
     QTest::newRow("logged out, no e-mail kept") << "logout"
                                                 << "loginCombo"
                                                 << "ann"
@@ -1266,6 +1273,16 @@ void TestMainWindowCase::typingGoesToTheFieldUsedNext()
         clickRow(recent->findChild<QListWidget *>(), 0);
         QTRY_VERIFY(!recent->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(client.window.get()));
+    } else if (path == QLatin1String("country")) {
+        leftClick(dialPad->findChild<QPushButton *>(QStringLiteral("flagButton")));
+        auto *picker = dialPad->findChild<FlagPopup *>();
+        QVERIFY(picker);
+        QVERIFY(QTest::qWaitForWindowActive(picker));
+        clickRow(picker->findChild<QListWidget *>(), 3);
+        QTRY_VERIFY(!picker->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(client.window.get()));
+        QVERIFY(!number->text().isEmpty());
+        shown.replace(QStringLiteral("<prefix>"), number->text().remove(QLatin1Char('-')));
     } else if (path.startsWith(QLatin1String("logout"))) {
         whenAsked(client, [&] { leftClick(client.child<QPushButton>("queryUserOkButton")); });
         leftClick(client.child<QPushButton>("logoutButton"));
