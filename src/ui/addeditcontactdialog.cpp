@@ -443,7 +443,10 @@ void AddEditContactDialog::showEvent(QShowEvent *event)
         updateMinimumSize();
         m_needsMinimumSize = false;
     }
-    m_ui->firstNameLineEdit->setFocus();
+    // The form starts at the first name; a window restored by the window
+    // system keeps the field the user was in.
+    if (!event->spontaneous())
+        m_ui->firstNameLineEdit->setFocus();
 }
 
 QWidget *AddEditContactDialog::focusTarget(QWidget *from, bool next) const

@@ -134,38 +134,51 @@ void TestDialogDragFocus::dragKeepsTheFocusWhereTheUserPutIt_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("more");
-    QTest::addColumn<bool>("byCorner");
+    QTest::addColumn<QString>("gesture"); // title bar drag, corner drag, or minimized and restored
 
     QTest::newRow("contact, first name") << "actionAdd_Contact"
                                          << ""
                                          << "firstNameLineEdit"
                                          << "Ann"
-                                         << "X" << false;
+                                         << "X"
+                                         << "title";
     QTest::newRow("contact, e-mail") << "actionAdd_Contact"
                                      << ""
                                      << "emailLineEdit"
                                      << "ann@example.org"
-                                     << "X" << false;
+                                     << "X"
+                                     << "title";
     QTest::newRow("contact, phone") << "actionAdd_Contact"
                                     << ""
                                     << "phoneLineEdit"
                                     << "555"
-                                    << "7" << false;
+                                    << "7"
+                                    << "title";
     QTest::newRow("contact, resized") << "actionAdd_Contact"
                                       << ""
                                       << "firstNameLineEdit"
                                       << "Ann"
-                                      << "X" << true;
+                                      << "X"
+                                      << "corner";
+    // Restored from the taskbar, as the window system shows it again.
+    QTest::newRow("contact, e-mail, minimized") << "actionAdd_Contact"
+                                                << ""
+                                                << "emailLineEdit"
+                                                << "ann@example.org"
+                                                << "X"
+                                                << "minimize";
     QTest::newRow("group") << "actionCreate_Group"
                            << ""
                            << "groupNameLineEdit"
                            << "Ann"
-                           << "X" << false;
+                           << "X"
+                           << "title";
     QTest::newRow("import wizard") << "actionImport_contacts"
                                    << "importGmailButton"
                                    << "serviceLoginLineEdit"
                                    << "Ann"
-                                   << "X" << false;
+                                   << "X"
+                                   << "title";
 }
 
 void TestDialogDragFocus::dragKeepsTheFocusWhereTheUserPutIt()
@@ -175,7 +188,7 @@ void TestDialogDragFocus::dragKeepsTheFocusWhereTheUserPutIt()
     QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QString, more);
-    QFETCH(bool, byCorner);
+    QFETCH(QString, gesture);
 
     Outcome outcome;
     whenModal(
@@ -195,8 +208,21 @@ void TestDialogDragFocus::dragKeepsTheFocusWhereTheUserPutIt()
 
             leftClick(edit);
             typeInto(window, typed);
-            const QPoint grip = byCorner ? QPoint(dialog->width() - 3, dialog->height() - 3) : QPoint(40, 16);
-            outcome.moved = dragBy(dialog, grip, QPoint(60, 40));
+            if (gesture == QLatin1String("minimize")) {
+                leftClick(dialog->findChild<QWidget *>(QStringLiteral("minimizeButton")));
+                outcome.moved = QTest::qWaitFor([dialog] { return dialog->isMinimized(); }, 2000);
+                // Back from the taskbar: Qt shows a window that leaves the
+                // minimized state as the window system shows it again.
+                dialog->showNormal();
+                dialog->activateWindow();
+                outcome.moved = outcome.moved && QTest::qWaitForWindowActive(dialog)
+                    && QTest::qWaitFor([dialog] { return !dialog->isMinimized(); }, 2000);
+            } else {
+                const QPoint grip = gesture == QLatin1String("corner")
+                    ? QPoint(dialog->width() - 3, dialog->height() - 3)
+                    : QPoint(40, 16);
+                outcome.moved = dragBy(dialog, grip, QPoint(60, 40));
+            }
             typeInto(window, more);
 
             outcome.typed = edit->text();
@@ -213,7 +239,7 @@ void TestDialogDragFocus::dragKeepsTheFocusWhereTheUserPutIt()
     QTRY_VERIFY(!QApplication::activeModalWidget());
 
     QVERIFY(outcome.opened);
-    QVERIFY2(outcome.moved, "the dialog did not follow the pointer");
+    QVERIFY2(outcome.moved, "the dialog did not follow the pointer or come back");
     QCOMPARE(outcome.typed, typed + more);
     QCOMPARE(outcome.focused, field);
     QCOMPARE(outcome.changedElsewhere, QStringList());
