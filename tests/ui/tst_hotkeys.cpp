@@ -4,6 +4,7 @@
 #include "ui/dialpadpage.h"
 #include "ui/menubutton.h"
 
+#include <QLineEdit>
 #include <QShortcut>
 #include <QSignalSpy>
 #include <QSlider>
@@ -42,10 +43,12 @@ private slots:
 private:
     QList<QShortcut *> shortcuts() const { return m_rig->widget->findChildren<QShortcut *>(); }
     DialPadPage *dialPad() const { return m_rig->child<DialPadPage>("dialPadPage"); }
-    // A key press as the user makes it, to the active window.
+    // A key press as the user makes it: to the widget that holds the
+    // keyboard, else to the window.
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QTest::keyClick(m_rig->widget.get(), Qt::Key(key), modifiers);
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : m_rig->widget.get(), Qt::Key(key), modifiers);
     }
     bool callPlaced(QSignalSpy &connecting) { return connecting.wait(1000); }
 
@@ -157,10 +160,19 @@ void TestHotKeys::volumeKeysOpenTheirPanelAndStep_data()
     QTest::addColumn<int>("modifier");
     QTest::addColumn<bool>("speaker");
     QTest::addColumn<int>("step");
-    QTest::newRow("speaker up") << int(Qt::Key_Right) << int(Qt::ControlModifier) << true << 1;
-    QTest::newRow("speaker down") << int(Qt::Key_Left) << int(Qt::ControlModifier) << true << -1;
-    QTest::newRow("microphone up") << int(Qt::Key_Right) << int(Qt::AltModifier) << false << 1;
-    QTest::newRow("microphone down") << int(Qt::Key_Left) << int(Qt::AltModifier) << false << -1;
+    QTest::addColumn<int>("view");
+    const int sms = ContentWidget::SmsView;
+    const int dialPad = ContentWidget::DialPadView;
+    QTest::newRow("speaker up") << int(Qt::Key_Right) << int(Qt::ControlModifier) << true << 1 << sms;
+    QTest::newRow("speaker down") << int(Qt::Key_Left) << int(Qt::ControlModifier) << true << -1 << sms;
+    QTest::newRow("microphone up") << int(Qt::Key_Right) << int(Qt::AltModifier) << false << 1 << sms;
+    QTest::newRow("microphone down") << int(Qt::Key_Left) << int(Qt::AltModifier) << false << -1 << sms;
+    // The dial pad gives its number field the keyboard, whose word moves
+    // are these keys too.
+    QTest::newRow("speaker up, number field")
+        << int(Qt::Key_Right) << int(Qt::ControlModifier) << true << 1 << dialPad;
+    QTest::newRow("speaker down, number field")
+        << int(Qt::Key_Left) << int(Qt::ControlModifier) << true << -1 << dialPad;
 }
 
 void TestHotKeys::volumeKeysOpenTheirPanelAndStep()
@@ -169,6 +181,7 @@ void TestHotKeys::volumeKeysOpenTheirPanelAndStep()
     QFETCH(int, modifier);
     QFETCH(bool, speaker);
     QFETCH(int, step);
+    QFETCH(int, view);
     auto *vol = m_rig->child<MenuButton>("volTopMenuButton");
     auto *mic = m_rig->child<MenuButton>("micTopMenuButton");
     auto *slider = dialPad()->findChild<QSlider *>(QStringLiteral("volumeSlider"));
@@ -177,7 +190,10 @@ void TestHotKeys::volumeKeysOpenTheirPanelAndStep()
     QSignalSpy micLevel(dialPad(), &DialPadPage::micVolumeChanged);
 
     // In any view, not only on the dial pad.
-    m_rig->widget->setView(ContentWidget::SmsView, false);
+    m_rig->widget->setView(ContentWidget::View(view), false);
+    if (view == ContentWidget::DialPadView)
+        QCOMPARE(QApplication::focusWidget(),
+                 dialPad()->findChild<QLineEdit *>(QStringLiteral("numberLineEdit")));
     press(key, Qt::KeyboardModifiers(modifier));
     QCOMPARE(vol->isSelected(), speaker);
     QCOMPARE(mic->isSelected(), !speaker);
