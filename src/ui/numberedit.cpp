@@ -368,6 +368,13 @@ bool NumberEdit::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Resize:
         fitTextToField();
         break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        // The line is drawn without a frame of its own: the field's frame
+        // shows that the keys go here, as the other fields' frames do.
+        setProperty("_focused", event->type() == QEvent::FocusIn);
+        repolishWidget(this);
+        break;
     default:
         break;
     }
