@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -22,7 +23,7 @@
 namespace {
 
 std::vector<pid_t> s_children;
-bool s_windowManager = false;
+pid_t s_windowManager = 0;
 
 [[noreturn]] void fail(const char *what)
 {
@@ -41,8 +42,12 @@ void stopChildren()
     s_children.clear();
 }
 
-// Runs argv[0] from PATH as a child with stdout on outFd (or /dev/null).
-pid_t spawn(const std::vector<const char *> &args, int outFd, int keepFd = -1)
+using Environment = std::vector<std::pair<const char *, const char *>>;
+
+// Runs args[0] from PATH as a child with stdout on outFd (or /dev/null), and
+// with environment set over the test's own.
+pid_t spawn(const std::vector<const char *> &args, int outFd, int keepFd = -1,
+            const Environment &environment = {})
 {
     std::vector<char *> argv;
     for (const char *arg : args)
@@ -62,6 +67,8 @@ pid_t spawn(const std::vector<const char *> &args, int outFd, int keepFd = -1)
             if (fd != keepFd)
                 ::close(fd);
         }
+        for (const auto &[name, value] : environment)
+            ::setenv(name, value, 1);
         ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
@@ -120,20 +127,26 @@ void XServer::start(Desktop desktop)
     qputenv("QT_QPA_PLATFORM", "xcb");
 
     if (desktop == WithWindowManager) {
-        s_children.push_back(spawn({"openbox", "--sm-disable"}, -1));
+        // Its theme comes from the system's shared data; the test's own
+        // data folders are empty, and without a theme openbox quits.
+        const pid_t manager
+            = spawn({"openbox", "--sm-disable"}, -1, -1, {{"XDG_DATA_DIRS", "/usr/local/share:/usr/share"}});
+        s_children.push_back(manager);
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!windowManagerRuns()) {
+        while (!windowManagerRuns() || ::waitpid(manager, nullptr, WNOHANG) != 0) {
             if (std::chrono::steady_clock::now() > end)
                 fail("openbox did not start (are the openbox and x11-utils packages installed?)");
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
-        s_windowManager = true;
+        s_windowManager = manager;
     }
 }
 
 bool XServer::hasWindowManager()
 {
-    return s_windowManager;
+    // Still running: one that quits after announcing itself leaves the
+    // windows unmanaged.
+    return s_windowManager > 0 && ::waitpid(s_windowManager, nullptr, WNOHANG) == 0;
 }
 
 QImage XServer::grabScreen(const QRect &area)

@@ -17,7 +17,7 @@ enum Desktop { Bare, WithWindowManager };
 // processes end with the test program. Aborts the test program when the
 // server cannot start: such a test never passes on the offscreen platform.
 void start(Desktop desktop = Bare);
-// Whether a window manager runs on the server.
+// Whether a window manager runs on the server now.
 bool hasWindowManager();
 // The screen's pixels in area, as the X server shows them.
 QImage grabScreen(const QRect &area);

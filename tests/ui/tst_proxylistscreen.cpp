@@ -190,6 +190,7 @@ private:
 
 void TestProxyListScreen::initTestCase()
 {
+    QVERIFY(XServer::hasWindowManager());
     QVERIFY2(TalkTesting::control(), "the stand-in talk library cannot be loaded");
     UiLook::install();
     QCoreApplication::setApplicationName(QStringLiteral("Halvetta Linkora"));
@@ -265,11 +266,7 @@ void TestProxyListScreen::openAfterFailedSignIn()
 
     client.rig.server.answerNextWithStatus(500, {QStringLiteral("account"), "GET"});
     QSignalSpy failed(client.rig.phone.get(), &Phone::loginFailed);
-    auto *name = client.child<QComboBox>("loginCombo");
-    auto *password = client.child<QLineEdit>("passwordLineEdit");
-    QTest::keyClicks(name->lineEdit(), PhoneRig::kUser);
-    QTest::keyClicks(password, PhoneRig::kPassword);
-    QTest::keyClick(password, Qt::Key_Return);
+    client.typeSignIn();
     QVERIFY(failed.wait(5000));
     QCOMPARE(prompts.requests.size(), 1);
     // Signed in again through the system's proxy after the cancel.
