@@ -11,6 +11,8 @@
 #include "uitesthelpers.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStackedWidget>
@@ -66,6 +68,15 @@ struct MainWindowRig
                                             action(actionName));
     }
     ContentWidget *content() const { return window->contentWidget(); }
+    // Types the test account's name and password into the login view and
+    // presses Return, as a person signs in.
+    void typeSignIn() const
+    {
+        auto *password = child<QLineEdit>("passwordLineEdit");
+        QTest::keyClicks(child<QComboBox>("loginCombo")->lineEdit(), PhoneRig::kUser);
+        QTest::keyClicks(password, PhoneRig::kPassword);
+        QTest::keyClick(password, Qt::Key_Return);
+    }
     QString loginPage() const
     {
         return child<QStackedWidget>("loginPageStackedWidget")->currentWidget()->objectName();

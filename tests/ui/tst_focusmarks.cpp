@@ -306,11 +306,7 @@ void TestFocusMarks::cleanup()
 
 bool TestFocusMarks::logIn() const
 {
-    auto *name = m_client->child<QComboBox>("loginCombo");
-    auto *password = m_client->child<QLineEdit>("passwordLineEdit");
-    QTest::keyClicks(name->lineEdit(), PhoneRig::kUser);
-    QTest::keyClicks(password, PhoneRig::kPassword);
-    QTest::keyClick(password, Qt::Key_Return);
+    m_client->typeSignIn();
     ContentWidget *content = m_client->content();
     return QTest::qWaitFor([content] { return content->currentView() == ContentWidget::DialPadView; }, 5000)
         && QTest::qWaitFor([content] { return !sliding(content); }, 5000);

@@ -93,11 +93,7 @@ void TestQuestionKeys::init()
     window()->showLogIn();
     QVERIFY(QTest::qWaitForWindowActive(window()));
 
-    auto *name = m_client->child<QComboBox>("loginCombo");
-    auto *password = m_client->child<QLineEdit>("passwordLineEdit");
-    QTest::keyClicks(name->lineEdit(), PhoneRig::kUser);
-    QTest::keyClicks(password, PhoneRig::kPassword);
-    QTest::keyClick(password, Qt::Key_Return);
+    m_client->typeSignIn();
     QTRY_COMPARE_WITH_TIMEOUT(content()->currentView(), ContentWidget::DialPadView, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(phone()->balance().credit() > 0, 5000);
     QTRY_VERIFY(!sliding(content()));

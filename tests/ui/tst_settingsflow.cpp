@@ -132,11 +132,7 @@ void TestSettingsFlow::cleanup()
 bool TestSettingsFlow::logIn()
 {
     Client &client = *m_client;
-    auto *name = client.child<QComboBox>("loginCombo");
-    auto *password = client.child<QLineEdit>("passwordLineEdit");
-    QTest::keyClicks(name->lineEdit(), PhoneRig::kUser);
-    QTest::keyClicks(password, PhoneRig::kPassword);
-    QTest::keyClick(password, Qt::Key_Return);
+    client.typeSignIn();
     return QTest::qWaitFor(
         [&] { return client.window->contentWidget()->currentView() == ContentWidget::DialPadView; }, 5000);
 }
