@@ -560,15 +560,16 @@ void ImportContactsDialog::importContacts()
         return;
     const QList<int> rows = checkedRows(ui->importListWidget);
     QList<Contact> toImport = m_planned;
-    if (rows != m_plannedRows) {
+    const bool rowsChanged = rows != m_plannedRows;
+    m_plannedRows.clear();
+    m_planned.clear();
+    if (rowsChanged) {
         // Rows checked during the wait were not looked up at the click: the
         // book may have them already, in any group.
         const QList<ImportContact> checked = importContactsAt(rows);
         const QList<Contact> goingIn = contactsOf(checked);
         const QString present = alreadyInBookText(checked, goingIn);
         if (!present.isEmpty()) {
-            m_plannedRows.clear();
-            m_planned.clear();
             groupName.clear();
             ui->importProgressBar->hide();
             warn(tr("Error"),
@@ -577,8 +578,6 @@ void ImportContactsDialog::importContacts()
         }
         toImport = withNicksOfTheirOwn(goingIn);
     }
-    m_plannedRows.clear();
-    m_planned.clear();
     importedCount = 0;
     m_acceptedCount = 0;
     // Answers still to come for an earlier import are not this one's.

@@ -217,12 +217,8 @@ void NumberEdit::onPrefixSelected(const QPixmap &flag, const QString &countryNam
         cursor = prefix.size() + 1;
     if (!clearNumber)
         ui->numberLineEdit->setCursorPosition(cursor);
-    if (picked) {
-        // As after a recent number: the keyboard and the activation come
-        // back from the list to the field, where the number goes on.
-        focusNumberField();
-        activateWindow();
-    }
+    if (picked)
+        takeBackFromList();
 }
 
 void NumberEdit::onFormatNumberRequested(int row)
@@ -335,6 +331,11 @@ void NumberEdit::onRecentNumbersPopupClosed()
 void NumberEdit::onRecentNumberSelected(const QString &number)
 {
     setText(number);
+    takeBackFromList();
+}
+
+void NumberEdit::takeBackFromList()
+{
     // The list had the keyboard and its window the activation; both come
     // back to the field, where the number is called or finished.
     focusNumberField();

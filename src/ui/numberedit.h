@@ -81,6 +81,8 @@ private:
     void setFlag(const QPixmap &flag, const QString &text);
     void showRecentNumbers();
     void showPopup(QWidget *popup);
+    // After a pick from one of the lists.
+    void takeBackFromList();
     static QString cleanNumber(const QString &number, bool removeDashes);
     bool isHotKeyInForce(const QKeyEvent *event) const;
     void fitTextToField();
