@@ -619,16 +619,9 @@ void TestImportContactsDialog::buttonsAndCheckBoxesKeepTheirLook()
     const auto *list = child<QListWidget>("importListWidget");
     const auto *all = child<QCheckBox>("selectAllImportCheckBox");
     QVERIFY(list->count() > 0);
-    QStyleOptionViewItem row;
-    row.initFrom(list->viewport());
-    row.rect = list->visualItemRect(list->item(0));
-    row.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-    row.checkState = Qt::Unchecked;
-    row.text = list->item(0)->text();
     QStyleOptionButton box;
     box.initFrom(all);
-    const QSize rowBox
-        = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &row, list).size();
+    const QSize rowBox = UiTesting::rowCheckBoxRect(list, 0).size();
     const QSize allBox = all->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &box, all).size();
     QCOMPARE(rowBox, allBox);
     QVERIFY(m_dialog->grab().save(UiTesting::screenshotPath(QStringLiteral("importcontacts-buttons.png"))));

@@ -293,20 +293,25 @@ inline void clickRow(QListWidget *list, int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(item).center());
 }
 
-// A click on the check box of a row, scrolled into view first: the row's
-// check state turns as under a person's mouse.
-inline void clickRowCheckBox(QListWidget *list, int row)
+// Where the list draws the check box of a row, in its viewport.
+inline QRect rowCheckBoxRect(const QListWidget *list, int row)
 {
-    QListWidgetItem *item = list->item(row);
-    list->scrollToItem(item);
+    const QListWidgetItem *item = list->item(row);
     QStyleOptionViewItem option;
     option.initFrom(list->viewport());
     option.rect = list->visualItemRect(item);
     option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
     option.checkState = item->checkState();
     option.text = item->text();
-    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, box.center());
+    return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+}
+
+// A click on the check box of a row, scrolled into view first: the row's
+// check state turns as under a person's mouse.
+inline void clickRowCheckBox(QListWidget *list, int row)
+{
+    list->scrollToItem(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rowCheckBoxRect(list, row).center());
 }
 
 // Whether a view is still sliding in: its pictures lie over the pages and
